@@ -1,0 +1,68 @@
+// The packed device-independent bitmap: a 40-byte info header, the colour table and the pixel
+// rows, bottom row first, each row padded to 4 bytes. This is the form every picture has in
+// memory and in the object file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace kel {
+
+inline constexpr uint16_t kBitmapFileType = 0x4D42;  // "BM"
+inline constexpr uint32_t kFileHeaderSize = 14;
+inline constexpr uint32_t kInfoHeaderSize = 40;
+inline constexpr uint32_t kCoreHeaderSize = 12;
+
+struct BitmapInfoHeader {
+  uint32_t biSize = kInfoHeaderSize;
+  int32_t biWidth = 0;
+  int32_t biHeight = 0;
+  uint16_t biPlanes = 1;
+  uint16_t biBitCount = 0;
+  uint32_t biCompression = 0;
+  uint32_t biSizeImage = 0;
+  int32_t biXPelsPerMeter = 0;
+  int32_t biYPelsPerMeter = 0;
+  uint32_t biClrUsed = 0;
+  uint32_t biClrImportant = 0;
+
+  static BitmapInfoHeader Parse(const uint8_t* p);  // reads the 40 bytes at p
+  void Store(uint8_t* p) const;                     // writes 40 bytes to p
+};
+
+// The colour-count rule: biClrUsed when set, else 2/16/256 for 1/4/8 bits, else 0.
+uint32_t NumColorsOf(const BitmapInfoHeader& h);
+
+// Bytes of one row: ((width x bits + 31) / 32) x 4, in signed 32-bit arithmetic, kept in 16 bits
+// as the stored images keep it.
+uint16_t LineBytesOf(int32_t width, uint16_t bitCount);
+
+// The same row length without the 16-bit cut, for validating what a header promises.
+uint64_t RowBytes64(int64_t width, uint32_t bitCount);
+
+// A packed DIB in one block. Shared (never copied) between an image record and the display
+// bitmaps drawn straight from its rows.
+class PackedDib {
+ public:
+  // Storage of n bytes, not cleared: the caller fills every byte.
+  static std::shared_ptr<PackedDib> AllocateForOverwrite(size_t n);
+  // Storage of n bytes, cleared to zero.
+  static std::shared_ptr<PackedDib> Allocate(size_t n);
+
+  uint8_t* Data() { return bytes_.get(); }
+  const uint8_t* Data() const { return bytes_.get(); }
+  size_t Size() const { return size_; }
+
+  BitmapInfoHeader Header() const { return BitmapInfoHeader::Parse(bytes_.get()); }
+  uint32_t NumColors() const { return NumColorsOf(Header()); }
+  const uint8_t* Colors() const { return bytes_.get() + kInfoHeaderSize; }
+  const uint8_t* Bits() const { return Colors() + 4 * size_t(NumColors()); }
+
+ private:
+  PackedDib(std::unique_ptr<uint8_t[]> bytes, size_t n) : bytes_(std::move(bytes)), size_(n) {}
+  std::unique_ptr<uint8_t[]> bytes_;
+  size_t size_ = 0;
+};
+
+}  // namespace kel

@@ -1,0 +1,66 @@
+// What a picture needs of the screen it is drawn on. The editor's window system implements this
+// (a bitmap that draws the DIB's own rows); tests and the command-line tool use MemoryDisplay.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "dib.h"
+
+namespace kel {
+
+struct PaletteEntry {
+  uint8_t peRed = 0, peGreen = 0, peBlue = 0, peFlags = 0;
+  bool operator==(const PaletteEntry&) const = default;
+};
+
+// A logical palette as built from a colour table.
+struct LogPalette {
+  uint16_t palVersion = 0x300;
+  std::vector<PaletteEntry> entries;
+};
+
+// A bitmap made for one display: what is drawn. Bottom-up DIB rows are the way back out.
+class DisplayBitmap {
+ public:
+  virtual ~DisplayBitmap() = default;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  virtual int BitsPixel() const = 0;  // the display's depth, as the bitmap reports it
+  // The pixel value at (x, y), y from the top, as 0x00RRGGBB.
+  virtual uint32_t PixelRgb(int x, int y) const = 0;
+};
+
+class DisplayDevice {
+ public:
+  virtual ~DisplayDevice() = default;
+  // The display bitmap of a DIB. The palette is the one selected and realized for it, or null.
+  virtual std::shared_ptr<DisplayBitmap> CreateDIBitmap(std::shared_ptr<const PackedDib> dib,
+                                                        const LogPalette* palette) = 0;
+  // A new bitmap holding the w x h region of src at (x, y) (already clipped by the caller).
+  virtual std::shared_ptr<DisplayBitmap> CopyRegion(const DisplayBitmap& src, int x, int y, int w,
+                                                    int h) = 0;
+  // Realizes the palette; returns how many entries of the system palette changed. A true-colour
+  // display changes none.
+  virtual int RealizePalette(const LogPalette& palette, bool background) = 0;
+  // Bits per pixel of bitmaps this display makes (what DDBtoDIB reads back).
+  virtual int BitsPixel() const = 0;
+};
+
+// A true-colour memory display: bitmaps are 32-bit pixel arrays. Used where there is no screen.
+class MemoryDisplay final : public DisplayDevice {
+ public:
+  std::shared_ptr<DisplayBitmap> CreateDIBitmap(std::shared_ptr<const PackedDib> dib,
+                                                const LogPalette* palette) override;
+  std::shared_ptr<DisplayBitmap> CopyRegion(const DisplayBitmap& src, int x, int y, int w,
+                                            int h) override;
+  int RealizePalette(const LogPalette& palette, bool background) override;
+  int BitsPixel() const override { return 32; }
+};
+
+// Decodes one pixel of a packed DIB (uncompressed, 1/4/8/16/24/32 bits) as 0x00RRGGBB; x, y from
+// the top-left. Indices beyond the colour table give black.
+uint32_t DibPixelRgb(const PackedDib& dib, int x, int y);
+
+}  // namespace kel

@@ -1,0 +1,42 @@
+// Bounded reading of file records. The reader knows how many bytes remain, so no count or size
+// taken from the file can make it allocate or read more than the file holds. The first failure
+// sticks: later reads do nothing, and the message says what was wrong and where.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+namespace kel {
+
+class RecordReader {
+ public:
+  // Reads from in; the remaining size is taken from the stream (seekable streams) or, when
+  // given, from limit.
+  explicit RecordReader(std::istream& in);
+  RecordReader(std::istream& in, uint64_t limit);
+
+  bool Ok() const { return error_.empty(); }
+  const std::string& Error() const { return error_; }
+  uint64_t Offset() const { return offset_; }        // bytes consumed so far
+  uint64_t Remaining() const { return remaining_; }  // bytes the file still holds
+
+  // Reads exactly n bytes into dst; fails ("the file ends early") when fewer remain.
+  bool ReadBytes(void* dst, size_t n, const char* what);
+  bool Skip(uint64_t n, const char* what);
+  bool Fail(const std::string& message);  // records the first failure, at the current offset
+
+  // Where the reader stands, for messages: "object 3, frame 12".
+  void SetPlace(std::string place) { place_ = std::move(place); }
+  const std::string& Place() const { return place_; }
+
+ private:
+  std::istream& in_;
+  uint64_t offset_ = 0;
+  uint64_t remaining_ = 0;
+  std::string place_;
+  std::string error_;
+};
+
+}  // namespace kel

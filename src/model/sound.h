@@ -1,0 +1,45 @@
+// One wave sound of a sprite object: the whole wave file in memory, the path it came from and
+// the 1-based frame at which it plays.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+
+namespace kel {
+
+class RecordReader;
+
+class ObSound {
+ public:
+  static constexpr size_t kFileNameSize = 256;
+
+  ObSound();
+  explicit ObSound(const char* path);  // SetFileName, then GetSound (its result is dropped)
+  ~ObSound();                          // Stop before the data goes
+  ObSound(const ObSound&) = delete;
+  ObSound& operator=(const ObSound&) = delete;
+
+  int GetSound(const char* path);  // 1 when the whole file was read
+  void SetFileName(const char* name);
+  void DeleteSound();
+  void Play() const;
+  static void Stop();
+
+  int Read(std::istream& in);
+  int Read(RecordReader& in);
+  int Write(std::ostream& out) const;
+
+  // All 256 bytes are kept: the file stores the buffer whole.
+  std::array<char, kFileNameSize> FileName{};
+  int16_t Frame = 0;
+  int32_t Size = 0;
+  // Size wave bytes followed by two zero bytes; null when the clip holds none.
+  const uint8_t* WaveData() const { return WaveBlock.get(); }
+
+ private:
+  std::unique_ptr<uint8_t[]> WaveBlock;
+};
+
+}  // namespace kel

@@ -1,0 +1,117 @@
+// One animated object: name, behaviour and parameters, frames of image and mask, per-frame
+// screen locations and at most one wave sound.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image.h"
+#include "sound.h"
+
+namespace kel {
+
+class RecordReader;
+class DisplayDevice;
+
+// The continue marker: a frame that holds it in both slots shows the nearest earlier picture.
+struct ContinueMarkT {
+  bool operator==(const ContinueMarkT&) const = default;
+};
+inline constexpr ContinueMarkT ContinueMark{};
+
+// One slot of a frame: empty, the continue marker, or an owned picture.
+class FrameSlot {
+ public:
+  FrameSlot() = default;
+  FrameSlot(ContinueMarkT) : cont_(true) {}
+  FrameSlot(std::unique_ptr<ObBmpImage> image) : image_(std::move(image)) {}
+
+  bool IsEmpty() const { return !cont_ && !image_; }
+  bool IsContinue() const { return cont_; }
+  bool IsImage() const { return image_ != nullptr; }
+  ObBmpImage* Image() const { return image_.get(); }  // null unless it holds a picture
+  std::unique_ptr<ObBmpImage> Take();                 // empties the slot
+
+ private:
+  bool cont_ = false;
+  std::unique_ptr<ObBmpImage> image_;
+};
+
+struct TPoint {
+  int32_t X = 0;
+  int32_t Y = 0;
+  bool operator==(const TPoint&) const = default;
+};
+
+class ObSpriteData {
+ public:
+  struct ImagePair {
+    FrameSlot Image;
+    FrameSlot Mask;
+  };
+
+  static const char* const BehaveName[];  // "流れ" … "指定位置", then null (UTF-8)
+  static constexpr int kBehaveCount = 5;
+  static constexpr int kFixedPosition = 4;
+
+  ObSpriteData();
+  ~ObSpriteData();
+  ObSpriteData(const ObSpriteData&) = delete;
+  ObSpriteData& operator=(const ObSpriteData&) = delete;
+
+  void Clear();
+  void SetNumFrames(uint16_t n);
+  void ExpandImageArray(int n);
+  // Puts value into the Mask (mask != 0) or Image slot of frame i, growing the list to i + 1
+  // frames when needed; a continue frame that receives a picture keeps only that. Returns i.
+  int16_t AddImage(FrameSlot value, int16_t i, int mask);
+  const FrameSlot& GetImage(int16_t i) const;  // an empty slot for a missing frame
+  const FrameSlot& GetMask(int16_t i) const;
+  ObBmpImage* GetPrevImage(int16_t i) const;  // the picture frame i shows, continues resolved
+  ObBmpImage* GetPrevMask(int16_t i) const;
+  DisplayBitmap* GetImageHandle(int16_t i) const;
+  DisplayBitmap* GetMaskHandle(int16_t i) const;
+  int MakeDDB(DisplayDevice& dc, int16_t i);
+  void MakeDDB(DisplayDevice& dc);
+  void AddLocation(const TPoint& p);
+  void AddLocation(const TPoint& p, int16_t i);
+  void SetLocation(const TPoint& p, int16_t i);
+  void LoadImage(const char* path, int16_t i, int mask);
+
+  // One object record of the object file.
+  int Read(const char* fileName);
+  int Write(const char* fileName) const;
+  int Read(std::istream& in);
+  int Write(std::ostream& out) const;
+  int Read(RecordReader& in);  // with bounds and a precise message
+
+  int FrameCount() const { return int(ImageArray.size()); }
+
+  std::vector<ImagePair> ImageArray;  // frame i at index i
+  std::vector<TPoint> Locations;      // entry k belongs to frame k (fixed position only)
+  std::unique_ptr<ObSound> Sound;
+  int16_t Reserved = 0;
+  std::string Name;  // stored bytes (CP932); empty only between Clear and the caller's rename
+  int16_t Depth = 1;
+  int32_t Behave = 0;
+  int32_t AutoRepeat = 1;
+  int32_t RandomStart = 1;
+  int32_t OwnsImages = 1;
+  int16_t ImageSizeX = 0;
+  int16_t ImageSizeY = 0;
+  uint16_t NumFrames = 0;  // always ImageArray.size()
+  int32_t PositionX = 0;
+  int32_t PositionY = 0;
+  int32_t SpeedX = 0;
+  int32_t SpeedY = 0;
+
+ private:
+  ObBmpImage* Resolve(int16_t i, bool mask) const;
+};
+
+using SpriteList = std::vector<std::unique_ptr<ObSpriteData>>;
+
+}  // namespace kel

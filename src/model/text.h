@@ -1,0 +1,25 @@
+// Text rules shared by the whole program: the atol number rule, CP932 conversion and the name
+// part of a path.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kel {
+
+// Leading blanks, optional sign, digits; anything else ends the number; no digits gives 0.
+// Saturates at the 32-bit limits instead of overflowing.
+int32_t AtolRule(std::string_view text);
+
+// CP932 bytes <-> UTF-8. nullopt when the text cannot be converted.
+std::optional<std::string> Cp932ToUtf8(std::string_view cp932);
+std::optional<std::string> Utf8ToCp932(std::string_view utf8);
+// For display of stored bytes that may be damaged: undecodable bytes become U+FFFD.
+std::string Cp932ToUtf8Lossy(std::string_view cp932);
+
+// The file name without drive, directory and extension (accepts '/' and '\\').
+std::string NamePart(std::string_view path);
+
+}  // namespace kel

@@ -1,0 +1,105 @@
+// The prompt port: message boxes, file dialogs and text input, as the editor asks for them.
+// QtPromptPort shows real dialogs; ScriptedPromptPort answers from a script and records every
+// prompt, for tests.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <variant>
+#include <vector>
+
+class QWidget;
+
+namespace kel {
+
+// Message box flags and result ids, with the values the editor's messages are written in.
+enum : unsigned {
+  MB_OK = 0x0,
+  MB_OKCANCEL = 0x1,
+  MB_YESNOCANCEL = 0x3,
+  MB_YESNO = 0x4,
+  MB_ICONHAND = 0x10,
+  MB_ICONSTOP = 0x10,
+  MB_ICONQUESTION = 0x20,
+  MB_ICONEXCLAMATION = 0x30,
+  MB_ICONINFORMATION = 0x40,
+};
+enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+struct FileDialogRequest {
+  QString title;          // empty: the dialog's own
+  QString filter;         // "description (*.ext)|*.ext|" pairs
+  QString defaultExt;     // added when the name has no extension ("kel")
+  QString fileName;       // preset name
+  QString directory;      // start folder; empty: the current one
+  bool overwritePrompt = false;
+  bool mustExist = false;
+};
+
+class PromptPort {
+ public:
+  virtual ~PromptPort() = default;
+  // Returns IDOK, IDCANCEL, IDYES or IDNO.
+  virtual int MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                         unsigned flags) = 0;
+  virtual std::optional<QString> OpenFileName(QWidget* owner, const FileDialogRequest& req) = 0;
+  virtual std::optional<QString> SaveFileName(QWidget* owner, const FileDialogRequest& req) = 0;
+  // byteLimit counts the CP932 bytes of the answer; nullopt on Cancel.
+  virtual std::optional<QString> InputText(QWidget* owner, const QString& caption,
+                                           const QString& prompt, const QString& initial,
+                                           int byteLimit) = 0;
+};
+
+class QtPromptPort final : public PromptPort {
+ public:
+  int MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                 unsigned flags) override;
+  std::optional<QString> OpenFileName(QWidget* owner, const FileDialogRequest& req) override;
+  std::optional<QString> SaveFileName(QWidget* owner, const FileDialogRequest& req) override;
+  std::optional<QString> InputText(QWidget* owner, const QString& caption, const QString& prompt,
+                                   const QString& initial, int byteLimit) override;
+};
+
+// Test double: answers in script order and records what was asked.
+class ScriptedPromptPort final : public PromptPort {
+ public:
+  struct Message {
+    QString text, caption;
+    unsigned flags;
+  };
+  struct Asked {
+    enum Kind { Box, Open, Save, Input } kind;
+    QString text;     // message text, dialog title or input prompt
+    QString caption;  // message caption or input caption
+    unsigned flags = 0;
+    FileDialogRequest file;
+  };
+
+  // Answers, used in order. A message box takes an int (IDOK when the script is empty); a file
+  // dialog or input takes a QString, or std::nullopt for Cancel.
+  void Answer(int id) { answers_.push_back(id); }
+  void Answer(std::optional<QString> text) { answers_.push_back(std::move(text)); }
+
+  const std::vector<Message>& Messages() const { return messages_; }
+  const std::vector<Asked>& History() const { return asked_; }
+  QStringList MessageTexts() const;
+  void ClearHistory() { messages_.clear(), asked_.clear(); }
+  bool ScriptEmpty() const { return answers_.empty(); }
+
+  int MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                 unsigned flags) override;
+  std::optional<QString> OpenFileName(QWidget* owner, const FileDialogRequest& req) override;
+  std::optional<QString> SaveFileName(QWidget* owner, const FileDialogRequest& req) override;
+  std::optional<QString> InputText(QWidget* owner, const QString& caption, const QString& prompt,
+                                   const QString& initial, int byteLimit) override;
+
+ private:
+  std::optional<QString> NextText();
+  std::deque<std::variant<int, std::optional<QString>>> answers_;
+  std::vector<Message> messages_;
+  std::vector<Asked> asked_;
+};
+
+}  // namespace kel

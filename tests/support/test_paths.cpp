@@ -1,0 +1,38 @@
+#include "support/test_paths.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <stdlib.h>
+
+namespace kel::test {
+
+std::filesystem::path DataDir() { return KEL_TEST_DATA; }
+std::filesystem::path BinaryDir() { return KEL_BINARY_DIR; }
+
+TempDir::TempDir() {
+  std::string tmpl = (std::filesystem::temp_directory_path() / "keltest-XXXXXX").string();
+  if (!mkdtemp(tmpl.data())) throw std::runtime_error("cannot make a temporary folder");
+  path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // A test may have made the folder read-only; give write access back before removing.
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string ReadFileBytes(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFileBytes(const std::filesystem::path& p, const std::string& bytes) {
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+}  // namespace kel::test

@@ -1,0 +1,28 @@
+// Where tests find committed fixtures and the built programs, and a fresh temporary folder.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace kel::test {
+
+std::filesystem::path DataDir();    // tests/data
+std::filesystem::path BinaryDir();  // the build folder
+// A new empty folder under the system's temporary folder, removed when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string ReadFileBytes(const std::filesystem::path& p);
+void WriteFileBytes(const std::filesystem::path& p, const std::string& bytes);
+
+}  // namespace kel::test
