@@ -1,2 +1,80 @@
-#include <cstdio>
-int main() { std::puts("keltool"); return 0; }
+// keltool: inspect, check, rewrite and unpack object files from the command line.
+#include <iostream>
+#include <string>
+
+#include "commands.h"
+
+#ifndef KELTOOL_VERSION
+#error "KELTOOL_VERSION comes from the build (the project's version)"
+#endif
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: keltool COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Inspects, checks, rewrites and unpacks object files (.kel).\n"
+    "\n"
+    "Commands:\n"
+    "  info [--json] FILE.kel   summary of the objects, frames, locations and sounds\n"
+    "  check FILE.kel           read the whole file and say whether it is valid\n"
+    "  rewrite IN.kel OUT.kel   read IN and write it again as OUT (replaced atomically)\n"
+    "  extract FILE.kel DIR     write every picture and sound as a file under DIR\n"
+    "  help [COMMAND]           this text, or the help of COMMAND\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     this text (after a command: that command's help)\n"
+    "      --version  the program's version\n"
+    "\n"
+    "Exit status:\n"
+    "  0  done\n"
+    "  1  the file is not a valid object file\n"
+    "  2  bad arguments, or a file that cannot be read or written\n";
+
+using Runner = int (*)(const keltool::Args&, std::ostream&, std::ostream&);
+
+Runner FindCommand(const std::string& name) {
+  if (name == "info") return keltool::RunInfo;
+  if (name == "check") return keltool::RunCheck;
+  if (name == "rewrite") return keltool::RunRewrite;
+  if (name == "extract") return keltool::RunExtract;
+  return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
+  const keltool::Args args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::cerr << kUsage;
+    return keltool::kExitUsage;
+  }
+  const std::string& first = args[0];
+  if (first == "--help" || first == "-h" || (first == "help" && args.size() == 1)) {
+    std::cout << kUsage;
+    return keltool::kExitOk;
+  }
+  if (first == "--version") {
+    std::cout << "keltool " << KELTOOL_VERSION << "\n";
+    return keltool::kExitOk;
+  }
+  if (first == "help") {
+    if (args.size() > 2) return keltool::UsageError(nullptr, "help takes one COMMAND", std::cerr);
+    const Runner run = FindCommand(args[1]);
+    if (!run) return keltool::UsageError(nullptr, "unknown command '" + args[1] + "'", std::cerr);
+    return run({"--help"}, std::cout, std::cerr);
+  }
+  const Runner run = FindCommand(first);
+  if (!run) {
+    const std::string what = first[0] == '-' ? "unknown option '" : "unknown command '";
+    return keltool::UsageError(nullptr, what + first + "'", std::cerr);
+  }
+  const int status = run(keltool::Args(args.begin() + 1, args.end()), std::cout, std::cerr);
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "keltool: cannot write the output\n";
+    return keltool::kExitUsage;
+  }
+  return status;
+}

@@ -1,0 +1,74 @@
+// Opening an object file for the commands: a file that cannot be read is a usage error (exit 2),
+// a file that reads but breaks the format is an invalid file (exit 1).
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+
+#include "commands.h"
+#include "files/object_file.h"
+
+namespace keltool {
+
+namespace fs = std::filesystem;
+
+int LoadObjectFile(const std::string& path, kel::SpriteList& list, std::ostream& err) {
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  if (ec) {
+    err << "keltool: cannot open " << path << ": " << ec.message() << "\n";
+    return kExitUsage;
+  }
+  // Only regular files: a folder reads as nothing, and a pipe or a device could never end.
+  if (fs::is_directory(st)) {
+    err << "keltool: cannot open " << path << ": it is a folder\n";
+    return kExitUsage;
+  }
+  if (!fs::is_regular_file(st)) {
+    err << "keltool: cannot open " << path << ": not a regular file\n";
+    return kExitUsage;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    err << "keltool: cannot open " << path << ": " << std::strerror(errno) << "\n";
+    return kExitUsage;
+  }
+  errno = 0;
+  const kel::ObjectFileResult result = kel::ReadObjectFile(in, list);
+  if (in.bad()) {
+    const int e = errno;
+    err << "keltool: cannot read " << path << ": " << (e ? std::strerror(e) : "input/output error")
+        << "\n";
+    return kExitUsage;
+  }
+  if (!result.ok) {
+    err << "keltool: " << path << ": " << result.message << "\n";
+    return kExitInvalidFile;
+  }
+  return kExitOk;
+}
+
+int RunCheck(const Args& args, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> options, operands;
+  bool help = false;
+  if (!SplitArgs(args, {}, "check", options, operands, help, err)) return kExitUsage;
+  if (help) {
+    out << "Usage: keltool check FILE.kel\n"
+           "\n"
+           "Reads the whole object file and says whether it is valid.\n"
+           "Valid: prints the number of objects and exits 0.\n"
+           "Invalid: prints what is wrong and where, and exits 1.\n"
+           "A file that cannot be read: exits 2.\n";
+    return kExitOk;
+  }
+  if (operands.size() != 1) return UsageError("check", "check needs one FILE.kel", err);
+  kel::SpriteList list;
+  const int status = LoadObjectFile(operands[0], list, err);
+  if (status != kExitOk) return status;
+  out << operands[0] << ": valid object file, " << list.size()
+      << (list.size() == 1 ? " object" : " objects") << "\n";
+  return kExitOk;
+}
+
+}  // namespace keltool
