@@ -21,11 +21,15 @@ class RecordReader {
   const std::string& Error() const { return error_; }
   uint64_t Offset() const { return offset_; }        // bytes consumed so far
   uint64_t Remaining() const { return remaining_; }  // bytes the file still holds
+  bool Sized() const { return sized_; }              // false: Remaining() is only an upper bound
+  bool AtEnd();  // no byte remains (asks the stream when not sized)
 
   // Reads exactly n bytes into dst; fails ("the file ends early") when fewer remain.
   bool ReadBytes(void* dst, size_t n, const char* what);
   bool Skip(uint64_t n, const char* what);
   bool Fail(const std::string& message);  // records the first failure, at the current offset
+  // The same, naming the offset (a value of Offset()) where the faulty field starts.
+  bool FailAt(uint64_t offset, const std::string& message);
 
   // Where the reader stands, for messages: "object 3, frame 12".
   void SetPlace(std::string place) { place_ = std::move(place); }
@@ -33,6 +37,8 @@ class RecordReader {
 
  private:
   std::istream& in_;
+  uint64_t base_ = 0;   // the stream position where reading began, for messages
+  bool sized_ = false;  // remaining_ is known (seekable stream or a limit)
   uint64_t offset_ = 0;
   uint64_t remaining_ = 0;
   std::string place_;

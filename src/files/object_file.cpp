@@ -1,0 +1,124 @@
+// The object file: header, count, object records. The file is read whole into a list of its
+// own first; the caller's list changes only when every byte of the file was valid.
+#include "files/object_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <istream>
+#include <ostream>
+#include <vector>
+
+#include "model/le.h"
+#include "model/record_io.h"
+#include "model/text.h"
+
+namespace kel {
+
+namespace {
+
+constexpr size_t kMagicLength = sizeof kObjectFileMagic - 1;  // 8
+
+ObjectFileResult Failure(std::string message) {
+  return {false, std::move(message)};
+}
+
+// Reads the whole file into objects. On failure the message says what and where.
+ObjectFileResult ReadAll(std::istream& in, SpriteList& objects) {
+  RecordReader reader(in);
+  if (!reader.Ok()) return Failure(reader.Error());
+  reader.SetPlace("ファイルの見出し");
+  uint8_t head[kObjectFileHeaderSize + 2];
+  if (!reader.ReadBytes(head, kObjectFileHeaderSize, "見出し")) return Failure(reader.Error());
+  // The magic is a NUL-terminated string: "KE--1.00" followed by anything but 0 is another one.
+  if (std::memcmp(head, kObjectFileMagic, kMagicLength + 1) != 0) {
+    reader.FailAt(0, "オブジェクトファイルの識別子 \"KE--1.00\" がありません");
+    return Failure(reader.Error());
+  }
+  if (!reader.ReadBytes(head + kObjectFileHeaderSize, 2, "オブジェクトの数")) {
+    return Failure(reader.Error());
+  }
+  const int16_t count = le::I16(head + kObjectFileHeaderSize);
+  if (count < 0) {
+    reader.FailAt(kObjectFileHeaderSize,
+                  "オブジェクトの数が負の値です (" + std::to_string(count) + ")");
+    return Failure(reader.Error());
+  }
+  reader.SetPlace("");
+
+  objects.reserve(size_t(count));
+  for (int i = 0; i < count; ++i) {
+    if (reader.AtEnd()) {
+      reader.Fail("オブジェクトの数は " + std::to_string(count) + " ですが、ファイルには " +
+                  std::to_string(i) + " 個しかありません");
+      return Failure(reader.Error());
+    }
+    reader.SetPlace("オブジェクト " + std::to_string(i + 1));
+    auto object = std::make_unique<ObSpriteData>();
+    if (!object->Read(reader)) return Failure(reader.Error());
+    objects.push_back(std::move(object));
+  }
+  reader.SetPlace("");
+  // A valid file ends with its last object; more bytes mean the count or a record is wrong.
+  if (!reader.AtEnd()) {
+    reader.Fail("最後のオブジェクトの後に余分なデータがあります");
+    return Failure(reader.Error());
+  }
+  return {true, {}};
+}
+
+std::string CannotOpen(const std::string& path, int error) {
+  return "ファイル \"" + path + "\" を開けません: " + std::strerror(error);
+}
+
+}  // namespace
+
+ObjectFileResult ReadObjectFile(std::istream& in, SpriteList& list) {
+  SpriteList objects;
+  ObjectFileResult result = ReadAll(in, objects);
+  if (result.ok) list = std::move(objects);
+  return result;
+}
+
+ObjectFileResult AddReadObjectFile(std::istream& in, SpriteList& list,
+                                   const std::function<bool(const std::string& name)>& checkName) {
+  SpriteList objects;
+  ObjectFileResult result = ReadAll(in, objects);
+  if (!result.ok) return result;
+  for (size_t i = 0; i < objects.size(); ++i) {
+    if (!checkName(objects[i]->Name)) {
+      return Failure("オブジェクト " + std::to_string(i + 1) + " の名前 \"" +
+                     Cp932ToUtf8Lossy(objects[i]->Name) + "\" は既にあります");
+    }
+    list.push_back(std::move(objects[i]));
+  }
+  return result;
+}
+
+bool WriteObjectFile(std::ostream& out, const SpriteList& list) {
+  if (!out || list.size() > 0x7FFF) return false;
+  uint8_t head[kObjectFileHeaderSize + 2] = {};
+  std::memcpy(head, kObjectFileMagic, kMagicLength);
+  le::Put16(head + kObjectFileHeaderSize, uint16_t(list.size()));
+  out.write(reinterpret_cast<const char*>(head), sizeof head);
+  for (const auto& object : list) {
+    if (!object->Write(out)) return false;
+  }
+  out.flush();
+  return bool(out);
+}
+
+ObjectFileResult ReadObjectFile(const std::string& path, SpriteList& list) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) return Failure(CannotOpen(path, errno));
+  return ReadObjectFile(in, list);
+}
+
+ObjectFileResult AddReadObjectFile(const std::string& path, SpriteList& list,
+                                   const std::function<bool(const std::string& name)>& checkName) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) return Failure(CannotOpen(path, errno));
+  return AddReadObjectFile(in, list, checkName);
+}
+
+}  // namespace kel

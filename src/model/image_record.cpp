@@ -1,0 +1,188 @@
+// The image record of the object file: a complete bitmap-file image (14-byte file header, then
+// the packed DIB). The reader accepts only what the record size formula describes, so that the
+// size field, the colour table and the rows can never disagree about where the next field is.
+#include <cstdio>
+#include <cstring>
+#include <istream>
+#include <new>
+#include <ostream>
+#include <string>
+
+#include "model/image.h"
+#include "model/le.h"
+#include "model/record_io.h"
+
+namespace kel {
+
+namespace {
+
+constexpr uint32_t kRecordHeaderSize = kFileHeaderSize + kInfoHeaderSize;  // 54
+
+// Offsets inside the record, for messages that point at the faulty field.
+constexpr uint64_t kAtSize = 2;
+constexpr uint64_t kAtInfo = kFileHeaderSize;
+constexpr uint64_t kAtWidth = kAtInfo + 4;
+constexpr uint64_t kAtHeight = kAtInfo + 8;
+constexpr uint64_t kAtBitCount = kAtInfo + 14;
+constexpr uint64_t kAtCompression = kAtInfo + 16;
+
+struct HeaderProblem {
+  uint64_t at = 0;  // offset in the record
+  std::string message;
+};
+
+bool IsStoredBitCount(uint16_t bits) {
+  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+// The record size the format gives for this header: 54 + 4 x NumColors + Height x LineBytes,
+// Height and LineBytes as the image keeps them (16 bits each). 64-bit, so nothing wraps.
+uint64_t RecordSizeOf(const BitmapInfoHeader& h) {
+  const uint64_t height = uint16_t(h.biHeight);
+  return kRecordHeaderSize + 4 * uint64_t(NumColorsOf(h)) +
+         height * LineBytesOf(h.biWidth, h.biBitCount);
+}
+
+// Whether the header is one this program stores: a 40-byte header, uncompressed, a depth it can
+// draw, and a size that the image's 16-bit Width, Height and LineBytes hold exactly. Anything
+// else would make the record size formula, or the rows the image draws from, wrong.
+bool CheckStoredHeader(const BitmapInfoHeader& h, HeaderProblem& problem) {
+  auto fail = [&](uint64_t at, std::string message) {
+    problem = {at, std::move(message)};
+    return false;
+  };
+  if (h.biSize == kCoreHeaderSize) {
+    return fail(kAtInfo, "古い形式の情報ヘッダー (12 バイト) には対応していません");
+  }
+  if (h.biSize != kInfoHeaderSize) {
+    return fail(kAtInfo, "情報ヘッダーの大きさ " + std::to_string(h.biSize) +
+                             " バイトには対応していません (40 バイトのみ)");
+  }
+  if (h.biCompression != 0) {
+    return fail(kAtCompression, "圧縮されたビットマップ (圧縮形式 " +
+                                    std::to_string(h.biCompression) + ") には対応していません");
+  }
+  if (!IsStoredBitCount(h.biBitCount)) {
+    return fail(kAtBitCount,
+                "1 ピクセルのビット数 " + std::to_string(h.biBitCount) + " は正しくありません");
+  }
+  if (h.biWidth < 0 || h.biWidth > 0xFFFF) {
+    return fail(kAtWidth, "幅 " + std::to_string(h.biWidth) + " は範囲外です (0 から 65535)");
+  }
+  if (h.biHeight < 0) {
+    return fail(kAtHeight, "高さが負の値 (" + std::to_string(h.biHeight) +
+                               ") のビットマップ (上から下の行順) には対応していません");
+  }
+  if (h.biHeight > 0xFFFF) {
+    return fail(kAtHeight, "高さ " + std::to_string(h.biHeight) + " が 65535 を超えています");
+  }
+  const uint64_t row = RowBytes64(h.biWidth, h.biBitCount);
+  if (row != LineBytesOf(h.biWidth, h.biBitCount)) {
+    return fail(kAtWidth,
+                "1 行の大きさ " + std::to_string(row) + " バイトが 65535 バイトを超えています");
+  }
+  return true;
+}
+
+// Reads one image record; null with the reader failed when the record is not valid. The pixel
+// rows go from the stream straight into the block that becomes the image's storage.
+std::shared_ptr<PackedDib> ReadImageRecord(RecordReader& in) {
+  const uint64_t start = in.Offset();
+  uint8_t head[kRecordHeaderSize];
+  if (!in.ReadBytes(head, kFileHeaderSize, "ビットマップファイルヘッダー")) return nullptr;
+  const uint16_t type = le::U16(head);
+  if (type != kBitmapFileType) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%04X", unsigned(type));
+    in.FailAt(start, std::string("ビットマップの種類が \"BM\" ではありません (") + hex + ")");
+    return nullptr;
+  }
+  const uint32_t size = le::U32(head + 2);
+  if (size < kRecordHeaderSize) {
+    in.FailAt(start + kAtSize, "レコードの大きさ " + std::to_string(size) +
+                                   " バイトがヘッダー (54 バイト) より小さいです");
+    return nullptr;
+  }
+  // Checked before anything is allocated: a size field the file cannot hold costs nothing.
+  if (size - kFileHeaderSize > in.Remaining()) {
+    in.FailAt(start + kAtSize,
+              "レコードの大きさ " + std::to_string(size) + " バイトがファイルの残り (" +
+                  std::to_string(in.Remaining() + kFileHeaderSize) + " バイト) を超えています");
+    return nullptr;
+  }
+  if (!in.ReadBytes(head + kFileHeaderSize, kInfoHeaderSize, "情報ヘッダー")) return nullptr;
+  const BitmapInfoHeader h = BitmapInfoHeader::Parse(head + kFileHeaderSize);
+  HeaderProblem problem;
+  if (!CheckStoredHeader(h, problem)) {
+    in.FailAt(start + problem.at, problem.message);
+    return nullptr;
+  }
+  const uint64_t expected = RecordSizeOf(h);
+  if (expected != size) {
+    in.FailAt(start + kAtSize, "色数 (" + std::to_string(NumColorsOf(h)) + ") と行の大きさ (" +
+                                   std::to_string(LineBytesOf(h.biWidth, h.biBitCount)) +
+                                   " バイト × " + std::to_string(uint16_t(h.biHeight)) +
+                                   " 行) がレコードの大きさ " + std::to_string(size) +
+                                   " バイトと合いません (計算では " + std::to_string(expected) +
+                                   " バイト)");
+    return nullptr;
+  }
+  std::shared_ptr<PackedDib> dib;
+  try {
+    dib = PackedDib::AllocateForOverwrite(size - kFileHeaderSize);
+  } catch (const std::bad_alloc&) {
+    in.FailAt(start + kAtSize,
+              "メモリが足りません (" + std::to_string(size) + " バイトのイメージ)");
+    return nullptr;
+  }
+  std::memcpy(dib->Data(), head + kFileHeaderSize, kInfoHeaderSize);
+  if (!in.ReadBytes(dib->Data() + kInfoHeaderSize, size - kRecordHeaderSize, "ピクセルデータ")) {
+    return nullptr;
+  }
+  return dib;
+}
+
+}  // namespace
+
+bool ObBmpImage::Read(RecordReader& in) {
+  if (!in.Ok()) return false;
+  std::shared_ptr<PackedDib> dib = ReadImageRecord(in);
+  // The picture is replaced as a whole; images sharing the old record keep theirs.
+  OwnedDib.reset();
+  if (HasDib() || Data->RefCount > 1) TakeFreshRecord();
+  if (!dib) return false;
+  SetDib(std::move(dib));
+  return true;
+}
+
+bool ObBmpImage::Read(std::istream& in) {
+  if (!in) return false;
+  RecordReader reader(in);
+  if (Read(reader)) return true;
+  // The stream now stands inside a record; nothing after it can be read in step.
+  in.setstate(std::ios::failbit);
+  return false;
+}
+
+bool ObBmpImage::Write(std::ostream& out) {
+  if (!HasDib() || !out) return false;
+  const PackedDib& dib = *Dib();
+  if (dib.Size() < kInfoHeaderSize) return false;
+  const BitmapInfoHeader h = dib.Header();
+  HeaderProblem problem;
+  // Only what the reader takes back: never a record that would make the file unreadable.
+  if (!CheckStoredHeader(h, problem)) return false;
+  const uint64_t size = RecordSizeOf(h);
+  if (size > 0xFFFFFFFFu || size - kFileHeaderSize > dib.Size()) return false;
+
+  uint8_t head[kFileHeaderSize] = {};
+  le::Put16(head, kBitmapFileType);
+  le::Put32(head + 2, uint32_t(size));
+  le::Put32(head + 10, kRecordHeaderSize + 4 * NumColorsOf(h));
+  out.write(reinterpret_cast<const char*>(head), sizeof head);
+  if (!out) return false;
+  out.write(reinterpret_cast<const char*>(dib.Data()), std::streamsize(size - kFileHeaderSize));
+  return bool(out);
+}
+
+}  // namespace kel
