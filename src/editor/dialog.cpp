@@ -1,0 +1,266 @@
+// Construction of the editor dialog from its template, the empty state and the routing of the
+// controls' notifications to the dialog's handlers.
+#include "editor/dialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFile>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+
+#include "editor/dialog_units.h"
+#include "editor/updown.h"
+#include "grid/spread.h"
+#include "model/bmp_file.h"
+#include "model/text.h"
+#include "platform/prompt.h"
+#include "platform/qt_display.h"
+
+// The resources live in a static library; nothing else refers to them, so they are registered
+// here by hand (outside any namespace, as the resource compiler's names require).
+static void InitKelResources() {
+  Q_INIT_RESOURCE(resources);
+}
+
+namespace kel {
+
+namespace {
+
+constexpr int kEditTextLimit = 255;
+const char kContIconResource[] = ":/bitmaps/25204.bmp";
+
+// Header texts of column 0, rows 0 to 5.
+const char* const kRowHeaders[] = {"ﾌﾚｰﾑ", "ｲﾒｰｼﾞ", "ﾏｽｸ", "ｻｳﾝﾄﾞ", "X", "Y"};
+
+}  // namespace
+
+ObKELDialog::ObKELDialog(kel::SpriteList* spriteList, PromptPort& prompt, QWidget* parent)
+    : QWidget(parent), SpriteList(spriteList), prompt_(prompt), dc_(std::make_unique<QtDisplay>()) {
+  InitKelResources();
+  setObjectName(QStringLiteral("ObKELDialog"));
+  CreateControls();
+  LoadContIcon();
+  InitWindow();
+}
+
+ObKELDialog::~ObKELDialog() {
+  // The grid may still hold the continue icon's bitmap; it goes with the grid (a Qt child).
+}
+
+QSize ObKELDialog::sizeHint() const {
+  return sizePx_;
+}
+
+void ObKELDialog::CreateControls() {
+  const DialogBaseUnits base = BaseUnitsOf(font());
+  auto place = [&](QWidget* w, const char* name, int x, int y, int cx, int cy) {
+    w->setObjectName(QString::fromLatin1(name));
+    w->setGeometry(DialogUnitsToPixels(QRect(x, y, cx, cy), base));
+  };
+  auto label = [&](const char* text, const char* name, int x, int y, int cx, int cy) {
+    auto* l = new QLabel(QString::fromUtf8(text), this);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    place(l, name, x, y, cx, cy);
+    return l;
+  };
+  auto edit = [&](const char* name, int x, int y, int cx, int cy) {
+    auto* e = new QLineEdit(this);
+    e->setMaxLength(kEditTextLimit);
+    place(e, name, x, y, cx, cy);
+    return e;
+  };
+  // A drop-down list: the template's height includes the list that drops down; the closed box
+  // is as high as an edit, and the list shows as many entries as the rest of that height holds.
+  auto combo = [&](const char* name, int x, int y, int cx, int cy) {
+    auto* c = new QComboBox(this);
+    place(c, name, x, y, cx, 12);
+    const int listPx = DialogUnitsToPixels(QRect(0, 0, 0, cy - 12), base).height();
+    const int itemPx = QFontMetrics(c->font()).height() + 2;
+    c->setMaxVisibleItems(std::max(1, listPx / itemPx));
+    return c;
+  };
+
+  // The etched frame around the object name comes last in the template and lies beneath
+  // everything else.
+  auto* nameFrame = new QFrame(this);
+  nameFrame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+  place(nameFrame, "NameFrame", 8, 4, 128, 18);
+
+  label("ｵﾌﾞｼﾞｪｸﾄ名", "ObjectLabel", 16, 8, 48, 8);
+  ObjectCombo = combo("ObjectCombo", 64, 8, 64, 48);
+  label("深さ", "DepthLabel", 168, 12, 18, 8);
+  DepthEdit = edit("DepthEdit", 184, 8, 24, 12);
+  DepthEdit->setValidator(
+      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), DepthEdit));
+  DepthUpDown = new TUpDown(this);
+  place(DepthUpDown, "DepthUpDown", 208, 8, 9, 12);
+  DepthUpDown->SetBuddy(DepthEdit);
+
+  auto* behaveGroup = new QGroupBox(QStringLiteral("動作ﾀｲﾌﾟ"), this);
+  place(behaveGroup, "BehaveGroup", 11, 24, 89, 40);
+  BehaveTypeCombo = combo("BehaveTypeCombo", 24, 36, 60, 56);
+  AutoRepeatCheckBox = new QCheckBox(QStringLiteral("ｵｰﾄﾘﾋﾟｰﾄ"), this);
+  place(AutoRepeatCheckBox, "AutoRepeatCheckBox", 24, 48, 43, 12);
+
+  auto* startGroup = new QGroupBox(QStringLiteral("ｽﾀｰﾄﾀｲﾌﾟ"), this);
+  place(startGroup, "StartGroup", 112, 24, 149, 40);
+  RandomCheckBox = new QCheckBox(QStringLiteral("ﾗﾝﾀﾞﾑ"), this);
+  place(RandomCheckBox, "RandomCheckBox", 120, 32, 33, 12);
+  label("位置", "PositionLabel", 156, 36, 18, 8);
+  label("X:", "PosXLabel", 176, 36, 7, 8);
+  PosXEdit = edit("PosXEdit", 185, 34, 29, 11);
+  label("Y:", "PosYLabel", 217, 36, 7, 8);
+  PosYEdit = edit("PosYEdit", 225, 34, 29, 11);
+  label("速度", "SpeedLabel", 156, 51, 17, 8);
+  label("X:", "SpeedXLabel", 176, 51, 7, 8);
+  SpeedXEdit = edit("SpeedXEdit", 185, 49, 29, 11);
+  label("Y:", "SpeedYLabel", 217, 51, 7, 8);
+  SpeedYEdit = edit("SpeedYEdit", 225, 49, 29, 11);
+
+  label("ｲﾒｰｼﾞｻｲｽﾞ", "SizeLabel", 14, 76, 36, 8);
+  SizeXEdit = edit("SizeXEdit", 56, 72, 32, 12);
+  label("×", "SizeTimesLabel", 88, 74, 9, 8);
+  SizeYEdit = edit("SizeYEdit", 96, 72, 30, 12);
+  label("ﾌﾚｰﾑ数", "FramesLabel", 164, 76, 27, 8);
+  FramesEdit = edit("FramesEdit", 196, 72, 30, 12);
+
+  Spread = new TSpread(this);
+  place(Spread, "Spread", 0, 92, 276, 84);
+
+  // Group boxes and the etched frame are drawn beneath the controls they surround.
+  for (QWidget* w : {static_cast<QWidget*>(behaveGroup), static_cast<QWidget*>(startGroup)})
+    w->lower();
+  nameFrame->lower();
+
+  // The tab order of the template.
+  QWidget* const tabOrder[] = {ObjectCombo,
+                               DepthEdit,
+                               BehaveTypeCombo,
+                               AutoRepeatCheckBox,
+                               RandomCheckBox,
+                               PosXEdit,
+                               PosYEdit,
+                               SpeedXEdit,
+                               SpeedYEdit,
+                               SizeXEdit,
+                               SizeYEdit,
+                               FramesEdit,
+                               static_cast<QWidget*>(Spread)};
+  for (size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+  sizePx_ = DialogUnitsToPixels(QRect(0, 0, kWidthDu, kHeightDu), base).size();
+  setFixedSize(sizePx_);
+
+  connect(BehaveTypeCombo, &QComboBox::currentIndexChanged, this, [this] { BehaveCombo(); });
+  connect(RandomCheckBox, &QCheckBox::clicked, this, [this] { RandomCheck(); });
+  connect(ObjectCombo, &QComboBox::currentIndexChanged, this, [this] { RedrawDialogParam(); });
+  FramesEdit->installEventFilter(this);
+}
+
+void ObKELDialog::LoadContIcon() {
+  ContIconImage = std::make_unique<ObBmpImage>();
+  QFile file(QString::fromLatin1(kContIconResource));
+  if (!file.open(QIODevice::ReadOnly)) return;
+  const QByteArray bytes = file.readAll();
+  DibLoad load = LoadBitmapFileBytes(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                     size_t(bytes.size()));
+  if (load.dib) ContIconImage = std::make_unique<ObBmpImage>(std::move(load.dib));
+}
+
+void ObKELDialog::InitWindow() {
+  if (!SpriteList || SpriteList->empty()) CurrentSprite = nullptr;
+
+  {
+    const QSignalBlocker block(ObjectCombo);
+    ObjectCombo->clear();
+    CurrentIndex = 0;
+    if (CurrentSprite) {
+      FillObjectCombo();
+      ObjectCombo->setCurrentIndex(0);
+    }
+  }
+
+  {
+    const QSignalBlocker block(BehaveTypeCombo);
+    BehaveTypeCombo->clear();
+    for (int i = 0; ObSpriteData::BehaveName[i]; ++i)
+      BehaveTypeCombo->addItem(QString::fromUtf8(ObSpriteData::BehaveName[i]));
+    BehaveTypeCombo->setCurrentIndex(CurrentSprite ? CurrentSprite->Behave : 0);
+  }
+  EnableRandomFor(BehaveTypeCombo->currentIndex());
+  RandomCheckBox->setChecked(!CurrentSprite || CurrentSprite->RandomStart != 0);
+
+  DepthUpDown->SetRange(0, kMaxDepth);
+
+  if (!CurrentSprite) {
+    for (QLineEdit* e :
+         {DepthEdit, PosXEdit, PosYEdit, SpeedXEdit, SpeedYEdit, SizeXEdit, SizeYEdit, FramesEdit})
+      e->setText(QString());
+  }
+  AutoRepeatCheckBox->setChecked(!CurrentSprite || CurrentSprite->AutoRepeat != 0);
+
+  Spread->SSSetBool(TSpread::kBoolRedraw, false);
+  Spread->SSClear(-1, -1);
+  Spread->SSSetMaxRows(kGridRows);
+  Spread->SSSetMaxCols(kGridCols);
+  Spread->SSSetBool(17, false);
+  Spread->SSSetColWidth(0, 6.0);
+  for (int c = 1; c <= kGridCols; ++c) Spread->SSSetColWidth(c, 10.0);
+  Spread->SSSetRowHeight(kRowImage, 50.0);
+  Spread->SSSetRowHeight(kRowMask, 50.0);
+  for (int r = 0; r <= kGridRows; ++r) Spread->SSSetData(0, r, QString::fromUtf8(kRowHeaders[r]));
+  for (int c = 1; c <= kGridCols; ++c)
+    if (!Spread->SSSetData(c, 0, QString::number(c))) break;
+  SetImageToCell(-1, kRowImage, nullptr);
+  SetImageToCell(-1, kRowMask, nullptr);
+
+  ContIconImage->MakePalette();
+  ContIconImage->DIBtoDDB(*dc_);
+
+  Spread->SSSetBool(TSpread::kBoolRedraw, true);
+}
+
+void ObKELDialog::FillObjectCombo() {
+  if (!SpriteList) return;
+  for (const auto& sprite : *SpriteList)
+    ObjectCombo->addItem(QString::fromStdString(Cp932ToUtf8Lossy(sprite->Name)));
+}
+
+void ObKELDialog::EnableRandomFor(int behave) {
+  // One-shot and fixed-position objects start where they are told: no random start.
+  RandomCheckBox->setEnabled(behave != 2 && behave != ObSpriteData::kFixedPosition);
+}
+
+void ObKELDialog::WriteField(QLineEdit* edit, long long value) {
+  edit->setText(QString::number(value));
+}
+
+void ObKELDialog::ShowError(const QString& text) {
+  prompt_.MessageBox(window(), text, QStringLiteral("エラー"), MB_OK | MB_ICONINFORMATION);
+}
+
+bool ObKELDialog::event(QEvent* e) {
+  // A window's activation reaches its child widgets too; the dialog realizes its palette then.
+  if (e->type() == QEvent::WindowActivate) EvActivate(1, window()->isMinimized(), nullptr);
+  return QWidget::event(e);
+}
+
+bool ObKELDialog::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == FramesEdit && e->type() == QEvent::FocusOut) {
+    // Only a real move of the focus counts: a menu opening or another window (a message box)
+    // coming to the front leaves the field in place, and its number is taken when the user
+    // does move on.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+    if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) ChangeImagePair();
+  }
+  return QWidget::eventFilter(watched, e);
+}
+
+}  // namespace kel

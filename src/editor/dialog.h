@@ -1,0 +1,155 @@
+// ObKELDialog: the editor's working surface. It shows one sprite object of the application's
+// object list at a time: the name drop-down, the parameter fields and the frame grid, and stores
+// the fields back into the object after checking them. The document (the object list) belongs to
+// the application; the dialog points into it and keeps the document's modified flag.
+//
+// The operations are spread over one file per concern:
+//   dialog.cpp      construction, layout from the template, the empty state, event routing
+//   display.cpp     showing an object in the controls and storing the controls into it
+//   validation.cpp  the parameter fields: checks and the responses while they are edited
+//   palette.cpp     realizing the shown object's palette
+//   object_commands.cpp  switching between objects
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "model/image.h"
+#include "model/sprite.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
+namespace kel {
+
+class DisplayDevice;
+class PromptPort;
+class TSpread;
+class TUpDown;
+struct LogPalette;
+
+class ObKELDialog : public QWidget {
+  Q_OBJECT
+ public:
+  // The template's control ids.
+  enum ControlId {
+    IDC_BEHAVE = 101,
+    IDC_BEHAVE_GROUP = 102,
+    IDC_RANDOM = 105,
+    IDC_POSX = 106,
+    IDC_POSY = 107,
+    IDC_DEPTH_UPDOWN = 108,
+    IDC_SPEEDX = 109,
+    IDC_SPEEDY = 110,
+    IDC_START_GROUP = 112,
+    IDC_OBJECT = 113,
+    IDC_SPREAD = 118,
+    IDC_AUTOREPEAT = 124,
+    IDC_DEPTH = 125,
+    IDC_SIZEX = 126,
+    IDC_SIZEY = 127,
+    IDC_FRAMES = 129,
+  };
+  static constexpr int kWidthDu = 278;
+  static constexpr int kHeightDu = 178;
+  static constexpr int kGridRows = 5;
+  static constexpr int kGridCols = 128;
+  static constexpr int kMaxDepth = 128;
+  static constexpr int kMaxFrames = 128;
+  // Grid rows.
+  static constexpr int kRowImage = 1, kRowMask = 2, kRowSound = 3, kRowX = 4, kRowY = 5;
+
+  // spriteList: the application's object list (not owned, outlives the dialog).
+  ObKELDialog(kel::SpriteList* spriteList, PromptPort& prompt, QWidget* parent = nullptr);
+  ~ObKELDialog() override;
+
+  // --- set-up (dialog.cpp)
+  void InitWindow();  // the empty state
+
+  // --- display and storage (display.cpp)
+  void GetSpriteData(int index);
+  void DispSpriteData(ObSpriteData* sprite);
+  int SaveSpriteData(ObSpriteData* sprite);
+  bool Save();
+  void AddSpriteData(std::unique_ptr<ObSpriteData> sprite);
+  void MakeSpriteDataDDB();
+  void ClearSpread();
+  void SetBitmapToSpread();
+  void SetPointToSpread(int count);
+  void GetPointFromSpread(int unused = 0);
+  void SetImageToCell(long col, long row, const ObImage* image);
+
+  // --- parameter fields (validation.cpp)
+  static int CheckValue(const QString& text, int min, int max);
+  int CheckEdit();
+  void BehaveCombo();
+  void RandomCheck();
+  void ChangeImagePair();
+
+  // --- object switch (object_commands.cpp)
+  void RedrawDialogParam();
+
+  // --- palette (palette.cpp)
+  bool SelectRealizePalette();
+  // active: 0 inactive, 1 active, 2 click-active.
+  void EvActivate(unsigned active, bool minimized, QWidget* other);
+  bool EvQueryNewPalette();
+  bool UpdatePalette(const LogPalette* palette, bool forceRepaint);
+  // The palette the dialog last realized in the foreground (null before any).
+  const LogPalette* RealizedPalette() const { return foreground_.get(); }
+
+  // The display the dialog draws on: pictures get their display bitmaps made for it.
+  DisplayDevice& DC() { return *dc_; }
+  PromptPort& Prompt() { return prompt_; }
+
+  // Message box of the dialog's errors: caption "エラー", information icon, OK.
+  void ShowError(const QString& text);
+
+  QSize sizeHint() const override;
+
+  // Controls (owned by the dialog as their Qt parent).
+  QComboBox* ObjectCombo = nullptr;
+  QComboBox* BehaveTypeCombo = nullptr;
+  QCheckBox* RandomCheckBox = nullptr;
+  TUpDown* DepthUpDown = nullptr;
+  QLineEdit* DepthEdit = nullptr;
+  QLineEdit* PosXEdit = nullptr;
+  QLineEdit* PosYEdit = nullptr;
+  QLineEdit* SpeedXEdit = nullptr;
+  QLineEdit* SpeedYEdit = nullptr;
+  QLineEdit* SizeXEdit = nullptr;
+  QLineEdit* SizeYEdit = nullptr;
+  QLineEdit* FramesEdit = nullptr;
+  QCheckBox* AutoRepeatCheckBox = nullptr;
+  TSpread* Spread = nullptr;
+  std::unique_ptr<ObBmpImage> ContIconImage;  // the picture shown for a continue frame
+
+  kel::SpriteList* SpriteList = nullptr;  // the application's object list, not owned
+  ObSpriteData* CurrentSprite = nullptr;  // the object shown, an element of the list or null
+  int32_t CurrentIndex = 0;               // its index in the list
+  int32_t Modified = 0;                   // the document's modified flag, 0 or 1
+
+ signals:
+  // The dialog realized its palette on activation: other windows showing pictures should
+  // realize theirs again. changer is the dialog.
+  void PaletteChanged(QWidget* changer);
+
+ protected:
+  bool event(QEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  void CreateControls();
+  void LoadContIcon();
+  void FillObjectCombo();
+  void EnableRandomFor(int behave);
+  void WriteField(QLineEdit* edit, long long value);
+
+  PromptPort& prompt_;
+  std::unique_ptr<DisplayDevice> dc_;
+  std::shared_ptr<const LogPalette> foreground_;
+  QSize sizePx_;
+};
+
+}  // namespace kel
