@@ -54,7 +54,11 @@ class PackedDib {
   const uint8_t* Data() const { return bytes_.get(); }
   size_t Size() const { return size_; }
 
-  BitmapInfoHeader Header() const { return BitmapInfoHeader::Parse(bytes_.get()); }
+  // The info header; all zero for a block too short to hold one.
+  BitmapInfoHeader Header() const {
+    if (size_ < kInfoHeaderSize) return BitmapInfoHeader{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    return BitmapInfoHeader::Parse(bytes_.get());
+  }
   uint32_t NumColors() const { return NumColorsOf(Header()); }
   const uint8_t* Colors() const { return bytes_.get() + kInfoHeaderSize; }
   const uint8_t* Bits() const { return Colors() + 4 * size_t(NumColors()); }

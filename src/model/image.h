@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "display.h"
 #include "dib.h"
+#include "display.h"
 
 namespace kel {
 
@@ -47,7 +47,7 @@ class ObImage {
   uint32_t NumColors() const;
   const uint8_t* GetColors() const;
   const uint8_t* GetBits() const;
-  uint16_t Width() const;   // the size rule: header's low 16 bits when there is a DIB
+  uint16_t Width() const;  // the size rule: header's low 16 bits when there is a DIB
   uint16_t Height() const;
   uint16_t LineBytes() const { return Data->LineBytes; }
   int BitCount() const;  // biBitCount, 0 without DIB
@@ -62,8 +62,8 @@ class ObImage {
   bool WriteDIB(std::ostream& out) const;
 
  protected:
-  void Release();           // drops this image's share of Data
-  void TakeFreshRecord();   // Release, then a new empty record
+  void Release();                                     // drops this image's share of Data
+  void TakeFreshRecord();                             // Release, then a new empty record
   void SetDib(std::shared_ptr<const PackedDib> dib);  // fills Info, Width, Height, LineBytes
 
   ObImageData* Data;
@@ -71,7 +71,7 @@ class ObImage {
 
 class ObBmpImage : public ObImage {
  public:
-  ObBmpImage();  // empty
+  ObBmpImage();                               // empty
   explicit ObBmpImage(const char* fileName);  // loads a bitmap file; empty when it cannot
   explicit ObBmpImage(std::shared_ptr<const PackedDib> dib);  // adopts a DIB
   ~ObBmpImage() override;

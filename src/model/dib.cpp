@@ -1,0 +1,72 @@
+#include "model/dib.h"
+
+#include "model/le.h"
+
+namespace kel {
+
+BitmapInfoHeader BitmapInfoHeader::Parse(const uint8_t* p) {
+  BitmapInfoHeader h;
+  h.biSize = le::U32(p + 0);
+  h.biWidth = le::I32(p + 4);
+  h.biHeight = le::I32(p + 8);
+  h.biPlanes = le::U16(p + 12);
+  h.biBitCount = le::U16(p + 14);
+  h.biCompression = le::U32(p + 16);
+  h.biSizeImage = le::U32(p + 20);
+  h.biXPelsPerMeter = le::I32(p + 24);
+  h.biYPelsPerMeter = le::I32(p + 28);
+  h.biClrUsed = le::U32(p + 32);
+  h.biClrImportant = le::U32(p + 36);
+  return h;
+}
+
+void BitmapInfoHeader::Store(uint8_t* p) const {
+  le::Put32(p + 0, biSize);
+  le::Put32(p + 4, uint32_t(biWidth));
+  le::Put32(p + 8, uint32_t(biHeight));
+  le::Put16(p + 12, biPlanes);
+  le::Put16(p + 14, biBitCount);
+  le::Put32(p + 16, biCompression);
+  le::Put32(p + 20, biSizeImage);
+  le::Put32(p + 24, uint32_t(biXPelsPerMeter));
+  le::Put32(p + 28, uint32_t(biYPelsPerMeter));
+  le::Put32(p + 32, biClrUsed);
+  le::Put32(p + 36, biClrImportant);
+}
+
+uint32_t NumColorsOf(const BitmapInfoHeader& h) {
+  if (h.biClrUsed != 0) return h.biClrUsed;
+  switch (h.biBitCount) {
+    case 1:
+      return 2;
+    case 4:
+      return 16;
+    case 8:
+      return 256;
+    default:
+      return 0;
+  }
+}
+
+uint16_t LineBytesOf(int32_t width, uint16_t bitCount) {
+  // The stored images compute this in 32-bit arithmetic; wrap as that arithmetic would rather
+  // than overflow, then keep the low 16 bits.
+  uint32_t bits = uint32_t(width) * uint32_t(bitCount) + 31u;
+  int32_t rowBytes = int32_t(bits) / 32 * 4;
+  return uint16_t(rowBytes);
+}
+
+uint64_t RowBytes64(int64_t width, uint32_t bitCount) {
+  if (width <= 0) return 0;
+  return (uint64_t(width) * bitCount + 31) / 32 * 4;
+}
+
+std::shared_ptr<PackedDib> PackedDib::AllocateForOverwrite(size_t n) {
+  return std::shared_ptr<PackedDib>(new PackedDib(std::make_unique_for_overwrite<uint8_t[]>(n), n));
+}
+
+std::shared_ptr<PackedDib> PackedDib::Allocate(size_t n) {
+  return std::shared_ptr<PackedDib>(new PackedDib(std::make_unique<uint8_t[]>(n), n));
+}
+
+}  // namespace kel

@@ -1,0 +1,144 @@
+#include "model/display.h"
+
+#include <algorithm>
+
+#include "model/le.h"
+
+namespace kel {
+
+namespace {
+
+// Reads the pixels of one uncompressed packed DIB. The header is parsed once; every access is
+// checked against the block, so a damaged DIB reads as black rather than past its end.
+class DibPixels {
+ public:
+  explicit DibPixels(const PackedDib& dib) : dib_(dib) {
+    if (dib.Size() < kInfoHeaderSize) return;
+    const BitmapInfoHeader h = dib.Header();
+    if (h.biCompression != 0 || h.biWidth <= 0 || h.biHeight == 0) return;
+    switch (h.biBitCount) {
+      case 1:
+      case 4:
+      case 8:
+      case 16:
+      case 24:
+      case 32:
+        break;
+      default:
+        return;
+    }
+    bits_ = h.biBitCount;
+    width_ = h.biWidth;
+    topDown_ = h.biHeight < 0;
+    height_ = topDown_ ? -int64_t(h.biHeight) : int64_t(h.biHeight);
+    colors_ = kInfoHeaderSize;
+    numColors_ = NumColorsOf(h);
+    pixels_ = colors_ + 4 * uint64_t(numColors_);
+    rowBytes_ = RowBytes64(width_, bits_);
+    valid_ = true;
+  }
+
+  int64_t Width() const { return valid_ ? width_ : 0; }
+  int64_t Height() const { return valid_ ? height_ : 0; }
+
+  uint32_t Rgb(int64_t x, int64_t y) const {
+    if (!valid_ || x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+    const int64_t row = topDown_ ? y : height_ - 1 - y;
+    const uint64_t rowStart = pixels_ + uint64_t(row) * rowBytes_;
+    const uint64_t bitOffset = uint64_t(x) * bits_;
+    const uint64_t at = rowStart + bitOffset / 8;
+    const uint64_t need = (bits_ + 7) / 8;
+    if (at + need > dib_.Size()) return 0;
+    const uint8_t* p = dib_.Data() + at;
+    switch (bits_) {
+      case 1:
+        return Indexed((p[0] >> (7 - x % 8)) & 1);
+      case 4:
+        return Indexed(x % 2 == 0 ? p[0] >> 4 : p[0] & 0x0F);
+      case 8:
+        return Indexed(p[0]);
+      case 16: {
+        // 5-5-5: the top bit is unused; each 5-bit value is widened by repeating its top bits.
+        const uint16_t v = le::U16(p);
+        auto widen = [](uint32_t c) { return (c << 3) | (c >> 2); };
+        return (widen((v >> 10) & 31) << 16) | (widen((v >> 5) & 31) << 8) | widen(v & 31);
+      }
+      default:  // 24 and 32 bits: blue, green, red (and an unused byte)
+        return (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
+    }
+  }
+
+ private:
+  uint32_t Indexed(uint32_t index) const {
+    if (index >= numColors_) return 0;
+    const uint64_t at = colors_ + 4 * uint64_t(index);
+    if (at + 4 > dib_.Size()) return 0;
+    const uint8_t* q = dib_.Data() + at;
+    return (uint32_t(q[2]) << 16) | (uint32_t(q[1]) << 8) | q[0];
+  }
+
+  const PackedDib& dib_;
+  bool valid_ = false;
+  bool topDown_ = false;
+  uint32_t bits_ = 0;
+  int64_t width_ = 0;
+  int64_t height_ = 0;
+  uint64_t colors_ = 0;
+  uint32_t numColors_ = 0;
+  uint64_t pixels_ = 0;
+  uint64_t rowBytes_ = 0;
+};
+
+class MemoryBitmap final : public DisplayBitmap {
+ public:
+  MemoryBitmap(int w, int h) : w_(w), h_(h), pixels_(size_t(w) * size_t(h)) {}
+  int Width() const override { return w_; }
+  int Height() const override { return h_; }
+  int BitsPixel() const override { return 32; }
+  uint32_t PixelRgb(int x, int y) const override {
+    if (x < 0 || y < 0 || x >= w_ || y >= h_) return 0;
+    return pixels_[size_t(y) * size_t(w_) + size_t(x)];
+  }
+  void Set(int x, int y, uint32_t rgb) { pixels_[size_t(y) * size_t(w_) + size_t(x)] = rgb; }
+
+ private:
+  int w_, h_;
+  std::vector<uint32_t> pixels_;
+};
+
+}  // namespace
+
+std::shared_ptr<DisplayBitmap> MemoryDisplay::CreateDIBitmap(std::shared_ptr<const PackedDib> dib,
+                                                             const LogPalette*) {
+  // A true-colour display takes each pixel's colour straight from the DIB's own colour table;
+  // the realized palette changes nothing here.
+  if (!dib) return nullptr;
+  DibPixels pixels(*dib);
+  if (pixels.Width() <= 0 || pixels.Height() <= 0 || pixels.Width() > 65535 ||
+      pixels.Height() > 65535)
+    return nullptr;
+  const int w = int(pixels.Width()), h = int(pixels.Height());
+  auto bitmap = std::make_shared<MemoryBitmap>(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) bitmap->Set(x, y, pixels.Rgb(x, y));
+  return bitmap;
+}
+
+std::shared_ptr<DisplayBitmap> MemoryDisplay::CopyRegion(const DisplayBitmap& src, int x, int y,
+                                                         int w, int h) {
+  if (w <= 0 || h <= 0) return nullptr;
+  auto bitmap = std::make_shared<MemoryBitmap>(w, h);
+  for (int j = 0; j < h; ++j)
+    for (int i = 0; i < w; ++i) bitmap->Set(i, j, src.PixelRgb(x + i, y + j));
+  return bitmap;
+}
+
+int MemoryDisplay::RealizePalette(const LogPalette&, bool) {
+  return 0;
+}
+
+uint32_t DibPixelRgb(const PackedDib& dib, int x, int y) {
+  return DibPixels(dib).Rgb(x, y);
+}
+
+}  // namespace kel

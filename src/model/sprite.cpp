@@ -1,0 +1,159 @@
+#include "model/sprite.h"
+
+#include <algorithm>
+
+namespace kel {
+
+std::unique_ptr<ObBmpImage> FrameSlot::Take() {
+  cont_ = false;
+  return std::move(image_);
+}
+
+const char* const ObSpriteData::BehaveName[] = {
+    "流れ", "ﾊﾞｳﾝﾄﾞ", "１ｼｮｯﾄ", "ﾗﾝﾀﾞﾑｳｫｰｸ", "指定位置", nullptr,
+};
+
+namespace {
+
+// Both lists start with room for 33 entries, as the stored objects' lists do.
+constexpr size_t kInitialRoom = 33;
+
+// What a frame index that has no record reads as.
+const FrameSlot kNoSlot;
+
+}  // namespace
+
+ObSpriteData::ObSpriteData() {
+  ImageArray.reserve(kInitialRoom);
+  Locations.reserve(kInitialRoom);
+}
+
+ObSpriteData::~ObSpriteData() = default;
+
+void ObSpriteData::Clear() {
+  // Frames (and their pictures) go first, then the locations, then the clip, which stops any
+  // sound it may be playing before its data goes.
+  ImageArray.clear();
+  Locations.clear();
+  Sound.reset();
+  Name.clear();
+  Reserved = 0;
+  Depth = 1;
+  Behave = 0;
+  AutoRepeat = 1;
+  RandomStart = 1;
+  OwnsImages = 1;
+  ImageSizeX = 0;
+  ImageSizeY = 0;
+  NumFrames = 0;
+  PositionX = 0;
+  PositionY = 0;
+  SpeedX = 0;
+  SpeedY = 0;
+}
+
+void ObSpriteData::SetNumFrames(uint16_t n) {
+  ExpandImageArray(n);
+}
+
+void ObSpriteData::ExpandImageArray(int n) {
+  // The count is kept in 16 bits; a list longer than that could not be counted or stored.
+  n = std::clamp(n, 0, 0xFFFF);
+  // Shrinking removes the last frame first, down to index n.
+  while (int(ImageArray.size()) > n) ImageArray.pop_back();
+  if (int(ImageArray.size()) < n) ImageArray.resize(size_t(n));
+  NumFrames = uint16_t(ImageArray.size());
+}
+
+int16_t ObSpriteData::AddImage(FrameSlot value, int16_t i, int mask) {
+  if (i < 0) return i;
+  if (i >= FrameCount()) ExpandImageArray(i + 1);
+  ImagePair& frame = ImageArray[size_t(i)];
+  FrameSlot& slot = mask ? frame.Mask : frame.Image;
+  FrameSlot& other = mask ? frame.Image : frame.Mask;
+  // A continue frame holds the marker in both slots; once one slot gets something of its own,
+  // the frame no longer continues, so the other slot is emptied.
+  if (slot.IsContinue()) other = FrameSlot();
+  slot = std::move(value);  // the picture the slot held, if any, goes here
+  return i;
+}
+
+const FrameSlot& ObSpriteData::GetImage(int16_t i) const {
+  if (i < 0 || i >= FrameCount()) return kNoSlot;
+  return ImageArray[size_t(i)].Image;
+}
+
+const FrameSlot& ObSpriteData::GetMask(int16_t i) const {
+  if (i < 0 || i >= FrameCount()) return kNoSlot;
+  return ImageArray[size_t(i)].Mask;
+}
+
+ObBmpImage* ObSpriteData::Resolve(int16_t i, bool mask) const {
+  // From frame i backwards: an empty slot ends the search, a picture is the answer, the
+  // continue marker sends it one frame further back.
+  for (int j = i; j >= 0; --j) {
+    const FrameSlot& slot = mask ? GetMask(int16_t(j)) : GetImage(int16_t(j));
+    if (slot.IsEmpty()) return nullptr;
+    if (slot.IsImage()) return slot.Image();
+  }
+  return nullptr;
+}
+
+ObBmpImage* ObSpriteData::GetPrevImage(int16_t i) const {
+  return Resolve(i, false);
+}
+
+ObBmpImage* ObSpriteData::GetPrevMask(int16_t i) const {
+  return Resolve(i, true);
+}
+
+DisplayBitmap* ObSpriteData::GetImageHandle(int16_t i) const {
+  const FrameSlot& slot = GetImage(i);
+  if (slot.IsEmpty()) return nullptr;
+  ObBmpImage* image = slot.IsContinue() ? GetPrevImage(i) : slot.Image();
+  return image ? image->Bitmap().get() : nullptr;
+}
+
+DisplayBitmap* ObSpriteData::GetMaskHandle(int16_t i) const {
+  const FrameSlot& slot = GetMask(i);
+  if (slot.IsEmpty()) return nullptr;
+  ObBmpImage* image = slot.IsContinue() ? GetPrevMask(i) : slot.Image();
+  return image ? image->Bitmap().get() : nullptr;
+}
+
+int ObSpriteData::MakeDDB(DisplayDevice& dc, int16_t i) {
+  if (i < 0 || i >= FrameCount()) return 0;
+  // The mask gets its bitmap only when the image slot held a picture.
+  for (ObBmpImage* image : {GetImage(i).Image(), GetMask(i).Image()}) {
+    if (!image) return 0;
+    image->MakePalette();
+    image->DIBtoDDB(dc);
+  }
+  return 1;
+}
+
+void ObSpriteData::MakeDDB(DisplayDevice& dc) {
+  for (int i = 0; i < FrameCount(); ++i) MakeDDB(dc, int16_t(i));
+}
+
+void ObSpriteData::AddLocation(const TPoint& p) {
+  Locations.push_back(p);
+}
+
+void ObSpriteData::AddLocation(const TPoint& p, int16_t i) {
+  const size_t at = std::min(size_t(std::max<int16_t>(i, 0)), Locations.size());
+  Locations.insert(Locations.begin() + ptrdiff_t(at), p);
+}
+
+void ObSpriteData::SetLocation(const TPoint& p, int16_t i) {
+  if (i >= 0 && size_t(i) < Locations.size()) Locations[size_t(i)] = p;
+}
+
+void ObSpriteData::LoadImage(const char* path, int16_t i, int mask) {
+  if (i < 0 || i >= FrameCount()) return;
+  FrameSlot& slot = mask ? ImageArray[size_t(i)].Mask : ImageArray[size_t(i)].Image;
+  if (slot.IsContinue()) return;
+  slot = FrameSlot(std::make_unique<ObBmpImage>(path));
+}
+
+}  // namespace kel
