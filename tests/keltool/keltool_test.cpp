@@ -76,7 +76,8 @@ struct Files {
 std::set<std::string> FilesUnder(const fs::path& root) {
   std::set<std::string> names;
   for (const auto& e : fs::recursive_directory_iterator(root))
-    if (e.is_regular_file()) names.insert(fs::relative(e.path(), root).string());
+    if (e.is_regular_file() || e.is_symlink())
+      names.insert(e.path().lexically_relative(root).string());
   return names;
 }
 
