@@ -29,11 +29,11 @@ enum : unsigned {
 enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
 struct FileDialogRequest {
-  QString title;          // empty: the dialog's own
-  QString filter;         // "description (*.ext)|*.ext|" pairs
-  QString defaultExt;     // added when the name has no extension ("kel")
-  QString fileName;       // preset name
-  QString directory;      // start folder; empty: the current one
+  QString title;       // empty: the dialog's own
+  QString filter;      // "description (*.ext)|*.ext|" pairs
+  QString defaultExt;  // added when the name has no extension ("kel")
+  QString fileName;    // preset name
+  QString directory;   // start folder; empty: the current one
   bool overwritePrompt = false;
   bool mustExist = false;
 };
@@ -46,11 +46,22 @@ class PromptPort {
                          unsigned flags) = 0;
   virtual std::optional<QString> OpenFileName(QWidget* owner, const FileDialogRequest& req) = 0;
   virtual std::optional<QString> SaveFileName(QWidget* owner, const FileDialogRequest& req) = 0;
-  // byteLimit counts the CP932 bytes of the answer; nullopt on Cancel.
+  // The answer holds at most byteLimit CP932 bytes (no terminator counted; 0 or less: no limit),
+  // and so does the text the field starts with (cut to fit). nullopt on Cancel.
   virtual std::optional<QString> InputText(QWidget* owner, const QString& caption,
                                            const QString& prompt, const QString& initial,
                                            int byteLimit) = 0;
 };
+
+// The "description|pattern|" pairs of a file-dialog filter as Qt name filters
+// ("description (pattern)"); several patterns of one pair are separated by ';'.
+QStringList QtNameFilters(const QString& filter);
+
+// How many bytes the text takes in CP932. A character CP932 cannot hold counts as two bytes, the
+// most any CP932 character takes, so a text that passes a limit here never exceeds it.
+int Cp932ByteCount(const QString& text);
+// The longest beginning of text, cut between characters, that fits in limit CP932 bytes.
+QString FitCp932Bytes(const QString& text, int limit);
 
 class QtPromptPort final : public PromptPort {
  public:
@@ -75,6 +86,8 @@ class ScriptedPromptPort final : public PromptPort {
     QString caption;  // message caption or input caption
     unsigned flags = 0;
     FileDialogRequest file;
+    QString initial;    // input: the text the field started with
+    int byteLimit = 0;  // input: the byte limit asked for
   };
 
   // Answers, used in order. A message box takes an int (IDOK when the script is empty); a file

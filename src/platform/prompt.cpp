@@ -1,0 +1,363 @@
+// Message boxes, file dialogs and the one-line input dialog, as Qt widgets; and the scripted
+// stand-in the tests answer through.
+#include "platform/prompt.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QValidator>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+
+#include "model/text.h"
+
+namespace kel {
+
+namespace {
+
+QString AppName() {
+  return QGuiApplication::applicationDisplayName();
+}
+
+// ------------------------------------------------------------------------------------------------
+// Message boxes
+
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+
+// The low four bits choose the buttons. Combinations the editor never asks for (abort/retry/
+// ignore, retry/cancel) fall back to a single OK, which can always be answered.
+Buttons ButtonsOf(unsigned flags) {
+  switch (flags & 0x0F) {
+    case MB_OKCANCEL:
+      return Buttons::OkCancel;
+    case MB_YESNO:
+      return Buttons::YesNo;
+    case MB_YESNOCANCEL:
+      return Buttons::YesNoCancel;
+    default:
+      return Buttons::Ok;
+  }
+}
+
+QMessageBox::Icon IconOf(unsigned flags) {
+  switch (flags & 0xF0) {
+    case MB_ICONHAND:
+      return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+      return QMessageBox::Question;
+    case MB_ICONEXCLAMATION:
+      return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
+  }
+}
+
+// Whether a message box with these flags can end with this id.
+bool CanAnswer(unsigned flags, int id) {
+  switch (ButtonsOf(flags)) {
+    case Buttons::Ok:
+      return id == IDOK;
+    case Buttons::OkCancel:
+      return id == IDOK || id == IDCANCEL;
+    case Buttons::YesNo:
+      return id == IDYES || id == IDNO;
+    case Buttons::YesNoCancel:
+      return id == IDYES || id == IDNO || id == IDCANCEL;
+  }
+  return false;
+}
+
+// ------------------------------------------------------------------------------------------------
+// File dialogs
+
+std::optional<QString> RunFileDialog(QWidget* owner, const FileDialogRequest& req, bool save) {
+  QString title = req.title;
+  if (title.isEmpty()) title = save ? QStringLiteral("名前を付けて保存") : QStringLiteral("開く");
+  QFileDialog dialog(owner, title);
+  // Qt's own dialog, so it looks and behaves the same on every desktop and speaks Japanese
+  // with Qt's translation loaded.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  // The filter list shows the description alone, as written ("ｵﾌﾞｼﾞｪｸﾄﾌｧｲﾙ (*.kel)").
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !(save && req.overwritePrompt));
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(req.mustExist && !save ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  const QStringList filters = QtNameFilters(req.filter);
+  if (!filters.isEmpty()) dialog.setNameFilters(filters);
+  // Added to a chosen name that has no extension of its own.
+  dialog.setDefaultSuffix(req.defaultExt);
+  if (!req.directory.isEmpty()) dialog.setDirectory(req.directory);
+  if (!req.fileName.isEmpty()) dialog.selectFile(req.fileName);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty() || chosen.first().isEmpty()) return std::nullopt;
+  return chosen.first();
+}
+
+// ------------------------------------------------------------------------------------------------
+// Input dialog
+
+// Refuses any edit that would make the text longer than the limit in CP932 bytes, the way a
+// fixed-size text buffer stops typing when it is full.
+class Cp932LimitValidator final : public QValidator {
+ public:
+  Cp932LimitValidator(int limit, QObject* parent) : QValidator(parent), limit_(limit) {}
+  State validate(QString& input, int&) const override {
+    return Cp932ByteCount(input) <= limit_ ? Acceptable : Invalid;
+  }
+
+ private:
+  int limit_;
+};
+
+// The standard input dialog template, in dialog units: 180 x 64, prompt at (10, 8, 160, 10),
+// text field at (10, 20, 160, 12), "OK" at (47, 42, 40, 14) and "ｷｬﾝｾﾙ" at (93, 42, 40, 14).
+class InputDialog final : public QDialog {
+ public:
+  InputDialog(QWidget* owner, const QString& caption, const QString& prompt, const QString& initial,
+              int byteLimit)
+      : QDialog(owner) {
+    setWindowTitle(caption.isEmpty() ? AppName() : caption);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // Dialog base units of the dialog's font: the average width of the Latin letters and the
+    // line height; one horizontal unit is a quarter of the first, one vertical an eighth of the
+    // second.
+    const QFontMetrics fm(font());
+    const int baseX = (fm.horizontalAdvance(
+                           QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) +
+                       26) /
+                      52;
+    const int baseY = fm.height();
+    auto place = [&](QWidget* w, int x, int y, int cx, int cy) {
+      w->setGeometry(x * baseX / 4, y * baseY / 8, cx * baseX / 4, cy * baseY / 8);
+    };
+
+    auto* label = new QLabel(prompt, this);
+    label->setObjectName(QStringLiteral("prompt"));
+    label->setTextFormat(Qt::PlainText);
+    place(label, 10, 8, 160, 10);
+
+    edit_ = new QLineEdit(this);
+    edit_->setObjectName(QStringLiteral("text"));
+    place(edit_, 10, 20, 160, 12);
+    if (byteLimit > 0) {
+      edit_->setValidator(new Cp932LimitValidator(byteLimit, edit_));
+      edit_->setText(FitCp932Bytes(initial, byteLimit));
+    } else {
+      edit_->setText(initial);
+    }
+    edit_->selectAll();
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("ok"));
+    ok->setDefault(true);
+    place(ok, 47, 42, 40, 14);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    place(cancel, 93, 42, 40, 14);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    setFixedSize(180 * baseX / 4, 64 * baseY / 8);
+    edit_->setFocus();
+  }
+
+  QString Text() const { return edit_->text(); }
+
+ private:
+  QLineEdit* edit_;
+};
+
+// Calls f with each character of text (a surrogate pair as one) and its CP932 length; stops
+// when f returns false.
+template <typename F>
+void ForEachCharacter(const QString& text, F f) {
+  for (qsizetype i = 0; i < text.size();) {
+    const qsizetype n =
+        text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+    const std::string utf8 = text.mid(i, n).toStdString();
+    const auto bytes = Utf8ToCp932(utf8);
+    if (!f(i, n, bytes ? int(bytes->size()) : 2)) return;
+    i += n;
+  }
+}
+
+[[noreturn]] void ScriptError(const std::string& what) {
+  // Printed as well as thrown: a throw that crosses Qt's event loop may end the program before
+  // anyone reads the exception.
+  std::fprintf(stderr, "ScriptedPromptPort: %s\n", what.c_str());
+  throw std::logic_error("ScriptedPromptPort: " + what);
+}
+
+}  // namespace
+
+QStringList QtNameFilters(const QString& filter) {
+  QStringList out;
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString patterns = parts[i + 1].trimmed();
+    if (patterns.isEmpty()) continue;
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    QString description = parts[i].trimmed();
+    if (description.isEmpty()) description = patterns;
+    out << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+  }
+  return out;
+}
+
+int Cp932ByteCount(const QString& text) {
+  if (auto bytes = Utf8ToCp932(text.toStdString())) return int(bytes->size());
+  int total = 0;
+  ForEachCharacter(text, [&](qsizetype, qsizetype, int bytes) {
+    total += bytes;
+    return true;
+  });
+  return total;
+}
+
+QString FitCp932Bytes(const QString& text, int limit) {
+  if (Cp932ByteCount(text) <= limit) return text;
+  qsizetype end = 0;
+  int total = 0;
+  ForEachCharacter(text, [&](qsizetype i, qsizetype n, int bytes) {
+    if (total + bytes > limit) return false;
+    total += bytes;
+    end = i + n;
+    return true;
+  });
+  return text.left(end);
+}
+
+// --------------------------------------------------------------------------------------------------
+// QtPromptPort
+
+int QtPromptPort::MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                             unsigned flags) {
+  QMessageBox box(IconOf(flags), caption.isEmpty() ? AppName() : caption, text,
+                  QMessageBox::NoButton, owner);
+  box.setTextFormat(Qt::PlainText);
+  struct Choice {
+    QMessageBox::StandardButton button;
+    const char* label;
+    int id;
+  };
+  std::vector<Choice> choices;
+  const Buttons buttons = ButtonsOf(flags);
+  switch (buttons) {
+    case Buttons::Ok:
+      choices = {{QMessageBox::Ok, "OK", IDOK}};
+      break;
+    case Buttons::OkCancel:
+      choices = {{QMessageBox::Ok, "OK", IDOK}, {QMessageBox::Cancel, "キャンセル", IDCANCEL}};
+      break;
+    case Buttons::YesNo:
+      choices = {{QMessageBox::Yes, "はい(&Y)", IDYES}, {QMessageBox::No, "いいえ(&N)", IDNO}};
+      break;
+    case Buttons::YesNoCancel:
+      choices = {{QMessageBox::Yes, "はい(&Y)", IDYES},
+                 {QMessageBox::No, "いいえ(&N)", IDNO},
+                 {QMessageBox::Cancel, "キャンセル", IDCANCEL}};
+      break;
+  }
+  for (const Choice& c : choices) box.addButton(c.button)->setText(QString::fromUtf8(c.label));
+  // The first button is the default. Esc and the close box answer Cancel where there is one;
+  // without one, No for a yes/no question and OK for a plain message.
+  box.setDefaultButton(choices.front().button);
+  QMessageBox::StandardButton escape = choices.back().button;
+  if (buttons == Buttons::Ok) escape = QMessageBox::Ok;
+  box.setEscapeButton(escape);
+  box.exec();
+
+  const auto clicked = box.standardButton(box.clickedButton());
+  for (const Choice& c : choices)
+    if (c.button == clicked) return c.id;
+  for (const Choice& c : choices)
+    if (c.button == escape) return c.id;
+  return IDCANCEL;
+}
+
+std::optional<QString> QtPromptPort::OpenFileName(QWidget* owner, const FileDialogRequest& req) {
+  return RunFileDialog(owner, req, false);
+}
+
+std::optional<QString> QtPromptPort::SaveFileName(QWidget* owner, const FileDialogRequest& req) {
+  return RunFileDialog(owner, req, true);
+}
+
+std::optional<QString> QtPromptPort::InputText(QWidget* owner, const QString& caption,
+                                               const QString& prompt, const QString& initial,
+                                               int byteLimit) {
+  InputDialog dialog(owner, caption, prompt, initial, byteLimit);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.Text();
+}
+
+// --------------------------------------------------------------------------------------------------
+// ScriptedPromptPort
+
+QStringList ScriptedPromptPort::MessageTexts() const {
+  QStringList out;
+  for (const Message& m : messages_) out << m.text;
+  return out;
+}
+
+int ScriptedPromptPort::MessageBox(QWidget*, const QString& text, const QString& caption,
+                                   unsigned flags) {
+  messages_.push_back({text, caption, flags});
+  asked_.push_back({Asked::Box, text, caption, flags, {}, {}, 0});
+  if (answers_.empty()) return IDOK;
+  auto answer = std::move(answers_.front());
+  answers_.pop_front();
+  const int* id = std::get_if<int>(&answer);
+  if (!id)
+    ScriptError("the script answers a text where the message box \"" + text.toStdString() +
+                "\" needs a button id");
+  if (!CanAnswer(flags, *id))
+    ScriptError("the message box \"" + text.toStdString() + "\" has no button for id " +
+                std::to_string(*id));
+  return *id;
+}
+
+std::optional<QString> ScriptedPromptPort::NextText() {
+  if (answers_.empty()) return std::nullopt;
+  auto answer = std::move(answers_.front());
+  answers_.pop_front();
+  if (auto* text = std::get_if<std::optional<QString>>(&answer)) return std::move(*text);
+  ScriptError("the script answers button id " + std::to_string(std::get<int>(answer)) +
+              " where a " +
+              std::string(asked_.back().kind == Asked::Input ? "text input" : "file dialog") +
+              " (\"" + asked_.back().text.toStdString() + "\") needs a text or Cancel");
+}
+
+std::optional<QString> ScriptedPromptPort::OpenFileName(QWidget*, const FileDialogRequest& req) {
+  asked_.push_back({Asked::Open, req.title, {}, 0, req, {}, 0});
+  return NextText();
+}
+
+std::optional<QString> ScriptedPromptPort::SaveFileName(QWidget*, const FileDialogRequest& req) {
+  asked_.push_back({Asked::Save, req.title, {}, 0, req, {}, 0});
+  return NextText();
+}
+
+std::optional<QString> ScriptedPromptPort::InputText(QWidget*, const QString& caption,
+                                                     const QString& prompt, const QString& initial,
+                                                     int byteLimit) {
+  asked_.push_back({Asked::Input, prompt, caption, 0, {}, initial, byteLimit});
+  auto text = NextText();
+  // The real field refuses typing beyond the limit, so such an answer could never come.
+  if (text && byteLimit > 0 && Cp932ByteCount(*text) > byteLimit)
+    ScriptError("the answer \"" + text->toStdString() + "\" to \"" + prompt.toStdString() +
+                "\" is longer than the " + std::to_string(byteLimit) + " bytes the field accepts");
+  return text;
+}
+
+}  // namespace kel
