@@ -1,0 +1,122 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of the fuzz targets: small object files and bitmap files covering each
+kind of record and each bitmap form the loader accepts. Run from anywhere; it writes beside itself.
+The files are committed, so the replay test does not need this script."""
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def bmp_info(width, height, bits, compression=0, clr_used=0, size_image=0, header=40):
+    if header == 12:
+        return struct.pack("<IHHHH", 12, width, height, 1, bits)
+    h = struct.pack("<IiiHHIIiiII", header, width, height, 1, bits, compression, size_image,
+                    2835, 2835, clr_used, 0)
+    return h + bytes(header - 40)
+
+
+def row_bytes(width, bits):
+    return (width * bits + 31) // 32 * 4
+
+
+def bitmap(width, height, bits, colors=None, compression=0, header=40, pixels=None,
+           entry=4, masks=b""):
+    n = colors if colors is not None else (1 << bits if bits <= 8 else 0)
+    info = bmp_info(width, height, bits, compression, colors or 0,
+                    len(pixels) if pixels is not None and compression else 0, header)
+    table = b"".join(bytes([i * 37 % 256, i * 91 % 256, i * 53 % 256, 0][:entry])
+                     for i in range(n))
+    if pixels is None:
+        rb = row_bytes(width, bits)
+        pixels = bytes((i * 7 + 3) % 256 for i in range(rb * abs(height)))
+    body = info + masks + table
+    off = 14 + len(body)
+    return struct.pack("<HIHHI", 0x4D42, off + len(pixels), 0, 0, off) + body + pixels
+
+
+def bitmaps():
+    yield "bits1.bmp", bitmap(9, 3, 1)
+    yield "bits4.bmp", bitmap(5, 4, 4)
+    yield "bits8.bmp", bitmap(4, 4, 8)
+    yield "bits8_used20.bmp", bitmap(3, 2, 8, colors=20)
+    yield "bits24.bmp", bitmap(3, 3, 24)
+    yield "bits32.bmp", bitmap(2, 2, 32)
+    yield "bits16.bmp", bitmap(3, 2, 16)
+    yield "bitfields16.bmp", bitmap(3, 2, 16, compression=3,
+                                    masks=struct.pack("<III", 0xF800, 0x07E0, 0x001F))
+    yield "bitfields32.bmp", bitmap(2, 2, 32, compression=3,
+                                    masks=struct.pack("<III", 0xFF0000, 0xFF00, 0xFF))
+    yield "topdown.bmp", bitmap(4, -3, 8)
+    yield "core.bmp", bitmap(4, 2, 8, header=12, entry=3)
+    yield "v4.bmp", bitmap(4, 2, 8, header=108)
+    yield "v5.bmp", bitmap(4, 2, 24, header=124)
+    rle8 = bytes([4, 1, 0, 0, 0, 3, 5, 6, 7, 0, 1, 9, 0, 0, 2, 2, 0, 2, 1, 0, 1, 3, 0, 1])
+    yield "rle8.bmp", bitmap(4, 3, 8, compression=1, pixels=rle8)
+    rle4 = bytes([4, 0x12, 0, 0, 0, 4, 0x34, 0x56, 0, 1])
+    yield "rle4.bmp", bitmap(4, 2, 4, compression=2, pixels=rle4)
+    yield "truncated.bmp", bitmap(8, 8, 8)[:200]
+
+
+def le(fmt, *v):
+    return struct.pack("<" + fmt, *v)
+
+
+def image_record(width, height, bits):
+    return bitmap(width, height, bits)
+
+
+def object_record(name, frames, behave=0, locations=(), sound=None):
+    h = b"SPD" + le("h", 0) + name.ljust(32, b"\0")
+    h += le("hiiiihhH", 1, behave, 1, 1, 1, 4, 4, len(frames))
+    h += le("iiiiH", 3, -4, 1, -1, len(locations))
+    assert len(h) == 79
+    body = b""
+    for image, mask in frames:
+        for slot in (image, mask):
+            if slot is None:
+                body += le("I", 0)
+            elif slot == "continue":
+                body += le("I", 0xFFFFFFFF)
+            else:
+                body += le("I", 1) + slot
+    for x, y in locations:
+        body += le("ii", x, y)
+    if sound is None:
+        body += le("i", 0)
+    else:
+        path, frame, wave = sound
+        body += le("i", 1) + path.ljust(256, b"\0") + le("hi", frame, len(wave)) + wave
+    return h + body
+
+
+def object_file(objects):
+    return b"KE--1.00".ljust(32, b"\0") + le("h", len(objects)) + b"".join(objects)
+
+
+def object_files():
+    yield "empty.kel", object_file([])
+    yield "no_frames.kel", object_file([object_record(b"a", [])])
+    full = object_record(
+        b"\xc3\xbd\xc4", [(image_record(4, 4, 8), image_record(4, 4, 1)),
+                          ("continue", "continue"), (None, None),
+                          (image_record(3, 2, 24), None)],
+        behave=4, locations=[(1, 2), (3, 4), (5, 6), (7, 8)],
+        sound=(b"C:\\a.wav", 2, b"RIFF\x04\0\0\0WAVE"))
+    second = object_record(b"second", [(image_record(2, 2, 4), image_record(2, 2, 1))],
+                           sound=(b"", 0, b""))
+    yield "two_objects.kel", object_file([full, second])
+    yield "cut_short.kel", object_file([full])[:150]
+    yield "bad_tag.kel", object_file([b"SPX" + full[3:]])
+
+
+def main():
+    for folder, files in (("bitmap", bitmaps()), ("object_file", object_files())):
+        os.makedirs(os.path.join(HERE, folder), exist_ok=True)
+        for name, data in files:
+            with open(os.path.join(HERE, folder, name), "wb") as f:
+                f.write(data)
+
+
+if __name__ == "__main__":
+    main()
