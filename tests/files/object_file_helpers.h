@@ -1,0 +1,30 @@
+// Reading and writing object files in memory for the tests of this folder.
+#pragma once
+
+#include <sstream>
+#include <string>
+
+#include "files/object_file.h"
+
+namespace kel::test {
+
+inline ObjectFileResult ReadBytes(const std::string& bytes, SpriteList& list) {
+  std::istringstream in(bytes, std::ios::binary);
+  return ReadObjectFile(in, list);
+}
+
+inline std::string WriteBytes(const SpriteList& list) {
+  std::ostringstream out(std::ios::binary);
+  if (!WriteObjectFile(out, list)) return "<write failed>";
+  return out.str();
+}
+
+// The offset a message names, or -1 when it names none.
+inline long long OffsetIn(const std::string& message) {
+  const std::string key = "(オフセット ";
+  const size_t at = message.rfind(key);
+  if (at == std::string::npos) return -1;
+  return std::stoll(message.substr(at + key.size()));
+}
+
+}  // namespace kel::test

@@ -1,0 +1,216 @@
+// The bounded record reader and the record readers' stream forms.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+#include <streambuf>
+
+#include "files/object_file_helpers.h"
+#include "model/record_io.h"
+#include "support/kel_builder.h"
+
+namespace kel::test {
+namespace {
+
+namespace b = build;
+
+class PipeBuf : public std::streambuf {
+ public:
+  explicit PipeBuf(std::string bytes) : bytes_(std::move(bytes)) {
+    setg(bytes_.data(), bytes_.data(), bytes_.data() + bytes_.size());
+  }
+
+ private:
+  std::string bytes_;
+};
+
+TEST(RecordReader, KnowsWhatASeekableStreamHolds) {
+  std::istringstream in("0123456789");
+  in.seekg(3);
+  RecordReader r(in);
+  EXPECT_TRUE(r.Sized());
+  EXPECT_EQ(r.Remaining(), 7u);
+  char buf[4] = {};
+  ASSERT_TRUE(r.ReadBytes(buf, 4, "x"));
+  EXPECT_EQ(std::string(buf, 4), "3456");
+  EXPECT_EQ(r.Offset(), 4u);
+  EXPECT_EQ(r.Remaining(), 3u);
+  EXPECT_FALSE(r.AtEnd());
+}
+
+TEST(RecordReader, FailureSticksAndNamesPlaceAndOffset) {
+  std::istringstream in("0123456789");
+  in.seekg(2);
+  RecordReader r(in);
+  char buf[16];
+  ASSERT_TRUE(r.ReadBytes(buf, 5, "a"));
+  r.SetPlace("オブジェクト 2 のサウンド");
+  EXPECT_FALSE(r.ReadBytes(buf, 4, "波形データ"));
+  // Offsets count from the start of the stream, where the field began.
+  EXPECT_EQ(r.Error(),
+            "オブジェクト 2 のサウンド: 波形データの途中でファイルが終わっています (オフセット 7)");
+  // Nothing was consumed by the refused read, and nothing more is read after it.
+  EXPECT_EQ(r.Offset(), 5u);
+  EXPECT_FALSE(r.ReadBytes(buf, 1, "b"));
+  EXPECT_FALSE(r.Fail("later"));
+  EXPECT_NE(r.Error().find("波形データ"), std::string::npos);
+}
+
+TEST(RecordReader, FailAtNamesTheGivenOffset) {
+  std::istringstream in("abcdef");
+  RecordReader r(in);
+  char buf[6];
+  ASSERT_TRUE(r.ReadBytes(buf, 6, "x"));
+  EXPECT_FALSE(r.FailAt(2, "bad"));
+  EXPECT_EQ(r.Error(), "bad (オフセット 2)");
+  EXPECT_FALSE(r.Ok());
+}
+
+TEST(RecordReader, LimitBoundsTheRemainingBytes) {
+  std::istringstream in("0123456789");
+  RecordReader r(in, 4);
+  EXPECT_EQ(r.Remaining(), 4u);
+  char buf[5];
+  EXPECT_FALSE(r.ReadBytes(buf, 5, "x"));
+  // The limit never extends what the stream holds.
+  std::istringstream shorter("01");
+  RecordReader s(shorter, 100);
+  EXPECT_EQ(s.Remaining(), 2u);
+}
+
+TEST(RecordReader, StreamThatCannotSeek) {
+  PipeBuf buf("abcdefgh");
+  std::istream in(&buf);
+  RecordReader r(in);
+  EXPECT_FALSE(r.Sized());
+  char out[8];
+  ASSERT_TRUE(r.ReadBytes(out, 3, "x"));
+  ASSERT_TRUE(r.Skip(2, "gap"));
+  ASSERT_TRUE(r.ReadBytes(out, 2, "y"));
+  EXPECT_EQ(std::string(out, 2), "fg");
+  EXPECT_FALSE(r.AtEnd());
+  EXPECT_FALSE(r.ReadBytes(out, 4, "z"));
+  EXPECT_EQ(r.Error(), "zの途中でファイルが終わっています (オフセット 7)");
+
+  PipeBuf limited("abcdefgh");
+  std::istream lin(&limited);
+  RecordReader l(lin, 5);
+  EXPECT_TRUE(l.Sized());
+  EXPECT_EQ(l.Remaining(), 5u);
+}
+
+TEST(RecordReader, SkipOnASeekableStream) {
+  std::istringstream in("0123456789");
+  RecordReader r(in);
+  ASSERT_TRUE(r.Skip(8, "gap"));
+  char c[2];
+  ASSERT_TRUE(r.ReadBytes(c, 2, "x"));
+  EXPECT_EQ(std::string(c, 2), "89");
+  EXPECT_TRUE(r.AtEnd());
+  EXPECT_FALSE(r.Skip(1, "more"));
+  EXPECT_EQ(r.Error(), "moreの途中でファイルが終わっています (オフセット 10)");
+}
+
+TEST(RecordReader, FailedStreamIsNotRead) {
+  std::istringstream in("abc");
+  in.setstate(std::ios::failbit);
+  RecordReader r(in);
+  EXPECT_FALSE(r.Ok());
+  char c;
+  EXPECT_FALSE(r.ReadBytes(&c, 1, "x"));
+}
+
+TEST(ImageRecordStream, ReadsOneRecordAndStopsAfterIt) {
+  const std::string rec = b::ImageRecord(5, 4, 8, 0, 7);
+  std::istringstream in(rec + "next", std::ios::binary);
+  ObBmpImage img;
+  ASSERT_TRUE(img.Read(in));
+  EXPECT_EQ(in.tellg(), std::streampos(rec.size()));
+  EXPECT_EQ(img.Width(), 5);
+  EXPECT_EQ(img.Height(), 4);
+  EXPECT_EQ(img.LineBytes(), 8);
+  EXPECT_EQ(img.NumColors(), 256u);
+  ASSERT_NE(img.GetBits(), nullptr);
+  EXPECT_EQ(0, std::memcmp(img.GetBits(), rec.data() + 54 + 1024, 32));
+}
+
+TEST(ImageRecordStream, WrongTypeWordConsumesOnlyTheFileHeader) {
+  std::string rec = b::ImageRecord(5, 4, 8);
+  rec[0] = 'X';
+  std::istringstream in(rec, std::ios::binary);
+  ObBmpImage img;
+  EXPECT_FALSE(img.Read(in));
+  EXPECT_FALSE(img.HasDib());
+  in.clear();
+  EXPECT_EQ(in.tellg(), std::streampos(14));
+}
+
+TEST(ImageRecordStream, RefusedRecordsLeaveTheImageEmpty) {
+  struct Case {
+    const char* label;
+    std::string bytes;
+  };
+  std::string core = b::ImageRecord(4, 4, 8);
+  b::SetLe(core, b::kAtBiSize, 12, 4);
+  const Case cases[] = {
+      {"core header", core},
+      {"cut pixels", b::ImageRecord(4, 4, 8).substr(0, 100)},
+      {"empty stream", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::istringstream in(c.bytes, std::ios::binary);
+    ObBmpImage img;
+    EXPECT_FALSE(img.Read(in));
+    EXPECT_FALSE(img.HasDib());
+    EXPECT_TRUE(in.fail());  // the stream stands inside a record: no further reads in step
+  }
+  std::istringstream bad(b::ImageRecord(1, 1, 1));
+  bad.setstate(std::ios::failbit);
+  ObBmpImage img;
+  EXPECT_FALSE(img.Read(bad));
+}
+
+TEST(ImageRecordStream, ReadingGivesTheImageARecordOfItsOwn) {
+  std::istringstream first(b::ImageRecord(2, 2, 8, 0, 1), std::ios::binary);
+  ObBmpImage a;
+  ASSERT_TRUE(a.Read(first));
+  ObImage shared(a);
+  std::istringstream second(b::ImageRecord(3, 3, 24, 0, 2), std::ios::binary);
+  ASSERT_TRUE(a.Read(second));
+  EXPECT_EQ(a.Width(), 3);
+  EXPECT_EQ(shared.Width(), 2);  // the image that shared the old picture keeps it
+  EXPECT_NE(a.GetImageData(), shared.GetImageData());
+}
+
+TEST(SoundRecordStream, ReadsOneRecord) {
+  const std::string rec = b::SoundRecord({"x.wav", {}, 4, "RIFFwave", {}});
+  std::istringstream in(rec + "after", std::ios::binary);
+  ObSound snd;
+  ASSERT_EQ(snd.Read(in), 1);
+  EXPECT_EQ(in.tellg(), std::streampos(rec.size()));
+  EXPECT_STREQ(snd.FileName.data(), "x.wav");
+  EXPECT_EQ(snd.Frame, 4);
+  EXPECT_EQ(snd.Size, 8);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(snd.WaveData()), 10),
+            std::string("RIFFwave\0\0", 10));
+}
+
+TEST(SoundRecordStream, RefusedRecordsLeaveTheClipAsItWas) {
+  const std::string cases[] = {
+      b::SoundRecord({"n.wav", {}, 1, "RIFF", -1}),
+      b::SoundRecord({"n.wav", {}, 1, "RIFF", 5}),
+      b::SoundRecord({"n.wav", {}, 1, "", {}}).substr(0, 261),
+  };
+  for (const std::string& bytes : cases) {
+    std::istringstream in(bytes, std::ios::binary);
+    ObSound snd;
+    EXPECT_EQ(snd.Read(in), 0);
+    EXPECT_EQ(snd.Size, 0);
+    EXPECT_EQ(snd.WaveData(), nullptr);
+    EXPECT_EQ(snd.FileName[0], '\0');
+  }
+}
+
+}  // namespace
+}  // namespace kel::test
