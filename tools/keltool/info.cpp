@@ -1,5 +1,6 @@
 // `keltool info`: what an object file holds, as readable text or as JSON.
 #include <cstring>
+#include <initializer_list>
 #include <ostream>
 #include <string>
 
@@ -35,8 +36,10 @@ std::string SlotText(const FrameSlot& slot) {
   if (slot.IsEmpty()) return "empty";
   if (slot.IsContinue()) return "continue";
   const kel::ObBmpImage* img = slot.Image();
-  return std::to_string(img->Width()) + "x" + std::to_string(img->Height()) + "x" +
-         std::to_string(img->BitCount());
+  std::string text = std::to_string(img->Width());
+  text.append("x").append(std::to_string(img->Height()));
+  text.append("x").append(std::to_string(img->BitCount()));
+  return text;
 }
 
 void WriteText(const std::string& path, const kel::SpriteList& list, std::ostream& out) {
@@ -70,14 +73,18 @@ void WriteText(const std::string& path, const kel::SpriteList& list, std::ostrea
   }
 }
 
-std::string SlotJson(const FrameSlot& slot) {
-  if (slot.IsEmpty()) return "null";
-  if (slot.IsContinue()) return "\"continue\"";
+// Appends the pieces to j (plain appends: no temporaries for each piece).
+void Cat(std::string& j, std::initializer_list<std::string_view> pieces) {
+  for (std::string_view p : pieces) j.append(p);
+}
+
+void SlotJson(std::string& j, const FrameSlot& slot) {
+  if (slot.IsEmpty()) return Cat(j, {"null"});
+  if (slot.IsContinue()) return Cat(j, {"\"continue\""});
   const kel::ObBmpImage* img = slot.Image();
-  return "{\"width\":" + std::to_string(img->Width()) +
-         ",\"height\":" + std::to_string(img->Height()) +
-         ",\"bitCount\":" + std::to_string(img->BitCount()) +
-         ",\"colors\":" + std::to_string(img->NumColors()) + "}";
+  Cat(j, {"{\"width\":", std::to_string(img->Width()), ",\"height\":",
+          std::to_string(img->Height()), ",\"bitCount\":", std::to_string(img->BitCount()),
+          ",\"colors\":", std::to_string(img->NumColors()), "}"});
 }
 
 void WriteJson(const kel::SpriteList& list, std::ostream& out) {
@@ -85,11 +92,9 @@ void WriteJson(const kel::SpriteList& list, std::ostream& out) {
   for (size_t n = 0; n < list.size(); ++n) {
     const ObSpriteData& s = *list[n];
     if (n) j += ',';
-    j += "{\"name\":" + JsonString(Decoded(s.Name));
+    Cat(j, {"{\"name\":", JsonString(Decoded(s.Name))});
     const auto field = [&](const char* key, long long value) {
-      j += ",\"";
-      j += key;
-      j += "\":" + std::to_string(value);
+      Cat(j, {",\"", key, "\":", std::to_string(value)});
     };
     field("depth", s.Depth);
     field("behave", s.Behave);
@@ -104,21 +109,23 @@ void WriteJson(const kel::SpriteList& list, std::ostream& out) {
     j += ",\"frames\":[";
     for (int i = 0; i < s.FrameCount(); ++i) {
       const auto& pair = s.ImageArray[size_t(i)];
-      if (i) j += ',';
-      j += "{\"image\":" + SlotJson(pair.Image) + ",\"mask\":" + SlotJson(pair.Mask) + "}";
+      Cat(j, {i ? "," : "", "{\"image\":"});
+      SlotJson(j, pair.Image);
+      j += ",\"mask\":";
+      SlotJson(j, pair.Mask);
+      j += '}';
     }
     j += "],\"locations\":[";
     for (size_t k = 0; k < s.Locations.size(); ++k) {
-      if (k) j += ',';
-      j += "[" + std::to_string(s.Locations[k].X) + "," + std::to_string(s.Locations[k].Y) + "]";
+      Cat(j, {k ? "," : "", "[", std::to_string(s.Locations[k].X), ",",
+              std::to_string(s.Locations[k].Y), "]"});
     }
     j += "],\"sound\":";
     if (!s.Sound) {
       j += "null";
     } else {
-      j += "{\"fileName\":" + JsonString(Decoded(SoundFileName(*s.Sound))) +
-           ",\"frame\":" + std::to_string(s.Sound->Frame) +
-           ",\"size\":" + std::to_string(s.Sound->Size) + "}";
+      Cat(j, {"{\"fileName\":", JsonString(Decoded(SoundFileName(*s.Sound))), ",\"frame\":",
+              std::to_string(s.Sound->Frame), ",\"size\":", std::to_string(s.Sound->Size), "}"});
     }
     j += '}';
     out << j;  // one object at a time keeps the text small for large files

@@ -92,7 +92,12 @@ bool SaveFileAtomically(const std::string& path, const std::function<bool(std::o
   }
   fs::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
-  std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  // A hidden name beside the target (appended piece by piece: GCC 12 misreports
+  // "literal" + string here under -O3 as an overlapping copy).
+  std::string tempName = ".";
+  tempName += target.filename().string();
+  tempName += ".XXXXXX";
+  std::string temp = (folder / tempName).string();
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) {
     error = "cannot write " + path + ": " + Reason(errno);
