@@ -34,8 +34,9 @@ class FdBuf : public std::streambuf {
     return traits_type::not_eof(ch);
   }
   std::streamsize xsputn(const char* s, std::streamsize n) override {
-    // Large blocks (pixel rows, wave data) go straight to the file.
-    if (n >= std::streamsize(kSize)) {
+    // Pixel rows and wave data go straight to the file: copying them through the buffer first
+    // costs a pass over every byte for nothing.
+    if (n >= std::streamsize(kDirect)) {
       if (!Flush() || !WriteAll(s, size_t(n))) return 0;
       return n;
     }
@@ -44,7 +45,8 @@ class FdBuf : public std::streambuf {
   int sync() override { return Flush() ? 0 : -1; }
 
  private:
-  static constexpr size_t kSize = 1 << 20;
+  static constexpr size_t kSize = 1 << 18;
+  static constexpr size_t kDirect = 1 << 14;
 
   bool Flush() {
     const size_t n = size_t(pptr() - pbase());
