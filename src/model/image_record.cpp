@@ -36,7 +36,9 @@ bool IsStoredBitCount(uint16_t bits) {
 }
 
 // The record size the format gives for this header: 54 + 4 x NumColors + Height x LineBytes,
-// Height and LineBytes as the image keeps them (16 bits each). 64-bit, so nothing wraps.
+// Height and LineBytes as the image keeps them (16 bits each). 64-bit, so nothing wraps. The
+// writer takes the same size from StoredFileHeader; the reader needs it from the bare header,
+// before any storage for the record exists.
 uint64_t RecordSizeOf(const BitmapInfoHeader& h) {
   const uint64_t height = uint16_t(h.biHeight);
   return kRecordHeaderSize + 4 * uint64_t(NumColorsOf(h)) +
@@ -147,9 +149,11 @@ std::shared_ptr<PackedDib> ReadImageRecord(RecordReader& in) {
 bool ObBmpImage::Read(RecordReader& in) {
   if (!in.Ok()) return false;
   std::shared_ptr<PackedDib> dib = ReadImageRecord(in);
-  // The picture is replaced as a whole; images sharing the old record keep theirs.
+  // The picture is replaced whatever the outcome, as a file load replaces it: a DIB this image
+  // loaded goes from the shared record, and the new one gets a record of its own.
+  if (OwnedDib && Data->Info == OwnedDib) Data->Info.reset();
   OwnedDib.reset();
-  if (HasDib() || Data->RefCount > 1) TakeFreshRecord();
+  if (Data->Info || Data->Palette || Data->Bitmap || Data->RefCount > 1) TakeFreshRecord();
   if (!dib) return false;
   SetDib(std::move(dib));
   return true;
@@ -166,23 +170,10 @@ bool ObBmpImage::Read(std::istream& in) {
 
 bool ObBmpImage::Write(std::ostream& out) {
   if (!HasDib() || !out) return false;
-  const PackedDib& dib = *Dib();
-  if (dib.Size() < kInfoHeaderSize) return false;
-  const BitmapInfoHeader h = dib.Header();
   HeaderProblem problem;
   // Only what the reader takes back: never a record that would make the file unreadable.
-  if (!CheckStoredHeader(h, problem)) return false;
-  const uint64_t size = RecordSizeOf(h);
-  if (size > 0xFFFFFFFFu || size - kFileHeaderSize > dib.Size()) return false;
-
-  uint8_t head[kFileHeaderSize] = {};
-  le::Put16(head, kBitmapFileType);
-  le::Put32(head + 2, uint32_t(size));
-  le::Put32(head + 10, kRecordHeaderSize + 4 * NumColorsOf(h));
-  out.write(reinterpret_cast<const char*>(head), sizeof head);
-  if (!out) return false;
-  out.write(reinterpret_cast<const char*>(dib.Data()), std::streamsize(size - kFileHeaderSize));
-  return bool(out);
+  if (!CheckStoredHeader(Dib()->Header(), problem)) return false;
+  return WriteDIB(out) && bool(out);
 }
 
 }  // namespace kel
