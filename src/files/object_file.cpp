@@ -27,9 +27,10 @@ ObjectFileResult Failure(std::string message) {
 ObjectFileResult ReadAll(std::istream& in, SpriteList& objects) {
   RecordReader reader(in);
   if (!reader.Ok()) return Failure(reader.Error());
-  reader.SetPlace("ファイルの見出し");
   uint8_t head[kObjectFileHeaderSize + 2];
-  if (!reader.ReadBytes(head, kObjectFileHeaderSize, "見出し")) return Failure(reader.Error());
+  if (!reader.ReadBytes(head, kObjectFileHeaderSize, "ファイルの見出し")) {
+    return Failure(reader.Error());
+  }
   // The magic is a NUL-terminated string: "KE--1.00" followed by anything but 0 is another one.
   if (std::memcmp(head, kObjectFileMagic, kMagicLength + 1) != 0) {
     reader.FailAt(0, "オブジェクトファイルの識別子 \"KE--1.00\" がありません");
@@ -44,7 +45,6 @@ ObjectFileResult ReadAll(std::istream& in, SpriteList& objects) {
                   "オブジェクトの数が負の値です (" + std::to_string(count) + ")");
     return Failure(reader.Error());
   }
-  reader.SetPlace("");
 
   objects.reserve(size_t(count));
   for (int i = 0; i < count; ++i) {

@@ -52,8 +52,13 @@ std::vector<BadFile> BadFiles() {
   }
   v.push_back({"shorter than the header",
                valid.substr(0, 20),
-               {"ファイルの見出し: 見出しの途中でファイルが終わっています"},
+               {"ファイルの見出しの途中でファイルが終わっています"},
                0});
+  v.push_back({"empty file", "", {"ファイルの見出しの途中でファイルが終わっています"}, 0});
+  v.push_back({"header without count",
+               valid.substr(0, 33),
+               {"オブジェクトの数の途中でファイルが終わっています"},
+               32});
   {
     std::string s = valid;
     b::SetLe(s, 32, uint16_t(-3), 2);
