@@ -22,12 +22,7 @@
 #include "model/text.h"
 #include "platform/prompt.h"
 #include "platform/qt_display.h"
-
-// The resources live in a static library; nothing else refers to them, so they are registered
-// here by hand (outside any namespace, as the resource compiler's names require).
-static void InitKelResources() {
-  Q_INIT_RESOURCE(resources);
-}
+#include "platform/ui_setup.h"
 
 namespace kel {
 
@@ -43,7 +38,7 @@ const char* const kRowHeaders[] = {"ﾌﾚｰﾑ", "ｲﾒｰｼﾞ", "ﾏｽｸ
 
 ObKELDialog::ObKELDialog(kel::SpriteList* spriteList, PromptPort& prompt, QWidget* parent)
     : QWidget(parent), SpriteList(spriteList), prompt_(prompt), dc_(std::make_unique<QtDisplay>()) {
-  InitKelResources();
+  RegisterResources();  // the continue icon is one of the program's pictures
   setObjectName(QStringLiteral("ObKELDialog"));
   CreateControls();
   LoadContIcon();
