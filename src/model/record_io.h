@@ -31,7 +31,7 @@ class RecordReader {
   // The same, naming the offset (a value of Offset()) where the faulty field starts.
   bool FailAt(uint64_t offset, const std::string& message);
 
-  // Where the reader stands, for messages: "object 3, frame 12".
+  // Where the reader stands, put before each message: "オブジェクト 3 のフレーム 12 のイメージ".
   void SetPlace(std::string place) { place_ = std::move(place); }
   const std::string& Place() const { return place_; }
 
