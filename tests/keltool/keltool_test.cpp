@@ -7,14 +7,18 @@
 #include <set>
 
 #include "json_value.h"
-#include "kel_bytes.h"
 #include "run_tool.h"
+#include "support/kel_builder.h"
 #include "support/test_paths.h"
 
 namespace kel::test {
 namespace {
 
 namespace fs = std::filesystem;
+namespace build = kel::test::build;
+using build::File;
+using build::ImageRecord;
+using build::Slot;
 
 // "ﾃｽﾄ流" and "C:\snd\ﾎﾞﾝ.wav" in CP932.
 const std::string kKanaName = "\xC3\xBD\xC4\x97\xAC";
@@ -28,11 +32,29 @@ std::string Wave(size_t n) {
   return w;
 }
 
+build::Sound Sound(std::string fileName, int16_t frame, std::string wave) {
+  build::Sound snd;
+  snd.fileName = std::move(fileName);
+  snd.frame = frame;
+  snd.wave = std::move(wave);
+  return snd;
+}
+
+// The same objects with another marker before every picture.
+std::vector<build::Object> WithMarker(std::vector<build::Object> objects, uint32_t marker) {
+  for (build::Object& o : objects)
+    for (build::Frame& f : o.frames) {
+      f.image.marker = marker;
+      f.mask.marker = marker;
+    }
+  return objects;
+}
+
 // Three objects covering every kind of slot, locations, a sound with and without data, a name
 // that needs JSON escaping and one whose last byte does not decode.
-std::vector<ObjectBytes> Sample() {
-  ObjectBytes a;
-  a.name = kKanaName;
+std::vector<build::Object> Sample() {
+  build::Object a;
+  a.nameField = kKanaName;
   a.depth = 3;
   a.behave = 4;
   a.autoRepeat = 0;
@@ -44,23 +66,22 @@ std::vector<ObjectBytes> Sample() {
   a.speedX = 2;
   a.speedY = -3;
   a.frames = {
-      {SlotBytes::Pic(BitmapRecord(8, 6, 8, 0, 1)), SlotBytes::Pic(BitmapRecord(8, 6, 1, 0, 2))},
-      {SlotBytes::Cont(), SlotBytes::Cont()},
-      {SlotBytes::Pic(BitmapRecord(4, 4, 24, 0, 3)), {}},
+      {Slot::Pic(ImageRecord(8, 6, 8, 0, 1)), Slot::Pic(ImageRecord(8, 6, 1, 0, 2))},
+      {Slot::Cont(), Slot::Cont()},
+      {Slot::Pic(ImageRecord(4, 4, 24, 0, 3)), {}},
       {{}, {}},
-      {SlotBytes::Pic(BitmapRecord(8, 6, 4, 5, 4)), SlotBytes::Pic(BitmapRecord(8, 6, 1, 0, 5))},
+      {Slot::Pic(ImageRecord(8, 6, 4, 5, 4)), Slot::Pic(ImageRecord(8, 6, 1, 0, 5))},
   };
   a.locations = {{10, 20}, {30, -40}, {0, 0}, {1, 2}, {3, 4}};
-  a.sound = SoundBytes{kSoundPath, 2, Wave(40)};
+  a.sound = Sound(kSoundPath, 2, Wave(40));
 
-  ObjectBytes b;
-  b.name = "a\"b\\c\x01\t";
-  b.frames = {
-      {SlotBytes::Pic(BitmapRecord(2, 2, 8, 0, 6)), SlotBytes::Pic(BitmapRecord(2, 2, 1, 0, 7))}};
-  b.sound = SoundBytes{"", 0, ""};
+  build::Object b;
+  b.nameField = "a\"b\\c\x01\t";
+  b.frames = {{Slot::Pic(ImageRecord(2, 2, 8, 0, 6)), Slot::Pic(ImageRecord(2, 2, 1, 0, 7))}};
+  b.sound = Sound("", 0, "");
 
-  ObjectBytes c;
-  c.name = "bad\x81";
+  build::Object c;
+  c.nameField = "bad\x81";
   c.behave = 1;
   return {a, b, c};
 }
@@ -114,7 +135,7 @@ TEST(KeltoolTest, HelpAndVersionExitZero) {
 
 TEST(KeltoolTest, BadArgumentsAndUnreadableFilesExitTwo) {
   Files f;
-  const std::string good = f.Put("good.kel", ObjectFile(Sample())).string();
+  const std::string good = f.Put("good.kel", File(Sample())).string();
   const std::string missing = (f.dir / "missing.kel").string();
   const std::string folder = f.dir.Path().string();
   struct Case {
@@ -153,7 +174,7 @@ TEST(KeltoolTest, BadArgumentsAndUnreadableFilesExitTwo) {
 TEST(KeltoolTest, CheckCountsTheObjectsOfAValidFile) {
   Files f;
   struct Case {
-    std::vector<ObjectBytes> objects;
+    std::vector<build::Object> objects;
     std::string says;
   } cases[] = {
       {{}, "valid object file, 0 objects"},
@@ -162,7 +183,7 @@ TEST(KeltoolTest, CheckCountsTheObjectsOfAValidFile) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.says);
-    const fs::path p = f.Put("f.kel", ObjectFile(c.objects));
+    const fs::path p = f.Put("f.kel", File(c.objects));
     const ToolRun r = RunKeltool({"check", p.string()});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, p.string() + ": " + c.says + "\n");
@@ -171,7 +192,7 @@ TEST(KeltoolTest, CheckCountsTheObjectsOfAValidFile) {
 }
 
 TEST(KeltoolTest, CheckRefusesInvalidFilesWithTheReadersMessage) {
-  const std::string good = ObjectFile(Sample());
+  const std::string good = File(Sample());
   const size_t firstRecord = 34 + 79 + 4;  // the first object's first image record
   const auto with = [&](size_t at, char c) {
     std::string s = good;
@@ -215,7 +236,7 @@ TEST(KeltoolTest, CheckRefusesInvalidFilesWithTheReadersMessage) {
 
 TEST(KeltoolTest, InfoTextNamesEveryObjectFrameLocationAndSound) {
   Files f;
-  const fs::path p = f.Put("sample.kel", ObjectFile(Sample()));
+  const fs::path p = f.Put("sample.kel", File(Sample()));
   const ToolRun r = RunKeltool({"info", p.string()});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string lines[] = {
@@ -245,7 +266,7 @@ TEST(KeltoolTest, InfoTextNamesEveryObjectFrameLocationAndSound) {
 
 TEST(KeltoolTest, InfoJsonHasTheDocumentedShapeAndValues) {
   Files f;
-  const fs::path p = f.Put("sample.kel", ObjectFile(Sample()));
+  const fs::path p = f.Put("sample.kel", File(Sample()));
   const ToolRun r = RunKeltool({"info", "--json", p.string()});
   ASSERT_EQ(r.status, 0) << r.err;
   JsonValue doc;
@@ -312,7 +333,7 @@ TEST(KeltoolTest, InfoJsonHasTheDocumentedShapeAndValues) {
   EXPECT_EQ(c["frames"].size(), 0u);
   EXPECT_TRUE(c["sound"].IsNull());
 
-  const ToolRun empty = RunKeltool({"info", "--json", f.Put("e.kel", ObjectFile({})).string()});
+  const ToolRun empty = RunKeltool({"info", "--json", f.Put("e.kel", File({})).string()});
   EXPECT_EQ(empty.status, 0);
   EXPECT_EQ(ParseJson(empty.out)["objects"].size(), 0u);
 }
@@ -321,7 +342,7 @@ TEST(KeltoolTest, RewriteReproducesTheFileByteForByte) {
   Files f;
   struct Case {
     const char* what;
-    std::vector<ObjectBytes> objects;
+    std::vector<build::Object> objects;
   } cases[] = {
       {"no objects", {}},
       {"one object without frames", {Sample()[2]}},
@@ -329,7 +350,7 @@ TEST(KeltoolTest, RewriteReproducesTheFileByteForByte) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string bytes = ObjectFile(c.objects);
+    const std::string bytes = File(c.objects);
     const fs::path in = f.Put("in.kel", bytes);
     const fs::path out = f.dir / "out.kel";
     const ToolRun r = RunKeltool({"rewrite", in.string(), out.string()});
@@ -339,17 +360,17 @@ TEST(KeltoolTest, RewriteReproducesTheFileByteForByte) {
   }
   // Uninterpreted bytes come back in the writer's own form: header bytes 9-31 as zeros and the
   // writer's marker before each picture.
-  std::string odd = ObjectFile(Sample(), 0x12345678);
+  std::string odd = File(WithMarker(Sample(), 0x12345678));
   for (size_t i = 9; i < 32; ++i) odd[i] = char(i);
   const ToolRun r =
       RunKeltool({"rewrite", f.Put("odd.kel", odd).string(), (f.dir / "even.kel").string()});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(ReadFileBytes(f.dir / "even.kel"), ObjectFile(Sample()));
+  EXPECT_EQ(ReadFileBytes(f.dir / "even.kel"), File(Sample()));
 }
 
 TEST(KeltoolTest, RewriteReplacesTheTargetWholeAndKeepsItsLinkAndPermissions) {
   Files f;
-  const std::string bytes = ObjectFile(Sample());
+  const std::string bytes = File(Sample());
   const fs::path in = f.Put("in.kel", bytes);
 
   // In place.
@@ -384,8 +405,8 @@ TEST(KeltoolTest, RewriteReplacesTheTargetWholeAndKeepsItsLinkAndPermissions) {
 
 TEST(KeltoolTest, RewriteLeavesTheTargetAloneWhenItCannotFinish) {
   Files f;
-  const fs::path good = f.Put("good.kel", ObjectFile(Sample()));
-  const fs::path bad = f.Put("bad.kel", ObjectFile(Sample()).substr(0, 200));
+  const fs::path good = f.Put("good.kel", File(Sample()));
+  const fs::path bad = f.Put("bad.kel", File(Sample()).substr(0, 200));
   const fs::path out = f.Put("out.kel", "keep me");
   fs::create_directory(f.dir / "folder.kel");
   struct Case {
@@ -412,8 +433,8 @@ TEST(KeltoolTest, RewriteLeavesTheTargetAloneWhenItCannotFinish) {
 
 TEST(KeltoolTest, ExtractWritesEveryPictureAndSoundWithTheRecordBytes) {
   Files f;
-  const std::vector<ObjectBytes> sample = Sample();
-  const fs::path p = f.Put("sample.kel", ObjectFile(sample));
+  const std::vector<build::Object> sample = Sample();
+  const fs::path p = f.Put("sample.kel", File(sample));
   const fs::path out = f.dir / "out" / "deeper";
   const ToolRun r = RunKeltool({"extract", p.string(), out.string()});
   ASSERT_EQ(r.status, 0) << r.err;
@@ -426,10 +447,10 @@ TEST(KeltoolTest, ExtractWritesEveryPictureAndSoundWithTheRecordBytes) {
     for (size_t i = 0; i < sample[n].frames.size(); ++i) {
       char frame[32];
       std::snprintf(frame, sizeof frame, "frame%03zu", i + 1);
-      const FrameBytes& fb = sample[n].frames[i];
-      if (fb.image.kind == SlotBytes::Picture)
+      const build::Frame& fb = sample[n].frames[i];
+      if (fb.image.kind == Slot::Image)
         expected[object + std::string(frame) + "-image.bmp"] = fb.image.record;
-      if (fb.mask.kind == SlotBytes::Picture)
+      if (fb.mask.kind == Slot::Image)
         expected[object + std::string(frame) + "-mask.bmp"] = fb.mask.record;
     }
     if (sample[n].sound && !sample[n].sound->wave.empty())
@@ -450,7 +471,7 @@ TEST(KeltoolTest, ExtractRefusesInvalidFilesAndUnwritableFolders) {
   EXPECT_EQ(invalid.status, 1);
   EXPECT_FALSE(fs::exists(f.dir / "x")) << "nothing is written for an invalid file";
 
-  const fs::path good = f.Put("good.kel", ObjectFile(Sample()));
+  const fs::path good = f.Put("good.kel", File(Sample()));
   const fs::path plain = f.Put("plain", "not a folder");
   const ToolRun blocked = RunKeltool({"extract", good.string(), plain.string()});
   EXPECT_EQ(blocked.status, 2);
