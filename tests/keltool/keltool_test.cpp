@@ -234,6 +234,18 @@ TEST(KeltoolTest, CheckRefusesInvalidFilesWithTheReadersMessage) {
   }
 }
 
+TEST(KeltoolTest, CheckRefusesTheFileCutAnywhere) {
+  // The format has no length fields to catch a short file early: every cut must still be found
+  // by the reader (and never crash the tool or make it wait for more input).
+  const std::string good = File(Sample());
+  Files f;
+  for (size_t cut = 0; cut < good.size(); cut += 13) {
+    const fs::path p = f.Put("cut.kel", good.substr(0, cut));
+    const ToolRun r = RunKeltool({"check", p.string()});
+    EXPECT_EQ(r.status, 1) << "cut at " << cut << ": " << r.out << r.err;
+  }
+}
+
 TEST(KeltoolTest, InfoTextNamesEveryObjectFrameLocationAndSound) {
   Files f;
   const fs::path p = f.Put("sample.kel", File(Sample()));
