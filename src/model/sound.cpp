@@ -26,10 +26,14 @@ ObSound::~ObSound() {
 namespace {
 
 // The path is the clip's stored name (CP932 bytes); the file system knows it by its UTF-8
-// spelling. A name that is not CP932 is tried as it stands.
-std::string LocalPath(const char* path) {
-  if (auto utf8 = Cp932ToUtf8(path)) return *utf8;
-  return path;
+// spelling. A name that is not CP932, or whose UTF-8 spelling names no file, is tried as it
+// stands (a caller may already hold the file system's name).
+std::ifstream OpenByStoredName(const char* path) {
+  if (auto utf8 = Cp932ToUtf8(path); utf8 && *utf8 != path) {
+    std::ifstream in(*utf8, std::ios::binary);
+    if (in) return in;
+  }
+  return std::ifstream(path, std::ios::binary);
 }
 
 }  // namespace
@@ -42,7 +46,7 @@ int ObSound::GetSound(const char* path) {
   }
   Size = 0;
   if (!path) return 0;
-  std::ifstream in(LocalPath(path), std::ios::binary);
+  std::ifstream in = OpenByStoredName(path);
   if (!in) return 0;
   in.seekg(0, std::ios::end);
   const std::streamoff length = in.tellg();

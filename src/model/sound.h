@@ -16,6 +16,8 @@ class ObSound {
   static constexpr size_t kFileNameSize = 256;
 
   ObSound();
+  // path is the name as stored (CP932 bytes); the file is opened under its UTF-8 spelling, or
+  // under path itself when that names no file.
   explicit ObSound(const char* path);  // SetFileName, then GetSound (its result is dropped)
   ~ObSound();                          // Stop before the data goes
   ObSound(const ObSound&) = delete;

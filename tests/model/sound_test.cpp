@@ -96,6 +96,14 @@ TEST_F(SoundTest, StoredNameInCp932FindsTheFileByItsUtf8Name) {
   EXPECT_EQ(clip.Size, int32_t(wave.size()));
 }
 
+TEST_F(SoundTest, FileSystemNameIsTriedWhenTheStoredSpellingNamesNoFile) {
+  // The UTF-8 bytes of "café" also read as CP932 text (ﾃｩ), naming another file.
+  const std::string path = MakeFile("café.wav", wave);
+  ASSERT_TRUE(Cp932ToUtf8(path));
+  ObSound clip(path.c_str());
+  EXPECT_EQ(clip.Size, int32_t(wave.size()));
+}
+
 TEST_F(SoundTest, LongNameIsCutTo255Characters) {
   const std::string longName = "/" + std::string(300, 'a') + ".wav";
   ObSound clip;
