@@ -52,6 +52,10 @@ uint32_t SdlSoundPort::QueuedBytes() const {
   return device_ != 0 ? SDL_GetQueuedAudioSize(device_) : 0;
 }
 
+int SdlSoundPort::BytesPerSecond() const {
+  return device_ != 0 ? freq_ * channels_ * int(SDL_AUDIO_BITSIZE(format_) / 8) : 0;
+}
+
 void SdlSoundPort::PlayAsync(const uint8_t* data, size_t size) {
   if (device_ == 0 || data == nullptr || size == 0) return;
   // A sound still playing goes on undisturbed; the new one is dropped, not postponed.

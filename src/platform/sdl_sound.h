@@ -28,6 +28,7 @@ class SdlSoundPort final : public SoundPort {
   bool IsPlaying() const;                          // queued sound is still to be heard
   uint32_t QueuedBytes() const;                    // of the device's format
   int SoundsStarted() const { return started_; }   // PlayAsync calls that started a sound
+  int BytesPerSecond() const;                      // of the device's format; 0 without a device
 
  private:
   bool Queue(const uint8_t* data, size_t size);
