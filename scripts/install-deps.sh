@@ -10,6 +10,7 @@ packages=(
   libsdl2-dev
   fonts-ipafont-gothic
   xvfb xauth x11-utils xdotool
+  time
 )
 
 missing=()
