@@ -20,16 +20,6 @@ QRgb Rgb555(uint16_t v) {
   return qRgb((r << 3) | (r >> 2), (g << 3) | (g >> 2), (b << 3) | (b >> 2));
 }
 
-// Source columns for each of n destination columns spread over w source columns (nearest pixel
-// at each destination pixel's centre).
-std::vector<int> SampleOffsets(int n, int w) {
-  std::vector<int> out(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i) {
-    out[size_t(i)] = std::min(w - 1, int((int64_t(2 * i + 1) * w) / (2 * int64_t(n))));
-  }
-  return out;
-}
-
 }  // namespace
 
 bool IsDrawableDib(const PackedDib& dib) {
@@ -51,6 +41,22 @@ bool IsDrawableDib(const PackedDib& dib) {
   uint64_t need = uint64_t(kInfoHeaderSize) + 4 * uint64_t(dib.NumColors()) +
                   RowBytes64(h.biWidth, h.biBitCount) * uint64_t(h.biHeight);
   return need <= dib.Size();
+}
+
+std::vector<int> SampleOffsets(int n, int w) {
+  std::vector<int> out(static_cast<size_t>(std::max(n, 0)));
+  for (int i = 0; i < n; ++i) {
+    out[size_t(i)] = std::min(w - 1, int((int64_t(2 * i + 1) * w) / (2 * int64_t(n))));
+  }
+  return out;
+}
+
+QSize FitSize(QSize picture, QSize box, double maxScale) {
+  if (picture.isEmpty() || box.isEmpty() || !(maxScale > 0)) return {};
+  const double scale = std::min(
+      {double(box.width()) / picture.width(), double(box.height()) / picture.height(), maxScale});
+  return {std::clamp(int(std::lround(picture.width() * scale)), 1, box.width()),
+          std::clamp(int(std::lround(picture.height() * scale)), 1, box.height())};
 }
 
 QtDisplayBitmap::QtDisplayBitmap(std::shared_ptr<const PackedDib> dib) : dib_(std::move(dib)) {
@@ -191,12 +197,10 @@ void QtDisplayBitmap::Draw(QPainter& painter, const QRectF& target) const {
 }
 
 QImage QtDisplayBitmap::Thumbnail(QSize box, double maxScale) const {
-  if (width_ <= 0 || height_ <= 0 || box.isEmpty() || !(maxScale > 0)) return {};
-  const double scale =
-      std::min({double(box.width()) / width_, double(box.height()) / height_, maxScale});
-  const int tw = std::clamp(int(std::lround(width_ * scale)), 1, std::max(1, box.width()));
-  const int th = std::clamp(int(std::lround(height_ * scale)), 1, std::max(1, box.height()));
-  QImage out(tw, th, QImage::Format_RGB32);
+  const QSize size = FitSize({width_, height_}, box, maxScale);
+  if (size.isEmpty()) return {};
+  const int tw = size.width(), th = size.height();
+  QImage out(size, QImage::Format_RGB32);
   if (out.isNull()) return out;
   const std::vector<int> xs = SampleOffsets(tw, width_);
   const std::vector<int> ys = SampleOffsets(th, height_);

@@ -8,6 +8,7 @@
 #include <QRectF>
 #include <QSize>
 #include <memory>
+#include <vector>
 
 #include "model/display.h"
 
@@ -70,5 +71,12 @@ class QtDisplay final : public DisplayDevice {
 
 // Whether a DIB can be drawn by QtDisplay (the rule CreateDIBitmap applies).
 bool IsDrawableDib(const PackedDib& dib);
+
+// The size of a picture scaled to fit box keeping its proportions, at most maxScale times its
+// own size, at least one pixel each way; empty when the picture or the box is.
+QSize FitSize(QSize picture, QSize box, double maxScale);
+
+// For n pixels spread over w source pixels, the source pixel nearest each one's centre.
+std::vector<int> SampleOffsets(int n, int w);
 
 }  // namespace kel
