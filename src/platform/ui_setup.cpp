@@ -52,7 +52,8 @@ void SetupApplicationUi(QApplication& app) {
 
   const QString family = JapaneseUiFontFamily();
   if (!family.isEmpty()) {
-    QFont font(family, kUiFontPointSize);
+    QFont font(family);
+    font.setPixelSize(kUiFontPixelSize);
     font.setStyleHint(QFont::TypeWriter);
     QApplication::setFont(font);
   }

@@ -22,7 +22,8 @@ void RegisterResources();
 // writes Japanese, preferring fixed-pitch ones; empty when the machine has none.
 QString JapaneseUiFontFamily();
 
-// The point size of the application font.
-inline constexpr int kUiFontPointSize = 10;
+// The size of the application font, in pixels: an even number, so that a full-width character is
+// exactly two half-width ones wide, as in the fixed-pitch layouts the dialogs were made for.
+inline constexpr int kUiFontPixelSize = 14;
 
 }  // namespace kel
