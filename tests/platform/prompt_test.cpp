@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -224,6 +225,10 @@ struct BoxCase {
   std::vector<std::pair<QString, int>> clicks;
   int onEscape;
 };
+
+void PrintTo(const BoxCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class MessageBoxTest : public ::testing::TestWithParam<BoxCase> {
  protected:
@@ -503,6 +508,33 @@ TEST(QtPromptPortFileDialog, PresetFullPathOpensItsFolder) {
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(QFileInfo(*chosen).canonicalFilePath(),
             QFileInfo(Native(dir / "data" / "a.kel")).canonicalFilePath());
+}
+
+TEST(QtPromptPortFileDialog, FilterMatchesRegardlessOfCase) {
+  TestApp();
+  TempDir dir;
+  for (const char* name : {"SAMPLE.KEL", "walk.kel", "notes.txt"})
+    test::WriteFileBytes(dir / name, "x");
+  QStringList offered;
+  const auto answer = WhenModal<QFileDialog>([&](QFileDialog* d) {
+    auto* list = d->findChild<QListView*>(QStringLiteral("listView"));
+    if (!list) {
+      d->reject();
+      return;
+    }
+    // The folder is read in the background; wait until its files are listed.
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) >= 2; }, 3000));
+    const QAbstractItemModel* model = list->model();
+    for (int row = 0; row < model->rowCount(list->rootIndex()); ++row) {
+      const QModelIndex index = model->index(row, 0, list->rootIndex());
+      if (model->flags(index) & Qt::ItemIsEnabled) offered << index.data().toString();
+    }
+    d->reject();
+  });
+  QtPromptPort().OpenFileName(nullptr, KelRequest(dir, false));
+  offered.sort();
+  EXPECT_EQ(offered, (QStringList{QStringLiteral("SAMPLE.KEL"), QStringLiteral("walk.kel")}));
 }
 
 TEST(QtPromptPortFileDialog, CancelChoosesNothing) {
