@@ -13,6 +13,7 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "grid/cell_picture.h"
 #include "grid/spread_model.h"
@@ -63,6 +64,15 @@ class SpreadDelegate final : public QStyledItemDelegate {
     painter->restore();
   }
 
+  // The view hands an open editor the cell's text again on every change of the cell, colours
+  // included: that would throw away what the user is typing. Only a new text is handed on.
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+    const QString text = index.data(Qt::EditRole).toString();
+    if (editor == editor_ && editorText_ && *editorText_ == text) return;
+    if (editor == editor_) editorText_ = text;
+    QStyledItemDelegate::setEditorData(editor, index);
+  }
+
   void destroyEditor(QWidget* editor, const QModelIndex& index) const override {
     if (editor == editor_) editor_ = nullptr;
     QStyledItemDelegate::destroyEditor(editor, index);
@@ -73,6 +83,7 @@ class SpreadDelegate final : public QStyledItemDelegate {
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
     editor_ = editor;
     editorIndex_ = index;
+    editorText_.reset();
     return editor;
   }
 
@@ -92,6 +103,7 @@ class SpreadDelegate final : public QStyledItemDelegate {
   TSpread* grid_;
   mutable QPointer<QWidget> editor_;
   mutable QPersistentModelIndex editorIndex_;
+  mutable std::optional<QString> editorText_;  // the cell text the open editor was given
 };
 
 // The header corner: shows the text of cell (0, 0).
@@ -241,7 +253,7 @@ void TSpread::SetRedraw(bool on) {
 }
 
 template <typename F>
-bool TSpread::ForRange(int col, int row, int col2, int row2, F f) {
+bool TSpread::ForRange(int col, int row, int col2, int row2, bool writesText, F f) {
   const int cols = model_->MaxCols(), rows = model_->MaxRows();
   const int c1 = col == -1 ? 1 : col, r1 = row == -1 ? 1 : row;
   const int c2 = col2 == -1 ? cols : std::min(col2, cols);
@@ -249,7 +261,8 @@ bool TSpread::ForRange(int col, int row, int col2, int row2, F f) {
   if (c1 < 0 || r1 < 0 || c1 > c2 || r1 > r2) return false;
   // A program's write wins over text the user has not finished typing into the same cells.
   QModelIndex open;
-  if (QWidget* editor = delegate_->OpenEditor(&open)) {
+  QWidget* editor = writesText ? delegate_->OpenEditor(&open) : nullptr;
+  if (editor) {
     const int oc = open.column() + 1, orow = open.row() + 1;
     if (oc >= c1 && oc <= c2 && orow >= r1 && orow <= r2) {
       closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
@@ -264,15 +277,17 @@ bool TSpread::ForRange(int col, int row, int col2, int row2, F f) {
 }
 
 bool TSpread::SSClear(int col, int row) {
-  return ForRange(col, row, col, row, [](SpreadCell& cell, int, int) { cell = SpreadCell(); });
+  return ForRange(col, row, col, row, true,
+                  [](SpreadCell& cell, int, int) { cell = SpreadCell(); });
 }
 
 bool TSpread::SSClearDataRange(int col, int row, int col2, int row2) {
-  return ForRange(col, row, col2, row2, [](SpreadCell& cell, int, int) { cell.text.clear(); });
+  return ForRange(col, row, col2, row2, true,
+                  [](SpreadCell& cell, int, int) { cell.text.clear(); });
 }
 
 bool TSpread::SSSetData(int col, int row, const QString& text) {
-  return ForRange(col, row, col, row, [&](SpreadCell& cell, int, int) { cell.text = text; });
+  return ForRange(col, row, col, row, true, [&](SpreadCell& cell, int, int) { cell.text = text; });
 }
 
 QString TSpread::SSGetData(int col, int row) const {
@@ -290,7 +305,7 @@ bool TSpread::SSSetColor(int col, int row, COLORREF background, COLORREF foregro
 
 bool TSpread::SSSetColorRange(int col, int row, int col2, int row2, COLORREF background,
                               COLORREF foreground) {
-  return ForRange(col, row, col2, row2, [&](SpreadCell& cell, int, int) {
+  return ForRange(col, row, col2, row2, false, [&](SpreadCell& cell, int, int) {
     cell.background = background;
     cell.foreground = foreground;
   });
@@ -320,7 +335,7 @@ bool TSpread::SSSetCellType(int col, int row, const SS_CELLTYPE& rec) {
   // Cells of one size share one picture (a whole row of the same bitmap is made once).
   QSize lastSize;
   QImage lastPicture;
-  return ForRange(col, row, col, row, [&](SpreadCell& cell, int c, int r) {
+  return ForRange(col, row, col, row, true, [&](SpreadCell& cell, int c, int r) {
     const QSize size(columnWidth(c - 1) - grid, rowHeight(r - 1) - grid);
     cell.picture = true;
     cell.hasBitmap = rec.bitmap != nullptr;

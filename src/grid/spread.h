@@ -102,10 +102,11 @@ class TSpread : public QTableView {
   friend class SpreadDelegate;
   friend class SpreadCorner;
 
-  // Calls f(col, row) for every cell of the range, -1 as described above; false when the range
-  // lies outside the grid.
+  // Calls f(cell, col, row) for every cell of the range, -1 as described above; false when the
+  // range lies outside the grid. writesText: an open text editor in the range is closed first,
+  // its typing dropped.
   template <typename F>
-  bool ForRange(int col, int row, int col2, int row2, F f);
+  bool ForRange(int col, int row, int col2, int row2, bool writesText, F f);
   void SetRedraw(bool on);
   void EnsureActiveCell();
   // The cell's picture for its present size (remade when the cell was resized).

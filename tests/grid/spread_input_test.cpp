@@ -141,12 +141,16 @@ TEST_F(GridTest, TypedTextLandsInTextRowsOnly) {
   }
 }
 
-TEST_F(GridTest, ProgramWritesWinOverUnfinishedTyping) {
+TEST_F(GridTest, ProgramTextWritesWinOverUnfinishedTyping) {
   grid->setFocus();
   ASSERT_TRUE(grid->SSSetActiveCell(2, 3));
   QTest::keyClick(grid.get(), Qt::Key_X);
   QWidget* editor = QApplication::focusWidget();
   ASSERT_TRUE(qobject_cast<QLineEdit*>(editor));
+  // A colour change leaves the typing alone.
+  ASSERT_TRUE(grid->SSSetColorRange(1, 1, 5, 5, RGB(0, 128, 0), kDefaultColor));
+  EXPECT_EQ(grid->SSGetData(2, 3), "x");
+  EXPECT_EQ(QApplication::focusWidget(), editor);
   ASSERT_TRUE(grid->SSSetData(-1, 3, ""));
   EXPECT_EQ(grid->SSGetData(2, 3), "");
   QApplication::processEvents();
