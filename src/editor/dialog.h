@@ -12,7 +12,9 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "model/image.h"
 #include "model/sprite.h"
@@ -89,6 +91,22 @@ class ObKELDialog : public QWidget {
 
   // --- object switch (object_commands.cpp)
   void RedrawDialogParam();
+
+  // --- the document's save-changes prompt (document_prompt.cpp) and name checks (name_checks.cpp)
+  // The id of the Save command, which the prompt sends along the command route.
+  static constexpr int kCmFileSave = 24333;
+  bool CanClose();   // AbandonOk: whether the window may close
+  bool AbandonOk();  // true when the caller may discard the document
+  // 0, after the message, when an object of the list already has this name (stored bytes,
+  // compared case-sensitively); 1 otherwise.
+  int CheckName(const std::string& name);
+  int CheckRepeatedName() const;  // 0 when two objects of the list share a name; no message
+  // Set by the application: sends a command along the command route, as a menu item does (the
+  // dialog's own handler first, then the application's); true when it was carried out. Unset,
+  // no command goes beyond the dialog.
+  std::function<bool(int id)> SendCommand;
+  // Set by the application: the document's file name, shown in the save-changes prompt.
+  std::function<QString()> DocumentName;
 
   // --- palette (palette.cpp)
   bool SelectRealizePalette();

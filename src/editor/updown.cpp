@@ -24,7 +24,6 @@ TUpDown::TUpDown(QWidget* parent)
 void TUpDown::SetRange(int lo, int hi) {
   lo_ = std::min(lo, hi);
   hi_ = std::max(lo, hi);
-  pos_ = std::clamp(pos_, lo_, hi_);
 }
 
 void TUpDown::SetBuddy(QLineEdit* buddy) {
@@ -34,17 +33,16 @@ void TUpDown::SetBuddy(QLineEdit* buddy) {
 }
 
 void TUpDown::Step(int delta) {
-  int value = pos_;
+  // The buddy's number is the position; an empty field or one holding no number starts from
+  // the lower end, and a number out of range from the nearer end.
+  int value = lo_;
   if (buddy_) {
-    const QString text = buddy_->text().trimmed();
     bool isNumber = false;
-    const int typed = text.toInt(&isNumber);
-    // A buddy holding something other than a number leaves the control's own position in force.
+    const int typed = buddy_->text().trimmed().toInt(&isNumber);
     if (isNumber) value = typed;
   }
   value = std::clamp(value, lo_, hi_);
   value = std::clamp(value + delta, lo_, hi_);
-  pos_ = value;
   if (buddy_) buddy_->setText(QString::number(value));
   emit Changed(value);
 }

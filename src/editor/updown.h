@@ -40,7 +40,6 @@ class TUpDown : public QWidget {
   QLineEdit* buddy_ = nullptr;
   int lo_ = 0;
   int hi_ = 100;
-  int pos_ = 0;  // the last number written, used when the buddy holds no number
 };
 
 }  // namespace kel

@@ -1,0 +1,62 @@
+// What the editor dialog tests share: the application with its font and translation, pictures
+// made in memory, sample objects, and a dialog over a real object list with scripted prompts.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/dialog.h"
+#include "grid/colorref.h"
+#include "model/sprite.h"
+#include "platform/prompt.h"
+
+class QApplication;
+class QImage;
+
+namespace kel::test {
+
+// The one QApplication of the test program, set up as the editor sets it up.
+QApplication& App();
+
+// A w x h DIB of the given depth (1, 4, 8 or 24) filled with colour index 0 (for 24 bits with
+// colors[0]); colors are 0x00RRGGBB. pattern: when true, index (x + y) % colors.size() instead.
+std::shared_ptr<PackedDib> SolidDib(int w, int h, int bits, std::vector<uint32_t> colors,
+                                    bool pattern = false);
+std::unique_ptr<ObBmpImage> SolidImage(int w, int h, int bits, std::vector<uint32_t> colors,
+                                       bool pattern = false);
+
+// An object named name (UTF-8, stored as CP932) with the given parameters and no frames.
+std::unique_ptr<ObSpriteData> NewSprite(const std::string& name);
+
+// A sound clip with the given stored path (CP932 bytes) at frame.
+std::unique_ptr<ObSound> NewSound(const std::string& cp932Path, int16_t frame);
+
+class DialogTest : public ::testing::Test {
+ protected:
+  DialogTest();
+  ~DialogTest() override;
+
+  // Appends an object and returns it (the list owns it).
+  ObSpriteData* Add(std::unique_ptr<ObSpriteData> sprite);
+  // Makes object index current and shows it, as opening a file does (pictures made first).
+  void Show(int index);
+  // Puts the dialog in an active window, so that focus moves like on the desktop.
+  void Activate();
+
+  QString Cell(int col, int row) const;
+  COLORREF Background(int col, int row) const;
+  // A grid cell as drawn on screen, and the pixel at its centre (0x00RRGGBB).
+  QImage DrawnCell(int col, int row);
+  uint32_t DrawnCellPixel(int col, int row);
+
+  kel::SpriteList list;
+  ScriptedPromptPort prompt;
+  std::unique_ptr<ObKELDialog> dialog;
+};
+
+}  // namespace kel::test
