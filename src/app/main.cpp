@@ -1,7 +1,6 @@
 // The editor's entry point.
-#include <cstdio>
+#include "app/owl_main.h"
 
-int main() {
-  std::puts("keledit: the editor window is not built yet; see keltool --help");
-  return 0;
+int main(int argc, char* argv[]) {
+  return kel::OwlMain(argc, argv);
 }

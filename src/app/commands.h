@@ -1,0 +1,76 @@
+// The program's commands: their ids (kept with each QAction), hint texts, the menu bar, the
+// accelerators and the glyphs of the speed bar and the tool box.
+#pragma once
+
+#include <QKeySequence>
+#include <QList>
+#include <QString>
+#include <vector>
+
+namespace kel {
+
+enum CommandId : int {
+  CM_HELPABOUT = 2009,
+  CM_HELPCONTENTS = 2020,
+  CM_EXIT = 24310,
+  CM_EDITCUT = 24322,
+  CM_EDITCOPY = 24323,
+  CM_EDITPASTE = 24324,
+  CM_FILENEW = 24331,
+  CM_FILEOPEN = 24332,
+  CM_FILESAVE = 24333,
+  CM_FILESAVEAS = 24334,
+  CM_FILEADD = 24335,
+  CM_FILECLOSE = 24339,
+  CM_NEWOBJECT = 25101,
+  CM_DELETEOBJECT = 25102,
+  CM_CLEAROBJECT = 25103,
+  CM_RENAMEOBJECT = 25105,
+  CM_IMAGEREAD = 25201,
+  CM_SOUNDREAD = 25202,
+  CM_MAKEMASK = 25203,
+  CM_CONTICON = 25204,
+  CM_TEST = 25205,
+  CM_DELFRAME = 25206,
+  CM_IMAGELISTREAD = 25207,
+};
+
+// Every command that has an action, in the order the actions are made.
+const std::vector<int>& AllCommands();
+
+// The hint shown in the status bar while the command's menu item is highlighted or the mouse
+// rests on its button; empty for a command without one.
+QString HintText(int id);
+
+// One entry of a popup menu: a command, or a separator (id 0).
+struct MenuEntry {
+  int id;
+  const char* text;  // with its "&" mnemonic
+};
+struct MenuPopup {
+  const char* title;
+  std::vector<MenuEntry> entries;
+};
+// The menu bar, popup by popup.
+const std::vector<MenuPopup>& MenuBar();
+
+// The keys of a command: the first is the one the menu shows; every one of them issues it.
+QList<QKeySequence> CommandKeys(int id);
+
+// The speed bar: commands in order, 0 for a separator; glyphs ":/speedbar/<id>.png", 20 x 20.
+const std::vector<int>& SpeedBarCommands();
+inline constexpr int kSpeedBarGlyph = 20;
+
+// The tool box, filled row by row in two columns; glyphs ":/toolbox/<glyph>.png", 32 x 32.
+struct ToolBoxButton {
+  int glyph;
+  int id;
+};
+const std::vector<ToolBoxButton>& ToolBoxButtons();
+inline constexpr int kToolBoxColumns = 2;
+inline constexpr int kToolBoxGlyph = 32;
+
+// The picture of a command's button, or an empty name when it has none.
+QString GlyphPath(int id);
+
+}  // namespace kel

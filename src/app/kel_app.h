@@ -1,0 +1,97 @@
+// kelApp: the application object. It owns the document (the object list and its file name),
+// builds the main window around the editor dialog, carries the file commands and routes every
+// command to its handler.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "model/sprite.h"
+
+class QToolBar;
+
+namespace kel {
+
+class ObFrameWindow;
+class ObKELDialog;
+class PromptPort;
+
+class kelApp : public QObject {
+  Q_OBJECT
+ public:
+  // The second argument of OpenFile.
+  enum OpenType { kOpenReplace = 0, kOpenAdd = 1 };
+  static constexpr char kUntitled[] = "untitled.kel";
+  static constexpr char kTitle[] = "オブジェクトエディタ";
+
+  // prompt: where message boxes and file dialogs go (outlives the application).
+  explicit kelApp(PromptPort& prompt, QObject* parent = nullptr);
+  ~kelApp() override;
+
+  // Builds the editor dialog and the frame around it: menu, accelerators, status bar, speed bar
+  // and tool box; sets the caption for "untitled.kel".
+  void InitMainWindow();
+  // InitMainWindow, then shows the main window, sized and centred.
+  void InitInstance();
+  // InitInstance, then the message loop until the main window has closed; returns its result.
+  // startFile, when not empty, is opened as soon as the window shows, as Open opens a file.
+  int Run(const QString& startFile = {});
+  // Builds the speed bar at the frame's top and returns it.
+  QToolBar* SetupSpeedBar(ObFrameWindow& frame);
+
+  // The file commands. Each answers whether it was carried out (false: stopped by the user, by
+  // a refusal or a failure, with the document as it was).
+  bool CmFileNew();
+  bool CmFileClose();
+  bool CmFileOpen();
+  bool CmFileAdd();
+  bool CmFileSave();
+  bool CmFileSaveAs();
+
+  // Reads the file into the list: replacing it (only when the whole file reads) or appending to
+  // it. false when the file cannot be opened or is not a valid object file; ReadError() then
+  // says what was wrong and where.
+  bool OpenFile(const QString& fileName, int openType);
+  const QString& ReadError() const { return readError_; }
+  // Writes the list to the file, atomically: a failure leaves the old file whole, is reported
+  // with the file's name and the system's reason, and answers false.
+  bool SaveFile(const QString& fileName);
+  // "オブジェクトエディタ - NAME -" with the file name of the path, without its folders.
+  static QString MakeCaption(const QString& path);
+
+  // Opens the file as the Open command does once its file has been chosen.
+  bool OpenDocument(const QString& path);
+
+  // The command route: the dialog's handler when it has one, else the application's. A command
+  // without a handler yet says so in a message. true when a handler carried it out.
+  bool Command(int id);
+  // Whether the command reaches a handler (the dialog's or the application's).
+  bool HasHandler(int id) const;
+  bool DialogHandles(int id) const { return dialogCommands_.count(id) != 0; }
+
+  ObFrameWindow* MainWindow() const { return frame_.get(); }
+  ObKELDialog* Dialog() const { return dialog_; }
+  PromptPort& Prompt() const { return prompt_; }
+
+  kel::SpriteList SpriteList;                              // the document's objects, owned
+  QString CurrentFileName = QString::fromUtf8(kUntitled);  // where Save writes
+
+ private:
+  void SetCaption(const QString& path);
+  // Brings the dialog into line with the list after it was read: object 0 shown, or the empty
+  // form when the list holds none.
+  void ShowFirstObject();
+  void ShowInvalidFile(const QString& detail);
+  bool SaveDocument(const QString& fileName, bool rename);
+
+  PromptPort& prompt_;
+  std::unique_ptr<ObFrameWindow> frame_;
+  ObKELDialog* dialog_ = nullptr;  // the frame's client
+  std::map<int, std::function<bool()>> dialogCommands_, appCommands_;
+  QString readError_;
+};
+
+}  // namespace kel
