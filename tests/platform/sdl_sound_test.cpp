@@ -136,15 +136,15 @@ TEST_F(SdlSoundTest, PlaysEveryWaveFormatForItsWholeLength) {
     std::string wave;
     double seconds;
   } cases[] = {
-      {"PCM 8-bit mono 11025 Hz", Pcm8(0.5, 1, 11025), 0.5},
-      {"PCM 8-bit stereo 22050 Hz", Pcm8(0.5, 2, 22050), 0.5},
-      {"PCM 16-bit mono 8000 Hz", Pcm16(0.5, 1, 8000), 0.5},
-      {"PCM 16-bit stereo 44100 Hz", Pcm16(0.5, 2, 44100), 0.5},
+      {"PCM 8-bit mono 11025 Hz", Pcm8(1.0, 1, 11025), 1.0},
+      {"PCM 8-bit stereo 22050 Hz", Pcm8(1.0, 2, 22050), 1.0},
+      {"PCM 16-bit mono 8000 Hz", Pcm16(1.0, 1, 8000), 1.0},
+      {"PCM 16-bit stereo 44100 Hz", Pcm16(1.0, 2, 44100), 1.0},
       {"PCM 16-bit stereo 48000 Hz", Pcm16(1.0, 2, 48000), 1.0},
-      {"float 32-bit stereo 22050 Hz", Float32(0.5, 2, 22050), 0.5},
-      {"mu-law mono 8000 Hz", Law(7, 0.5, 8000), 0.5},
-      {"A-law mono 8000 Hz", Law(6, 0.5, 8000), 0.5},
-      {"IMA ADPCM mono 22050 Hz", ImaAdpcm(0.5, 22050), 505.0 * 22 / 22050},
+      {"float 32-bit stereo 22050 Hz", Float32(1.0, 2, 22050), 1.0},
+      {"mu-law mono 8000 Hz", Law(7, 1.0, 8000), 1.0},
+      {"A-law mono 8000 Hz", Law(6, 1.0, 8000), 1.0},
+      {"IMA ADPCM mono 22050 Hz", ImaAdpcm(1.0, 22050), 505.0 * 44 / 22050},
   };
   for (const auto& c : cases) {
     const int started = port.SoundsStarted();
@@ -152,9 +152,9 @@ TEST_F(SdlSoundTest, PlaysEveryWaveFormatForItsWholeLength) {
     EXPECT_EQ(port.SoundsStarted(), started + 1) << c.name;
     EXPECT_TRUE(port.IsPlaying()) << c.name;
     // Converted to the device's format, the queue holds the sound's length (less what the
-    // device may already have taken).
+    // device has already taken, which a busy machine may make a good part of a second).
     const double expected = c.seconds * port.BytesPerSecond();
-    EXPECT_GT(port.QueuedBytes(), 0.75 * expected) << c.name;
+    EXPECT_GT(port.QueuedBytes(), 0.7 * expected) << c.name;
     EXPECT_LT(port.QueuedBytes(), 1.02 * expected) << c.name;
     port.Stop();
   }
