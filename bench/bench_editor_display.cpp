@@ -1,0 +1,105 @@
+// Showing an object in the editor dialog: DispSpriteData of an object of 128 frames, each a
+// 640 x 480 picture of 8 bits per pixel with a 1-bit mask, pictures made drawable beforehand (as
+// after opening a file). Offscreen:
+//
+//   QT_QPA_PLATFORM=offscreen build/bench/bench_editor_display --benchmark_repetitions=10
+//
+// BM_DispSpriteData is the call alone; BM_DispSpriteDataPainted also lets the grid paint.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <memory>
+
+#include "editor/dialog.h"
+#include "model/dib.h"
+#include "model/sprite.h"
+#include "platform/prompt.h"
+#include "platform/ui_setup.h"
+
+namespace {
+
+constexpr int kFrames = 128;
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+
+std::shared_ptr<kel::PackedDib> MakeDib(int bits, int frame) {
+  const uint32_t colors = 1u << bits;
+  const uint32_t lineBytes = kel::LineBytesOf(kWidth, uint16_t(bits));
+  auto dib =
+      kel::PackedDib::Allocate(kel::kInfoHeaderSize + 4 * colors + size_t(lineBytes) * kHeight);
+  kel::BitmapInfoHeader h;
+  h.biWidth = kWidth;
+  h.biHeight = kHeight;
+  h.biBitCount = uint16_t(bits);
+  h.biSizeImage = lineBytes * kHeight;
+  h.biClrUsed = colors;
+  h.Store(dib->Data());
+  uint8_t* table = dib->Data() + kel::kInfoHeaderSize;
+  for (uint32_t i = 0; i < colors; ++i) {
+    table[4 * i] = uint8_t(i * 3 + frame);
+    table[4 * i + 1] = uint8_t(255 - i);
+    table[4 * i + 2] = uint8_t(i * 5);
+  }
+  uint8_t* rows = table + 4 * colors;
+  for (int y = 0; y < kHeight; ++y)
+    for (uint32_t x = 0; x < lineBytes; ++x)
+      rows[size_t(y) * lineBytes + x] = uint8_t(x + 3 * y + frame);
+  return dib;
+}
+
+struct Setup {
+  kel::SpriteList list;
+  kel::ScriptedPromptPort prompt;
+  std::unique_ptr<kel::ObKELDialog> dialog;
+  kel::ObSpriteData* sprite = nullptr;
+
+  Setup() {
+    auto s = std::make_unique<kel::ObSpriteData>();
+    s->Name = "bench";
+    for (int i = 0; i < kFrames; ++i) {
+      s->AddImage(kel::FrameSlot(std::make_unique<kel::ObBmpImage>(MakeDib(8, i))), int16_t(i), 0);
+      s->AddImage(kel::FrameSlot(std::make_unique<kel::ObBmpImage>(MakeDib(1, i))), int16_t(i), 1);
+    }
+    list.push_back(std::move(s));
+    sprite = list.back().get();
+    dialog = std::make_unique<kel::ObKELDialog>(&list, prompt);
+    dialog->MakeSpriteDataDDB();
+    dialog->GetSpriteData(0);
+    dialog->show();
+    QApplication::processEvents();
+  }
+};
+
+Setup& TheSetup() {
+  static Setup setup;
+  return setup;
+}
+
+void BM_DispSpriteData(benchmark::State& state) {
+  Setup& s = TheSetup();
+  for (auto _ : state) s.dialog->DispSpriteData(s.sprite);
+}
+BENCHMARK(BM_DispSpriteData)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_DispSpriteDataPainted(benchmark::State& state) {
+  Setup& s = TheSetup();
+  for (auto _ : state) {
+    s.dialog->DispSpriteData(s.sprite);
+    s.dialog->repaint();
+    QApplication::processEvents();
+  }
+}
+BENCHMARK(BM_DispSpriteDataPainted)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  kel::SetupApplicationUi(app);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
