@@ -46,7 +46,12 @@ ObKELDialog::ObKELDialog(kel::SpriteList* spriteList, PromptPort& prompt, QWidge
 }
 
 ObKELDialog::~ObKELDialog() {
-  // The grid may still hold the continue icon's bitmap; it goes with the grid (a Qt child).
+  // The controls outlive this part of the object (Qt deletes them with the widget): a focus
+  // change or selection change while they go must not reach the handlers any more.
+  FramesEdit->removeEventFilter(this);
+  ObjectCombo->disconnect(this);
+  BehaveTypeCombo->disconnect(this);
+  RandomCheckBox->disconnect(this);
 }
 
 QSize ObKELDialog::sizeHint() const {

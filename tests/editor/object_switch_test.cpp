@@ -2,6 +2,7 @@
 // store keeps it.
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTest>
 
 #include "editor/editor_fixture.h"
 #include "grid/spread.h"
@@ -34,6 +35,21 @@ TEST_F(SwitchTest, ChoosingAnotherNameStoresTheShownObjectAndShowsTheChosenOne) 
   EXPECT_EQ(dialog->ObjectCombo->currentText(), QStringLiteral("みっつ"));
   EXPECT_EQ(dialog->PosXEdit->text(), "200");
   EXPECT_EQ(dialog->FramesEdit->text(), "3");
+  EXPECT_TRUE(prompt.Messages().empty());
+}
+
+TEST_F(SwitchTest, TheKeyboardSwitchesObjectsToo) {
+  Activate();
+  dialog->ObjectCombo->setFocus();
+  QTest::keyClick(dialog->ObjectCombo, Qt::Key_Down);
+  EXPECT_EQ(dialog->CurrentIndex, 1);
+  EXPECT_EQ(dialog->CurrentSprite, list[1].get());
+  EXPECT_EQ(dialog->PosXEdit->text(), "100");
+  QTest::keyClick(dialog->ObjectCombo, Qt::Key_Down);
+  EXPECT_EQ(dialog->CurrentIndex, 2);
+  EXPECT_EQ(dialog->ObjectCombo->currentText(), QStringLiteral("みっつ"));
+  QTest::keyClick(dialog->ObjectCombo, Qt::Key_Up);
+  EXPECT_EQ(dialog->CurrentIndex, 1);
   EXPECT_TRUE(prompt.Messages().empty());
 }
 
