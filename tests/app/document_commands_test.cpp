@@ -1,0 +1,432 @@
+// The file commands: New, Close, Open, Add, Save and Save As, with the save-changes prompt
+// answered each way, on real files.
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "app/app_fixture.h"
+#include "app/frame_window.h"
+#include "files/object_file.h"
+
+namespace kel::test {
+namespace {
+
+using ::testing::IsEmpty;
+
+const QString kUntitledCaption = QStringLiteral("オブジェクトエディタ - untitled.kel -");
+
+QStringList ComboNames(ObKELDialog& d) {
+  QStringList out;
+  for (int i = 0; i < d.ObjectCombo->count(); ++i) out << d.ObjectCombo->itemText(i);
+  return out;
+}
+
+TEST_F(AppTest, StartsUntitledCleanAndEmpty) {
+  EXPECT_EQ(Caption(), kUntitledCaption);
+  EXPECT_EQ(app->CurrentFileName, QStringLiteral("untitled.kel"));
+  EXPECT_EQ(Dialog().Modified, 0);
+  EXPECT_TRUE(app->SpriteList.empty());
+  EXPECT_EQ(Dialog().CurrentSprite, nullptr);
+  EXPECT_EQ(Dialog().SpriteList, &app->SpriteList);
+}
+
+TEST(MakeCaption, KeepsOnlyTheFileName) {
+  const struct {
+    const char* path;
+    const char* caption;
+  } cases[] = {
+      {"untitled.kel", "オブジェクトエディタ - untitled.kel -"},
+      {"/data/SAMPLE.KEL", "オブジェクトエディタ - SAMPLE.KEL -"},
+      {"work/new.kel", "オブジェクトエディタ - new.kel -"},
+      {"/home/u/名前 %1.kel", "オブジェクトエディタ - 名前 %1.kel -"},
+      {"/tmp/noext", "オブジェクトエディタ - noext -"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(kelApp::MakeCaption(QString::fromUtf8(c.path)), QString::fromUtf8(c.caption))
+        << c.path;
+}
+
+// ---- New and Close
+
+TEST_F(AppTest, NewOfACleanDocumentAsksNothing) {
+  Load({"a", "b"}, 0);
+  for (auto command : {&kelApp::CmFileNew, &kelApp::CmFileClose}) {
+    Load({"a", "b"}, 0);
+    EXPECT_TRUE((app.get()->*command)());
+    EXPECT_THAT(prompt.History(), IsEmpty());
+    EXPECT_TRUE(app->SpriteList.empty());
+    EXPECT_EQ(Dialog().CurrentSprite, nullptr);
+    EXPECT_EQ(Dialog().ObjectCombo->count(), 0);
+    EXPECT_EQ(Caption(), kUntitledCaption);
+    EXPECT_EQ(app->CurrentFileName, QStringLiteral("untitled.kel"));
+    EXPECT_EQ(Dialog().Modified, 0);
+  }
+}
+
+// The save-changes prompt answered each way, before New. Yes saves under the current name.
+TEST_F(AppTest, NewOfAModifiedDocumentAsks) {
+  const struct {
+    int answer;
+    bool goesOn;
+    bool written;
+  } cases[] = {{IDYES, true, true}, {IDNO, true, false}, {IDCANCEL, false, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    Load({"a", "b"}, 1);
+    const auto path = dir / "loaded.kel";
+    WriteKel(path, {"old"});  // what is on disk before the prompt
+    prompt.Answer(c.answer);
+    EXPECT_EQ(app->CmFileNew(), c.goesOn);
+    ASSERT_GE(prompt.Messages().size(), 1u);
+    const auto& asked = prompt.Messages()[0];
+    EXPECT_EQ(asked.text, SaveChangesText(Q(path)));
+    EXPECT_EQ(asked.caption, QStringLiteral("警告"));
+    EXPECT_EQ(asked.flags, unsigned(MB_YESNOCANCEL | MB_ICONEXCLAMATION));
+    EXPECT_EQ(prompt.Messages().size(), 1u);
+    const std::vector<std::string> expected =
+        c.written ? std::vector<std::string>{"a", "b"} : std::vector<std::string>{"old"};
+    EXPECT_EQ(NamesInFile(path), expected);
+    if (c.goesOn) {
+      EXPECT_TRUE(app->SpriteList.empty());
+      EXPECT_EQ(Caption(), kUntitledCaption);
+      EXPECT_EQ(Dialog().Modified, 0);
+    } else {
+      EXPECT_EQ(Names(app->SpriteList), (std::vector<std::string>{"a", "b"}));
+      EXPECT_EQ(Caption(), QStringLiteral("オブジェクトエディタ - loaded.kel -"));
+      EXPECT_EQ(Dialog().Modified, 1);
+    }
+    prompt.ClearHistory();
+  }
+}
+
+// A Yes whose save is refused or fails keeps the document: New must not discard what could
+// not be saved.
+TEST_F(AppTest, YesWithAFailedSaveStopsTheCommand) {
+  struct Case {
+    const char* what;
+    std::function<void(AppTest&)> spoil;
+    QString message;
+  };
+  const Case cases[] = {
+      {"duplicate names", [](AppTest& t) { t.app->SpriteList.push_back(MakeSprite("a")); },
+       kDuplicateText},
+      {"invalid field", [](AppTest& t) { t.Dialog().PosXEdit->setText(QStringLiteral("9999")); },
+       QStringLiteral("オブジェクトの設定の保存に失敗しました")},
+      {"write error",
+       [](AppTest& t) { t.app->CurrentFileName = Q(t.dir / "no-such-folder" / "x.kel"); },
+       QStringLiteral("no-such-folder")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Load({"a", "b"}, 1);
+    c.spoil(*this);
+    const size_t count = app->SpriteList.size();
+    const QString name = app->CurrentFileName;
+    prompt.Answer(IDYES);
+    EXPECT_FALSE(app->CmFileNew());
+    EXPECT_EQ(app->SpriteList.size(), count);
+    EXPECT_EQ(app->CurrentFileName, name);
+    EXPECT_EQ(Dialog().Modified, 1);
+    ASSERT_GE(prompt.Messages().size(), 2u) << prompt.MessageTexts().join('|').toStdString();
+    if (!c.message.isEmpty()) {
+      EXPECT_TRUE(prompt.Messages().back().text.contains(c.message))
+          << prompt.Messages().back().text.toStdString();
+    }
+    EXPECT_EQ(NamesInFile(dir / "loaded.kel"), (std::vector<std::string>{"a", "b"}));
+    prompt.ClearHistory();
+  }
+}
+
+// ---- Open
+
+TEST_F(AppTest, OpenShowsTheFirstObjectUnderTheFilesName) {
+  const auto path = WriteKel(dir / "three.kel", {"one", "two", "three"});
+  Dialog().Modified = 0;
+  prompt.Answer(Q(path));
+  EXPECT_TRUE(app->CmFileOpen());
+  ASSERT_EQ(prompt.History().size(), 1u);
+  const FileDialogRequest& req = prompt.History()[0].file;
+  EXPECT_EQ(prompt.History()[0].kind, ScriptedPromptPort::Asked::Open);
+  EXPECT_EQ(req.filter, QStringLiteral("ｵﾌﾞｼﾞｪｸﾄﾌｧｲﾙ (*.kel)|*.kel|"));
+  EXPECT_EQ(req.defaultExt, QStringLiteral("kel"));
+  EXPECT_EQ(req.fileName, QStringLiteral("untitled.kel"));
+  EXPECT_TRUE(req.mustExist);
+  EXPECT_FALSE(req.overwritePrompt);
+
+  EXPECT_EQ(Names(app->SpriteList), (std::vector<std::string>{"one", "two", "three"}));
+  EXPECT_EQ(Dialog().CurrentSprite, app->SpriteList[0].get());
+  EXPECT_EQ(Dialog().CurrentIndex, 0);
+  EXPECT_EQ(ComboNames(Dialog()), (QStringList{"one", "two", "three"}));
+  EXPECT_EQ(Dialog().FramesEdit->text(), QStringLiteral("1"));
+  EXPECT_EQ(app->CurrentFileName, Q(path));
+  EXPECT_EQ(Caption(), QStringLiteral("オブジェクトエディタ - three.kel -"));
+  EXPECT_EQ(Dialog().Modified, 0);
+  // The next file dialog starts at the file now open.
+  prompt.ClearHistory();
+  prompt.Answer(std::nullopt);
+  EXPECT_FALSE(app->CmFileOpen());
+  EXPECT_EQ(prompt.History().at(0).file.fileName, Q(path));
+}
+
+TEST_F(AppTest, OpenOfAFileWithoutObjectsShowsTheEmptyForm) {
+  Load({"a"}, 0);
+  const auto path = WriteKel(dir / "empty.kel", {});
+  prompt.Answer(Q(path));
+  EXPECT_TRUE(app->CmFileOpen());
+  EXPECT_TRUE(app->SpriteList.empty());
+  EXPECT_EQ(Dialog().CurrentSprite, nullptr);
+  EXPECT_EQ(Dialog().ObjectCombo->count(), 0);
+  EXPECT_EQ(Dialog().FramesEdit->text(), QString());
+  EXPECT_EQ(Caption(), QStringLiteral("オブジェクトエディタ - empty.kel -"));
+  EXPECT_EQ(Dialog().Modified, 0);
+}
+
+TEST_F(AppTest, OpenCancelledAtThePromptOrTheFileDialogChangesNothing) {
+  Load({"a"}, 1);
+  ObSpriteData* shown = Dialog().CurrentSprite;
+  prompt.Answer(IDCANCEL);
+  EXPECT_FALSE(app->CmFileOpen());
+  // The question comes first; cancelled, no file dialog is shown.
+  ASSERT_EQ(prompt.History().size(), 1u);
+  EXPECT_EQ(prompt.History()[0].kind, ScriptedPromptPort::Asked::Box);
+  prompt.ClearHistory();
+
+  prompt.Answer(IDNO);
+  prompt.Answer(std::nullopt);
+  EXPECT_FALSE(app->CmFileOpen());
+  EXPECT_EQ(prompt.History().size(), 2u);
+  EXPECT_EQ(Dialog().CurrentSprite, shown);
+  EXPECT_EQ(Names(app->SpriteList), std::vector<std::string>{"a"});
+  EXPECT_EQ(Dialog().Modified, 1);
+}
+
+// A file that does not open or is not a valid object file changes nothing: the list, the object
+// shown, the caption, the file name and the modified flag all stay; the message says why.
+TEST_F(AppTest, FailedOpenKeepsTheDocument) {
+  const auto valid = WriteKel(dir / "valid.kel", {"x", "y"});
+  std::string bytes = ReadFileBytes(valid);
+  std::string badMagic = bytes;
+  badMagic[3] = '2';
+  const struct {
+    const char* what;
+    std::string bytes;  // empty: no file at all
+    const char* detail;
+  } cases[] = {
+      {"missing", {}, "を開けません"},
+      {"wrong magic", badMagic, ""},
+      {"truncated", bytes.substr(0, bytes.size() - 7), ""},
+      {"header only", bytes.substr(0, 20), ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Load({"a", "b"}, 1);
+    ObSpriteData* shown = Dialog().CurrentSprite;
+    const QString caption = Caption();
+    const auto path = dir / (std::string(c.what) + ".kel");
+    if (!c.bytes.empty()) WriteFileBytes(path, c.bytes);
+    prompt.Answer(IDNO);
+    prompt.Answer(Q(path));
+    EXPECT_FALSE(app->CmFileOpen());
+    EXPECT_EQ(Names(app->SpriteList), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(Dialog().CurrentSprite, shown);
+    EXPECT_EQ(ComboNames(Dialog()), (QStringList{"a", "b"}));
+    EXPECT_EQ(Caption(), caption);
+    EXPECT_EQ(app->CurrentFileName, Q(dir / "loaded.kel"));
+    EXPECT_EQ(Dialog().Modified, 1);
+    ASSERT_EQ(prompt.Messages().size(), 2u);
+    const QString text = prompt.Messages()[1].text;
+    // The message, then on its own line what the reader found wrong and where.
+    EXPECT_TRUE(text.startsWith(kInvalidFileText + QLatin1Char('\n'))) << text.toStdString();
+    EXPECT_GT(text.size(), kInvalidFileText.size() + 1);
+    EXPECT_TRUE(text.contains(QString::fromUtf8(c.detail))) << text.toStdString();
+    EXPECT_EQ(prompt.Messages()[1].caption, QString());
+    prompt.ClearHistory();
+  }
+}
+
+// ---- Add
+
+TEST_F(AppTest, AddAppendsAndShowsTheFirstObjectOfTheWholeList) {
+  Load({"a", "b"}, 0);
+  const auto more = WriteKel(dir / "more.kel", {"c", "d"});
+  prompt.Answer(Q(more));
+  EXPECT_TRUE(app->CmFileAdd());
+  EXPECT_EQ(Names(app->SpriteList), (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(Dialog().CurrentSprite, app->SpriteList[0].get());
+  EXPECT_EQ(ComboNames(Dialog()), (QStringList{"a", "b", "c", "d"}));
+  EXPECT_EQ(Dialog().Modified, 1);
+  // The file stays the one that was open: a later Save writes the combined list there.
+  EXPECT_EQ(app->CurrentFileName, Q(dir / "loaded.kel"));
+  EXPECT_EQ(Caption(), QStringLiteral("オブジェクトエディタ - loaded.kel -"));
+  const FileDialogRequest& req = prompt.History().at(0).file;
+  EXPECT_EQ(req.fileName, Q(dir / "loaded.kel"));
+  EXPECT_TRUE(req.mustExist);
+  EXPECT_EQ(req.defaultExt, QStringLiteral("kel"));
+}
+
+// A clash at the second object keeps the first appended: it is shown and the document becomes
+// modified, as after any append. Two messages: the clash, then the invalid file with its detail.
+TEST_F(AppTest, AddStoppedByANameClashShowsWhatWasAppended) {
+  Load({"a", "b"}, 0);
+  const auto clash = WriteKel(dir / "clash.kel", {"c", "b", "e"});
+  prompt.Answer(Q(clash));
+  EXPECT_FALSE(app->CmFileAdd());
+  EXPECT_EQ(Names(app->SpriteList), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(ComboNames(Dialog()), (QStringList{"a", "b", "c"}));
+  EXPECT_EQ(Dialog().CurrentSprite, app->SpriteList[0].get());
+  EXPECT_EQ(Dialog().Modified, 1);
+  EXPECT_EQ(app->CurrentFileName, Q(dir / "loaded.kel"));
+  ASSERT_EQ(prompt.Messages().size(), 2u);
+  EXPECT_EQ(prompt.Messages()[0].text, kDuplicateText);
+  EXPECT_EQ(prompt.Messages()[0].caption, QStringLiteral("エラー"));
+  EXPECT_EQ(prompt.Messages()[0].flags, unsigned(MB_ICONINFORMATION));
+  EXPECT_TRUE(prompt.Messages()[1].text.startsWith(kInvalidFileText + QLatin1Char('\n')));
+  EXPECT_TRUE(prompt.Messages()[1].text.contains(QStringLiteral("オブジェクト 2")));
+}
+
+TEST_F(AppTest, AddRefusedAtTheFirstObjectChangesNothing) {
+  Load({"a", "b"}, 0);
+  ObSpriteData* shown = Dialog().CurrentSprite;
+  const auto clash = WriteKel(dir / "clash.kel", {"a", "z"});
+  prompt.Answer(Q(clash));
+  EXPECT_FALSE(app->CmFileAdd());
+  EXPECT_EQ(Names(app->SpriteList), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(Dialog().CurrentSprite, shown);
+  EXPECT_EQ(Dialog().Modified, 0);
+  EXPECT_EQ(prompt.Messages().size(), 2u);
+}
+
+// Names are compared as stored bytes: letter case makes them different.
+TEST_F(AppTest, AddComparesNamesCaseSensitively) {
+  Load({"abc"}, 0);
+  prompt.Answer(Q(WriteKel(dir / "upper.kel", {"ABC", "Abc"})));
+  EXPECT_TRUE(app->CmFileAdd());
+  EXPECT_EQ(Names(app->SpriteList), (std::vector<std::string>{"abc", "ABC", "Abc"}));
+}
+
+TEST_F(AppTest, AddAsksTheSameQuestionAndStoresTheFieldsFirst) {
+  Load({"a"}, 1);
+  Dialog().DepthEdit->setText(QStringLiteral("77"));
+  prompt.Answer(IDCANCEL);
+  EXPECT_FALSE(app->CmFileAdd());
+  EXPECT_EQ(prompt.History().size(), 1u);
+  EXPECT_NE(app->SpriteList[0]->Depth, 77);
+  prompt.ClearHistory();
+
+  prompt.Answer(IDNO);
+  prompt.Answer(std::nullopt);  // the file dialog cancelled: only the fields were stored
+  EXPECT_FALSE(app->CmFileAdd());
+  EXPECT_EQ(app->SpriteList[0]->Depth, 77);
+  EXPECT_EQ(app->SpriteList.size(), 1u);
+}
+
+// An object without frames cannot be stored: its message is shown and Add goes on.
+TEST_F(AppTest, AddGoesOnWhenTheShownObjectCannotBeStored) {
+  Load({"a"}, 0);
+  app->SpriteList[0]->SetNumFrames(0);
+  prompt.Answer(IDOK);
+  prompt.Answer(Q(WriteKel(dir / "more.kel", {"b"})));
+  EXPECT_TRUE(app->CmFileAdd());
+  ASSERT_GE(prompt.Messages().size(), 1u);
+  EXPECT_EQ(prompt.Messages()[0].text, QStringLiteral("イメージがありません.設定して下さい"));
+  EXPECT_EQ(Names(app->SpriteList), (std::vector<std::string>{"a", "b"}));
+}
+
+// ---- Save and Save As
+
+TEST_F(AppTest, SaveOfAnUntitledDocumentWritesUntitledKelHere) {
+  app->SpriteList.push_back(MakeSprite("u1"));
+  app->SpriteList.push_back(MakeSprite("u2"));
+  Dialog().GetSpriteData(0);
+  Dialog().DispSpriteData(Dialog().CurrentSprite);
+  Dialog().Modified = 1;
+  EXPECT_TRUE(app->CmFileSave());
+  EXPECT_THAT(prompt.History(), IsEmpty());
+  EXPECT_EQ(NamesInFile(dir / "untitled.kel"), (std::vector<std::string>{"u1", "u2"}));
+  EXPECT_EQ(Caption(), kUntitledCaption);
+  EXPECT_EQ(app->CurrentFileName, QStringLiteral("untitled.kel"));
+  EXPECT_EQ(Dialog().Modified, 0);
+}
+
+TEST_F(AppTest, SaveStoresTheFieldsAndWritesTheOpenFile) {
+  Load({"a", "b"}, 1);
+  Dialog().DepthEdit->setText(QStringLiteral("42"));
+  EXPECT_TRUE(app->CmFileSave());
+  SpriteList reread;
+  ASSERT_TRUE(ReadObjectFile((dir / "loaded.kel").string(), reread).ok);
+  ASSERT_EQ(reread.size(), 2u);
+  EXPECT_EQ(reread[0]->Depth, 42);
+  EXPECT_EQ(Dialog().Modified, 0);
+  // Nothing is left beside the file.
+  int files = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++files;
+  EXPECT_EQ(files, 1);
+}
+
+// Refusals before anything is written: the file on disk and the modified flag stay.
+TEST_F(AppTest, SaveRefusedWritesNothing) {
+  struct Case {
+    const char* what;
+    std::function<void(AppTest&)> spoil;
+    QStringList messages;
+    QString caption;
+  };
+  const Case cases[] = {
+      {"duplicate names",
+       [](AppTest& t) { t.app->SpriteList.push_back(MakeSprite("b")); },
+       {kDuplicateText},
+       QString()},
+      {"no frames",
+       [](AppTest& t) { t.Dialog().CurrentSprite->SetNumFrames(0); },
+       {QStringLiteral("イメージがありません.設定して下さい"),
+        QStringLiteral("オブジェクトの設定の保存に失敗しました")},
+       QStringLiteral("エラー")},
+  };
+  for (const Case& c : cases) {
+    for (bool saveAs : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (saveAs ? " (save as)" : " (save)"));
+      Load({"a", "b"}, 1);
+      const std::string before = ReadFileBytes(dir / "loaded.kel");
+      c.spoil(*this);
+      if (saveAs) prompt.Answer(Q(dir / "other.kel"));
+      EXPECT_FALSE(saveAs ? app->CmFileSaveAs() : app->CmFileSave());
+      EXPECT_EQ(prompt.MessageTexts(), c.messages);
+      EXPECT_EQ(prompt.Messages().back().caption, c.caption);
+      EXPECT_EQ(ReadFileBytes(dir / "loaded.kel"), before);
+      EXPECT_FALSE(std::filesystem::exists(dir / "other.kel"));
+      EXPECT_EQ(Dialog().Modified, 1);
+      EXPECT_EQ(Caption(), QStringLiteral("オブジェクトエディタ - loaded.kel -"));
+      prompt.ClearHistory();
+    }
+  }
+}
+
+TEST_F(AppTest, SaveAsNamesTheDocument) {
+  Load({"a"}, 1);
+  const auto target = dir / "NEW.KEL";
+  prompt.Answer(Q(target));
+  EXPECT_TRUE(app->CmFileSaveAs());
+  ASSERT_EQ(prompt.History().size(), 1u);
+  const FileDialogRequest& req = prompt.History()[0].file;
+  EXPECT_EQ(prompt.History()[0].kind, ScriptedPromptPort::Asked::Save);
+  EXPECT_EQ(req.fileName, Q(dir / "loaded.kel"));
+  EXPECT_EQ(req.defaultExt, QStringLiteral("kel"));
+  EXPECT_EQ(req.filter, QStringLiteral("ｵﾌﾞｼﾞｪｸﾄﾌｧｲﾙ (*.kel)|*.kel|"));
+  EXPECT_TRUE(req.overwritePrompt);
+  EXPECT_EQ(NamesInFile(target), std::vector<std::string>{"a"});
+  EXPECT_EQ(Caption(), QStringLiteral("オブジェクトエディタ - NEW.KEL -"));
+  EXPECT_EQ(app->CurrentFileName, Q(target));
+  EXPECT_EQ(Dialog().Modified, 0);
+}
+
+TEST_F(AppTest, SaveAsCancelledChangesNothing) {
+  Load({"a"}, 1);
+  prompt.Answer(std::nullopt);
+  EXPECT_FALSE(app->CmFileSaveAs());
+  EXPECT_EQ(prompt.MessageTexts(), QStringList());
+  EXPECT_EQ(Dialog().Modified, 1);
+  EXPECT_EQ(app->CurrentFileName, Q(dir / "loaded.kel"));
+}
+
+}  // namespace
+}  // namespace kel::test
