@@ -162,6 +162,12 @@ void ObFrameWindow::closeEvent(QCloseEvent* e) {
 }
 
 void ObFrameWindow::changeEvent(QEvent* e) {
+  // A frame of fixed size is never maximised (a start-up state or a window manager may ask):
+  // it stays at its normal size.
+  if (e->type() == QEvent::WindowStateChange &&
+      (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+  }
   if (e->type() == QEvent::ActivationChange && isActiveWindow()) {
     EvQueryNewPalette();
     UpdateIndicators();

@@ -1,0 +1,398 @@
+// The main window: menu bar, accelerators, hints in the status bar, the speed bar and tool box,
+// its fixed size and place, closing through the save-changes prompt, and the command route.
+#include <QAction>
+#include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "app/app_fixture.h"
+#include "app/commands.h"
+#include "app/dialog_routes.h"
+#include "app/frame_window.h"
+
+namespace kel::test {
+namespace {
+
+// A picture as one premultiplied pixel form, to compare what a button shows with its glyph.
+QImage Pixels(const QPixmap& p) {
+  return p.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+const QString kNotYet = QStringLiteral("この機能はまだ使用できません。");
+
+struct Item {
+  const char* text;  // "-" for a separator
+  int id;
+  const char* keys;  // the shortcut text the menu shows
+};
+
+// The menu bar as the user sees it: popup titles, item texts with their mnemonics, the shortcut
+// texts and the command each item issues.
+TEST_F(AppTest, MenuBarHoldsEveryItemInItsExactText) {
+  const struct {
+    const char* title;
+    std::vector<Item> items;
+  } expected[] = {
+      {"ファイル(&F)",
+       {{"新規作成(&N)", 24331, ""},
+        {"オープン(&O)...", 24332, ""},
+        {"追加読込み(&B)...", 24335, ""},
+        {"-", 0, ""},
+        {"上書き保存(&S)", 24333, ""},
+        {"名前を付けて保存(&A)...", 24334, ""},
+        {"-", 0, ""},
+        {"終了(&X)", 24310, "Alt+F4"}}},
+      {"編集(&E)",
+       {{"切り取り(&T)", 24322, "Ctrl+X"},
+        {"コピー(&C)", 24323, "Ctrl+C"},
+        {"貼り付け(&P)", 24324, "Ctrl+V"},
+        {"-", 0, ""},
+        {"フレーム削除(&D)", 25206, "Del"}}},
+      {"オブジェクト(&O)",
+       {{"新規作成(&N)...", 25101, ""},
+        {"名前の変更(&R)...", 25105, ""},
+        {"削除(&D)", 25102, ""},
+        {"クリア(&C)", 25103, "Ctrl+Del"}}},
+      {"セル(&S)",
+       {{"イメージ読み込み(&I)...", 25201, ""},
+        {"イメージリスト読み込み(&L)...", 25207, ""},
+        {"サウンド読み込み(&S)...", 25202, ""},
+        {"マスク生成(&M)", 25203, ""},
+        {"連続アイコン指定(&C)", 25204, ""},
+        {"テスト表示(&T)", 25205, ""},
+        {"フレーム削除(&D)", 25206, "Del"}}},
+      {"ヘルプ(&H)",
+       {{"目次(&C)...", 2020, ""},
+        {"-", 0, ""},
+        {"オブジェクトエディタ について(&A)...", 2009, ""}}},
+  };
+  const QList<QAction*> popups = app->MainWindow()->menuBar()->actions();
+  ASSERT_EQ(popups.size(), qsizetype(std::size(expected)));
+  for (size_t p = 0; p < std::size(expected); ++p) {
+    SCOPED_TRACE(expected[p].title);
+    EXPECT_EQ(popups[p]->text(), QString::fromUtf8(expected[p].title));
+    ASSERT_NE(popups[p]->menu(), nullptr);
+    const QList<QAction*> items = popups[p]->menu()->actions();
+    ASSERT_EQ(items.size(), qsizetype(expected[p].items.size()));
+    for (qsizetype i = 0; i < items.size(); ++i) {
+      const Item& want = expected[p].items[size_t(i)];
+      SCOPED_TRACE(want.text);
+      if (std::string(want.text) == "-") {
+        EXPECT_TRUE(items[i]->isSeparator());
+        continue;
+      }
+      EXPECT_EQ(items[i]->text(), QString::fromUtf8(want.text));
+      EXPECT_EQ(items[i]->data().toInt(), want.id);
+      EXPECT_EQ(items[i]->shortcut().toString(QKeySequence::PortableText),
+                QString::fromUtf8(want.keys));
+      EXPECT_TRUE(items[i]->isEnabled());
+    }
+  }
+}
+
+// The accelerator table: each key issues its command, wherever the focus is in the window.
+TEST_F(AppTest, AcceleratorsIssueTheirCommands) {
+  const struct {
+    QKeySequence key;
+    int id;
+  } cases[] = {
+      {QKeySequence(Qt::ALT | Qt::Key_4), CM_EXIT},
+      {QKeySequence(Qt::ALT | Qt::Key_F4), CM_EXIT},
+      {QKeySequence(Qt::CTRL | Qt::Key_X), CM_EDITCUT},
+      {QKeySequence(Qt::CTRL | Qt::Key_C), CM_EDITCOPY},
+      {QKeySequence(Qt::CTRL | Qt::Key_V), CM_EDITPASTE},
+      {QKeySequence(Qt::Key_Delete), CM_DELFRAME},
+      {QKeySequence(Qt::CTRL | Qt::Key_Delete), CM_CLEAROBJECT},
+  };
+  std::map<QKeySequence, int> issued;
+  for (const auto& [id, action] : app->MainWindow()->Actions())
+    for (const QKeySequence& k : action->shortcuts()) {
+      EXPECT_EQ(issued.count(k), 0u) << k.toString().toStdString() << " issues two commands";
+      issued[k] = id;
+    }
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key.toString().toStdString());
+    ASSERT_EQ(issued.count(c.key), 1u);
+    EXPECT_EQ(issued[c.key], c.id);
+  }
+  EXPECT_EQ(issued.size(), std::size(cases));
+}
+
+TEST_F(AppTest, EveryCommandCarriesItsHintAsStatusTip) {
+  const std::map<int, const char*> hints = {
+      {24310, "ファイルを保存することを促し、終了"},
+      {24322, "セル画像をクリップボードへ切り取る"},
+      {24323, "セル画像をクリップボードへコピーする"},
+      {24324, "クリップボードの内容を指定セルの位置に挿入"},
+      {24331, "新しくオブジェクトファイルを作成する"},
+      {24332, "ファイルを読込む"},
+      {24333, "上書き保存"},
+      {24334, "名前を付けて保存"},
+      {24335, "ファイル追加モードで読込む"},
+      {24339, "閉じる"},
+      {25101, "新しいオブジェクトを作成する"},
+      {25102, "表示中オブジェクトを削除する"},
+      {25103, "表示中オブジェクトをクリアする"},
+      {25105, "オブジェクトの名前を変更する"},
+      {25201, "イメージをロードする"},
+      {25202, "サウンドをロードする"},
+      {25203, "マスクを生成する"},
+      {25204, "コンティニューアイコンを貼りつける"},
+      {25205, "アニメーション動作テストを行う"},
+      {25206, "現在アクティブなフレームを削除する"},
+      {25207, "イメージリストをオープンする"},
+      {2009, "オブジェクトエディタについて"},
+      {2020, "ヘルプを表示する"},
+  };
+  ObFrameWindow& frame = *app->MainWindow();
+  frame.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+  EXPECT_EQ(frame.Actions().size(), hints.size());
+  for (const auto& [id, hint] : hints) {
+    SCOPED_TRACE(id);
+    QAction* action = frame.Action(id);
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->statusTip(), QString::fromUtf8(hint));
+    // Highlighting the item shows the hint in the status bar.
+    action->showStatusText(&frame);
+    EXPECT_EQ(frame.statusBar()->currentMessage(), QString::fromUtf8(hint));
+  }
+}
+
+TEST_F(AppTest, SpeedBarHoldsFileAndClipboardButtons) {
+  QToolBar* bar = app->MainWindow()->SpeedBar;
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(app->MainWindow()->toolBarArea(bar), Qt::TopToolBarArea);
+  EXPECT_EQ(bar->iconSize(), QSize(20, 20));
+  const std::vector<int> expected = {24331, 24332, 24333, 0, 24322, 24323, 24324};
+  const QList<QAction*> actions = bar->actions();
+  ASSERT_EQ(actions.size(), qsizetype(expected.size()));
+  for (size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(i);
+    if (expected[i] == 0) {
+      EXPECT_TRUE(actions[i]->isSeparator());
+      continue;
+    }
+    EXPECT_EQ(actions[i]->data().toInt(), expected[i]);
+    EXPECT_EQ(actions[i]->icon().pixmap(20, 20).toImage().size(), QSize(20, 20));
+    const QImage glyph(QStringLiteral(":/speedbar/%1.png").arg(expected[i]));
+    EXPECT_EQ(Pixels(actions[i]->icon().pixmap(20, 20)), Pixels(QPixmap::fromImage(glyph)));
+  }
+}
+
+TEST_F(AppTest, ToolBoxHasTenButtonsInTwoColumns) {
+  QToolBar* box = app->MainWindow()->ToolBox;
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(app->MainWindow()->toolBarArea(box), Qt::LeftToolBarArea);
+  auto* panel = box->findChild<QWidget*>(QStringLiteral("ToolBoxButtons"));
+  ASSERT_NE(panel, nullptr);
+  auto* grid = qobject_cast<QGridLayout*>(panel->layout());
+  ASSERT_NE(grid, nullptr);
+  const int expected[][2] = {{25101, 25101}, {25102, 25102}, {25103, 25103}, {25104, 2020},
+                             {25201, 25201}, {25202, 25202}, {25203, 25203}, {25204, 25204},
+                             {25205, 25205}, {25206, 25206}};
+  for (int i = 0; i < 10; ++i) {
+    SCOPED_TRACE(i);
+    QLayoutItem* item = grid->itemAtPosition(i / 2, i % 2);
+    ASSERT_NE(item, nullptr);
+    auto* button = qobject_cast<QToolButton*>(item->widget());
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->defaultAction()->data().toInt(), expected[i][1]);
+    EXPECT_EQ(button->iconSize(), QSize(32, 32));
+    const QImage glyph(QStringLiteral(":/toolbox/%1.png").arg(expected[i][0]));
+    EXPECT_EQ(glyph.size(), QSize(32, 32));
+    EXPECT_EQ(Pixels(button->icon().pixmap(32, 32)), Pixels(QPixmap::fromImage(glyph)));
+    EXPECT_EQ(button->statusTip(), HintText(expected[i][1]));
+  }
+  EXPECT_EQ(grid->count(), 10);
+}
+
+TEST_F(AppTest, StatusBarShowsTheKeyboardIndicators) {
+  ObFrameWindow& frame = *app->MainWindow();
+  const char* labels[] = {"CAPS", "NUM", "上書"};
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_NE(frame.Indicator(i), nullptr);
+    EXPECT_EQ(frame.Indicator(i)->text(), QString::fromUtf8(labels[i]));
+    EXPECT_TRUE(frame.statusBar()->isAncestorOf(frame.Indicator(i)));
+  }
+  // Overtype is off at start; the Insert key switches it on and off again.
+  frame.show();
+  frame.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+  Dialog().DepthEdit->setFocus();
+  EXPECT_FALSE(frame.Indicator(2)->isEnabled());
+  QTest::keyClick(Dialog().DepthEdit, Qt::Key_Insert);
+  EXPECT_TRUE(frame.Overtype());
+  EXPECT_TRUE(frame.Indicator(2)->isEnabled());
+  QTest::keyClick(Dialog().DepthEdit, Qt::Key_Insert);
+  EXPECT_FALSE(frame.Indicator(2)->isEnabled());
+}
+
+TEST_F(AppTest, FrameIsFixedInSizeAndCentred) {
+  ObFrameWindow& frame = *app->MainWindow();
+  EXPECT_EQ(frame.minimumSize(), frame.maximumSize());
+  EXPECT_FALSE(frame.windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(frame.windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_EQ(frame.centralWidget(), app->Dialog());
+  // The client keeps its own size inside the frame.
+  EXPECT_GE(frame.width(), Dialog().width() + frame.ToolBox->sizeHint().width());
+  EXPECT_GE(frame.height(), Dialog().height() + frame.SpeedBar->sizeHint().height() +
+                                frame.statusBar()->sizeHint().height());
+  const QRect area = frame.screen()->availableGeometry();
+  EXPECT_EQ(frame.FrameX, area.x() + (area.width() - frame.FrameWidth) / 2);
+  EXPECT_EQ(frame.FrameY, area.y() + (area.height() - frame.FrameHeight) / 2);
+  EXPECT_EQ(frame.pos(), QPoint(frame.FrameX, frame.FrameY));
+  EXPECT_EQ(ObFrameWindow::GetClassName(), QStringLiteral("KelClass"));
+  EXPECT_FALSE(frame.windowIcon().isNull());
+  frame.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+  const QSize shown = frame.size();
+  frame.resize(shown + QSize(100, 100));
+  EXPECT_EQ(frame.size(), shown);
+  frame.showMaximized();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(frame.size(), shown);
+}
+
+// ---- closing
+
+TEST_F(AppTest, ClosingAsksTheSaveQuestion) {
+  const struct {
+    int modified;
+    int answer;  // 0: no question expected
+    bool closes;
+  } cases[] = {{0, 0, true}, {1, IDCANCEL, false}, {1, IDNO, true}, {1, IDYES, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    Load({"a"}, c.modified);
+    ObFrameWindow& frame = *app->MainWindow();
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    if (c.answer) prompt.Answer(c.answer);
+    // Exit goes through the command route, as the menu item, Alt+4 and Alt+F4 do.
+    EXPECT_EQ(app->Command(CM_EXIT), c.closes);
+    EXPECT_EQ(frame.isVisible(), !c.closes);
+    EXPECT_EQ(prompt.Messages().size(), c.answer ? 1u : 0u);
+    if (c.answer == IDYES) {
+      EXPECT_EQ(Dialog().Modified, 0);
+    }
+    prompt.ClearHistory();
+  }
+}
+
+TEST_F(AppTest, AltFourClosesTheWindow) {
+  ObFrameWindow& frame = *app->MainWindow();
+  frame.show();
+  frame.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+  QTest::keyClick(&frame, Qt::Key_4, Qt::AltModifier);
+  EXPECT_FALSE(frame.isVisible());
+}
+
+// A refused save on the way out keeps the program running with the document.
+TEST_F(AppTest, ClosingWithAFailedSaveStaysOpen) {
+  Load({"a"}, 1);
+  app->SpriteList.push_back(MakeSprite("a"));
+  ObFrameWindow& frame = *app->MainWindow();
+  frame.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+  prompt.Answer(IDYES);
+  EXPECT_FALSE(frame.close());
+  EXPECT_TRUE(frame.isVisible());
+  EXPECT_EQ(prompt.MessageTexts().back(), kDuplicateText);
+  EXPECT_EQ(app->SpriteList.size(), 2u);
+}
+
+// ---- the command route
+
+struct FakeDialog {
+  int cuts = 0;
+  bool makes = false;
+  void CmEditCut() { ++cuts; }
+  bool CmNewObject() { return makes; }
+  void CmSomethingElse() {}
+};
+
+TEST(DialogResponseTable, RoutesExactlyTheHandlersTheDialogHas) {
+  FakeDialog fake;
+  auto table = DialogResponseTable(fake);
+  std::vector<int> ids;
+  for (const auto& [id, handler] : table) ids.push_back(id);
+  EXPECT_EQ(ids, (std::vector<int>{CM_EDITCUT, CM_NEWOBJECT}));
+  EXPECT_TRUE(table[CM_EDITCUT]());
+  EXPECT_EQ(fake.cuts, 1);
+  EXPECT_FALSE(table[CM_NEWOBJECT]());
+  fake.makes = true;
+  EXPECT_TRUE(table[CM_NEWOBJECT]());
+}
+
+// File commands reach the application; a command that has no handler yet says so, through the
+// menu's action as well as directly.
+TEST_F(AppTest, CommandsReachTheirHandlers) {
+  Load({"a", "b"}, 0);
+  app->MainWindow()->Action(CM_FILENEW)->trigger();
+  EXPECT_TRUE(app->SpriteList.empty());
+  EXPECT_EQ(prompt.MessageTexts(), QStringList());
+
+  for (int id : AllCommands()) {
+    SCOPED_TRACE(id);
+    const bool fileCommand = id == CM_FILENEW || id == CM_FILEOPEN || id == CM_FILEADD ||
+                             id == CM_FILESAVE || id == CM_FILESAVEAS || id == CM_FILECLOSE ||
+                             id == CM_EXIT;
+    if (fileCommand) {
+      EXPECT_TRUE(app->HasHandler(id));
+      EXPECT_FALSE(app->DialogHandles(id));
+      continue;
+    }
+    if (app->HasHandler(id)) continue;  // a dialog command whose handler exists
+    prompt.ClearHistory();
+    app->MainWindow()->Action(id)->trigger();
+    ASSERT_EQ(prompt.Messages().size(), 1u);
+    EXPECT_EQ(prompt.Messages()[0].text, kNotYet);
+    EXPECT_EQ(prompt.Messages()[0].flags, unsigned(MB_ICONINFORMATION));
+    EXPECT_FALSE(app->Command(id));
+  }
+  // Help has no handler of the dialog: it goes on to the application.
+  EXPECT_FALSE(app->DialogHandles(CM_HELPCONTENTS));
+  EXPECT_FALSE(app->DialogHandles(CM_HELPABOUT));
+}
+
+// The prompt's Yes sends Save along the route: it reaches the application's Save.
+TEST_F(AppTest, TheDialogsSaveCommandReachesTheApplication) {
+  Load({"a"}, 1);
+  Dialog().DepthEdit->setText(QStringLiteral("9"));
+  EXPECT_TRUE(Dialog().SendCommand(ObKELDialog::kCmFileSave));
+  EXPECT_EQ(Dialog().Modified, 0);
+  ASSERT_EQ(NamesInFile(dir / "loaded.kel"), std::vector<std::string>{"a"});
+  EXPECT_EQ(Dialog().DocumentName(), Q(dir / "loaded.kel"));
+}
+
+// ---- palettes
+
+TEST_F(AppTest, PaletteChangesOfOtherWindowsReachTheDialog) {
+  ObFrameWindow& frame = *app->MainWindow();
+  EXPECT_TRUE(frame.EvQueryNewPalette());
+  EXPECT_EQ(Dialog().RealizedPalette(), nullptr);  // nothing shown, nothing realized
+  Load({"a"}, 0);
+  // The dialog's own change does not come back to it.
+  frame.EvPaletteChanged(&Dialog());
+  const LogPalette* before = Dialog().RealizedPalette();
+  QWidget other;
+  frame.EvPaletteChanged(&other);
+  ASSERT_NE(Dialog().RealizedPalette(), nullptr);
+  const auto* image = app->SpriteList[0]->GetImage(0).Image();
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(Dialog().RealizedPalette()->entries, image->GetImageData()->Palette->entries);
+  (void)before;
+}
+
+}  // namespace
+}  // namespace kel::test

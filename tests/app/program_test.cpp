@@ -1,0 +1,133 @@
+// The program as the user starts it: the command line, and the real window under a virtual X
+// server (skipped where there is none).
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/owl_main.h"
+#include "support/test_paths.h"
+
+namespace kel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(CommandLine, AcceptsOneFileOrHelp) {
+  const struct {
+    QStringList args;
+    CommandLine::Kind kind;
+    const char* file;
+  } cases[] = {
+      {{}, CommandLine::Run, ""},
+      {{"a.kel"}, CommandLine::Run, "a.kel"},
+      {{"/path/with space/名前.kel"}, CommandLine::Run, "/path/with space/名前.kel"},
+      {{"--", "-dash.kel"}, CommandLine::Run, "-dash.kel"},
+      {{"-"}, CommandLine::Run, "-"},
+      {{"--help"}, CommandLine::Help, ""},
+      {{"-h"}, CommandLine::Help, ""},
+      {{"a.kel", "--help"}, CommandLine::Help, ""},
+      {{"a.kel", "b.kel"}, CommandLine::Error, ""},
+      {{"--verbose"}, CommandLine::Error, ""},
+      {{"-platform", "offscreen"}, CommandLine::Error, ""},
+      {{""}, CommandLine::Error, ""},
+      {{"--", "a.kel", "b.kel"}, CommandLine::Error, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    const CommandLine cl = ParseCommandLine(c.args);
+    EXPECT_EQ(cl.kind, c.kind);
+    EXPECT_EQ(cl.file, QString::fromUtf8(c.file));
+    EXPECT_EQ(cl.message.isEmpty(), c.kind != CommandLine::Error);
+  }
+}
+
+struct ShellRun {
+  int code = -1;
+  std::string out;
+};
+
+ShellRun Shell(const std::string& command) {
+  ShellRun r;
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) return r;
+  std::array<char, 4096> buf;
+  size_t n;
+  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
+  const int status = pclose(p);
+  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+fs::path Program() {
+  return BinaryDir() / "src" / "app" / "keledit";
+}
+
+bool Have(const char* tool) {
+  return Shell(std::string("command -v ") + tool + " >/dev/null 2>&1").code == 0;
+}
+
+// The usage answers need no display at all.
+TEST(Program, AnswersHelpAndUsageErrorsWithoutADisplay) {
+  if (!fs::exists(Program())) GTEST_SKIP() << "keledit is not built";
+  const std::string env = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
+  const ShellRun help = Shell(env + Program().string() + " --help 2>&1");
+  EXPECT_EQ(help.code, 0);
+  EXPECT_NE(help.out.find("Usage: keledit [FILE.kel]"), std::string::npos) << help.out;
+  const struct {
+    const char* args;
+    const char* says;
+  } errors[] = {{"a.kel b.kel", "only one object file"}, {"--bogus", "unknown option '--bogus'"}};
+  for (const auto& e : errors) {
+    SCOPED_TRACE(e.args);
+    const ShellRun r = Shell(env + Program().string() + " " + e.args + " 2>&1 >/dev/null");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.out.find(e.says), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Usage:"), std::string::npos) << r.out;
+  }
+}
+
+// Starts the real program on a virtual screen with an object file, reads the window's caption,
+// leaves with Alt+4 and checks the exit code.
+TEST(Program, StartsUnderXWithTheFileAndExitsWithAltFour) {
+  if (!fs::exists(Program())) GTEST_SKIP() << "keledit is not built";
+  for (const char* tool : {"xvfb-run", "Xvfb", "xdotool", "xprop"})
+    if (!Have(tool)) GTEST_SKIP() << tool << " is not installed";
+  TempDir dir;
+  // An object file with no objects: the 32-byte header with the magic and a count of 0.
+  std::string empty(34, '\0');
+  empty.replace(0, 8, "KE--1.00");
+  WriteFileBytes(dir / "start.kel", empty);
+  const fs::path script = dir / "run.sh";
+  WriteFileBytes(script, R"SH(set -u
+unset QT_QPA_PLATFORM
+export SDL_AUDIODRIVER=dummy
+"$1" "$2" &
+pid=$!
+wid=$(timeout 20 xdotool search --sync --onlyvisible --name 'start\.kel' | head -n 1)
+[ -n "$wid" ] || { echo "NO WINDOW"; kill $pid; exit 0; }
+echo "CAPTION=$(xprop -id "$wid" -notype _NET_WM_NAME | sed 's/^[^"]*"//; s/"$//')"
+xdotool windowfocus --sync "$wid" 2>/dev/null || true
+sleep 0.2
+xdotool key --clearmodifiers alt+4
+for i in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+if kill -0 $pid 2>/dev/null; then echo "STILL RUNNING"; kill $pid; fi
+wait $pid
+echo "EXIT=$?"
+)SH");
+  const ShellRun r =
+      Shell("cd " + dir.Path().string() + " && timeout 60 xvfb-run -a -s '-screen 0 " +
+            "1024x768x24' bash " + script.string() + " " + Program().string() + " " +
+            (dir / "start.kel").string() + " 2>/dev/null");
+  EXPECT_NE(r.out.find("CAPTION=オブジェクトエディタ - start.kel -\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("STILL RUNNING"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("EXIT=0"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace kel::test
