@@ -315,24 +315,26 @@ int ScriptedPromptPort::MessageBox(QWidget*, const QString& text, const QString&
   messages_.push_back({text, caption, flags});
   asked_.push_back({Asked::Box, text, caption, flags, {}, {}, 0});
   if (answers_.empty()) return IDOK;
-  auto answer = std::move(answers_.front());
+  const ScriptAnswer answer = answers_.front();
   answers_.pop_front();
-  const int* id = std::get_if<int>(&answer);
-  if (!id)
+  if (answer.kind != ScriptAnswer::Id)
     ScriptError("the script answers a text where the message box \"" + text.toStdString() +
                 "\" needs a button id");
-  if (!CanAnswer(flags, *id))
+  const int result = answer.id;
+  if (!CanAnswer(flags, result))
     ScriptError("the message box \"" + text.toStdString() + "\" has no button for id " +
-                std::to_string(*id));
-  return *id;
+                std::to_string(result));
+  return result;
 }
 
 std::optional<QString> ScriptedPromptPort::NextText() {
   if (answers_.empty()) return std::nullopt;
-  auto answer = std::move(answers_.front());
+  const ScriptAnswer answer = answers_.front();
   answers_.pop_front();
-  if (auto* text = std::get_if<std::optional<QString>>(&answer)) return std::move(*text);
-  ScriptError("the script answers button id " + std::to_string(std::get<int>(answer)) +
+  if (answer.kind == ScriptAnswer::Cancel) return std::nullopt;
+  if (answer.kind == ScriptAnswer::Text) return answer.text;
+  const int id = answer.id;
+  ScriptError("the script answers button id " + std::to_string(id) +
               " where a " +
               std::string(asked_.back().kind == Asked::Input ? "text input" : "file dialog") +
               " (\"" + asked_.back().text.toStdString() + "\") needs a text or Cancel");

@@ -92,8 +92,11 @@ class ScriptedPromptPort final : public PromptPort {
 
   // Answers, used in order. A message box takes an int (IDOK when the script is empty); a file
   // dialog or input takes a QString, or std::nullopt for Cancel.
-  void Answer(int id) { answers_.push_back(id); }
-  void Answer(std::optional<QString> text) { answers_.push_back(std::move(text)); }
+  void Answer(int id) { answers_.push_back({ScriptAnswer::Id, id, {}}); }
+  void Answer(std::optional<QString> text) {
+    answers_.push_back(text ? ScriptAnswer{ScriptAnswer::Text, 0, *text}
+                            : ScriptAnswer{ScriptAnswer::Cancel, 0, {}});
+  }
 
   const std::vector<Message>& Messages() const { return messages_; }
   const std::vector<Asked>& History() const { return asked_; }
@@ -110,7 +113,12 @@ class ScriptedPromptPort final : public PromptPort {
 
  private:
   std::optional<QString> NextText();
-  std::deque<std::variant<int, std::optional<QString>>> answers_;
+  struct ScriptAnswer {
+    enum Kind { Id, Text, Cancel } kind;
+    int id;
+    QString text;
+  };
+  std::deque<ScriptAnswer> answers_;
   std::vector<Message> messages_;
   std::vector<Asked> asked_;
 };
