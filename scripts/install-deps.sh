@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-svg-dev qt6-translations-l10n libqt6svg6
   libsdl2-dev
   fonts-ipafont-gothic
-  xvfb xauth x11-utils xdotool
+  xvfb xauth x11-utils xdotool imagemagick libx11-dev
   time
 )
 
