@@ -8,7 +8,7 @@
 //   display.cpp     showing an object in the controls and storing the controls into it
 //   validation.cpp  the parameter fields: checks and the responses while they are edited
 //   palette.cpp     realizing the shown object's palette
-//   object_commands.cpp  switching between objects
+//   object_commands.cpp  switching between objects, new, rename, delete and clear
 #pragma once
 
 #include <QWidget>
@@ -89,8 +89,18 @@ class ObKELDialog : public QWidget {
   void RandomCheck();
   void ChangeImagePair();
 
-  // --- object switch (object_commands.cpp)
+  // --- object switch and object commands (object_commands.cpp)
   void RedrawDialogParam();
+  void CmNewObject();
+  void CmRenameObject();
+  void CmDeleteObject();
+  void CmClearObject();
+  // Removes the object at index from the list and destroys it with its frames, pictures,
+  // locations and sound; the dialog shows it no more (CurrentSprite null until the caller picks
+  // the next one).
+  void RemoveSpriteData(int index);
+  // True when an object is shown; otherwise the message "オブジェクトがありません。" and false.
+  bool CheckObject();
 
   // --- the document's save-changes prompt (document_prompt.cpp) and name checks (name_checks.cpp)
   // The id of the Save command, which the prompt sends along the command route.
