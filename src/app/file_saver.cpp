@@ -29,6 +29,7 @@ class DeviceBuffer final : public std::streambuf {
   }
 
   std::streamsize xsputn(const char* s, std::streamsize n) override {
+    if (n <= 0) return 0;  // an empty block may come with a null pointer (a sound without data)
     if (n <= epptr() - pptr()) {
       std::memcpy(pptr(), s, size_t(n));
       pbump(int(n));
