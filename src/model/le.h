@@ -7,12 +7,18 @@
 
 namespace kel::le {
 
-inline uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+inline uint16_t U16(const uint8_t* p) {
+  return uint16_t(p[0] | (p[1] << 8));
+}
 inline uint32_t U32(const uint8_t* p) {
   return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
-inline int16_t I16(const uint8_t* p) { return int16_t(U16(p)); }
-inline int32_t I32(const uint8_t* p) { return int32_t(U32(p)); }
+inline int16_t I16(const uint8_t* p) {
+  return int16_t(U16(p));
+}
+inline int32_t I32(const uint8_t* p) {
+  return int32_t(U32(p));
+}
 
 inline void Put16(uint8_t* p, uint16_t v) {
   p[0] = uint8_t(v);

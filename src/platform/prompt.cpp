@@ -334,8 +334,7 @@ std::optional<QString> ScriptedPromptPort::NextText() {
   if (answer.kind == ScriptAnswer::Cancel) return std::nullopt;
   if (answer.kind == ScriptAnswer::Text) return answer.text;
   const int id = answer.id;
-  ScriptError("the script answers button id " + std::to_string(id) +
-              " where a " +
+  ScriptError("the script answers button id " + std::to_string(id) + " where a " +
               std::string(asked_.back().kind == Asked::Input ? "text input" : "file dialog") +
               " (\"" + asked_.back().text.toStdString() + "\") needs a text or Cancel");
 }

@@ -1,15 +1,19 @@
 #include "support/test_paths.h"
 
+#include <stdlib.h>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <stdlib.h>
 
 namespace kel::test {
 
-std::filesystem::path DataDir() { return KEL_TEST_DATA; }
-std::filesystem::path BinaryDir() { return KEL_BINARY_DIR; }
+std::filesystem::path DataDir() {
+  return KEL_TEST_DATA;
+}
+std::filesystem::path BinaryDir() {
+  return KEL_BINARY_DIR;
+}
 
 TempDir::TempDir() {
   std::string tmpl = (std::filesystem::temp_directory_path() / "keltest-XXXXXX").string();
