@@ -1,0 +1,483 @@
+// The object commands: new, rename, delete and clear, on real controls with scripted input.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "editor/object_fixture.h"
+#include "grid/spread.h"
+
+namespace kel::test {
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+const QString kNoObject = QStringLiteral("オブジェクトがありません。");
+const QString kDuplicate = QStringLiteral("重複するオブジェクト名があります");
+
+using ObjectCommandsTest = ThreeObjectsTest;
+
+// ---- new object
+
+TEST_F(ObjectCommandsTest, NewObjectComesEmptyAtTheEndAndIsShown) {
+  dialog->PosXEdit->setText("55");  // typed into the shown object, not yet stored
+  dialog->Modified = 0;
+  prompt.Answer(QStringLiteral("よっつ"));
+  dialog->CmNewObject();
+
+  ASSERT_EQ(list.size(), 4u);
+  EXPECT_EQ(list[0]->PositionX, 55) << "the shown object is stored first";
+  ObSpriteData* created = list[3].get();
+  EXPECT_EQ(created->Name, Cp932("よっつ"));
+  EXPECT_EQ(created->FrameCount(), 0);
+  EXPECT_EQ(created->NumFrames, 0);
+  EXPECT_EQ(created->Sound, nullptr);
+  EXPECT_EQ(dialog->CurrentIndex, 3);
+  EXPECT_EQ(dialog->CurrentSprite, created);
+  EXPECT_EQ(ComboItems(), (QStringList{"ひとつ", "Bird", "みっつ", "よっつ"}));
+  EXPECT_EQ(dialog->ObjectCombo->currentIndex(), 3);
+  EXPECT_EQ(dialog->FramesEdit->text(), "0");
+  EXPECT_EQ(dialog->PosXEdit->text(), "0");
+  EXPECT_EQ(dialog->DepthEdit->text(), "1");
+  int col = 0, row = 0;
+  dialog->Spread->SSGetActiveCell(&col, &row);
+  EXPECT_EQ(col, 1);
+  EXPECT_EQ(row, 1);
+  EXPECT_EQ(Background(1, 1), kWhite);
+  EXPECT_EQ(dialog->Modified, 1);
+  // Showing the new object is no switch: nothing tried to store the frameless object.
+  EXPECT_TRUE(prompt.Messages().empty());
+
+  const auto inputs = Inputs();
+  ASSERT_EQ(inputs.size(), 1u);
+  EXPECT_EQ(inputs[0].caption, QStringLiteral("新規オブジェクト名の入力"));
+  EXPECT_EQ(inputs[0].text, QStringLiteral("オブジェクト名を入力してください。"));
+  EXPECT_EQ(inputs[0].initial, "");
+  EXPECT_EQ(inputs[0].byteLimit, 11);
+}
+
+TEST_F(DialogTest, NewObjectInAnEmptyDocumentBecomesTheFirst) {
+  prompt.Answer(QStringLiteral("最初"));
+  dialog->CmNewObject();
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0]->Name, Utf8ToCp932("最初").value());
+  EXPECT_EQ(dialog->CurrentIndex, 0);
+  EXPECT_EQ(dialog->CurrentSprite, list[0].get());
+  EXPECT_EQ(dialog->ObjectCombo->count(), 1);
+  EXPECT_EQ(dialog->ObjectCombo->currentText(), QStringLiteral("最初"));
+  EXPECT_TRUE(prompt.Messages().empty());
+}
+
+// What the name input answers, and what comes of it.
+TEST_F(ObjectCommandsTest, NewObjectNameIsAskedUntilAcceptedOrCancelled) {
+  const struct Case {
+    const char* what;
+    std::vector<Step> answers;
+    QStringList messages;
+    QStringList initials;  // the text each input dialog started with
+    std::optional<QString> created;
+  } cases[] = {
+      {"cancelled at once", {kCancel}, {}, {""}, std::nullopt},
+      {"a name of the list, then cancel", {"Bird", kOk, kCancel}, {kDuplicate}, {"", "Bird"}, {}},
+      {"two taken names, then a free one",
+       {"ひとつ", kOk, "みっつ", kOk, "いつつ"},
+       {kDuplicate, kDuplicate},
+       {"", "ひとつ", "みっつ"},
+       QStringLiteral("いつつ")},
+      {"another letter case is another name", {"bird"}, {}, {""}, QStringLiteral("bird")},
+      {"all capitals", {"BIRD"}, {}, {""}, QStringLiteral("BIRD")},
+      {"empty", {""}, {}, {""}, QStringLiteral("")},
+      {"11 Latin letters", {"abcdefghijk"}, {}, {""}, QStringLiteral("abcdefghijk")},
+      {"five kanji and a letter: 11 bytes",
+       {"漢字五文字a"},
+       {},
+       {""},
+       QStringLiteral("漢字五文字a")},
+      {"half-width katakana take a byte each", {"ｵﾌﾞｼﾞｪｸﾄ"}, {}, {""}, QStringLiteral("ｵﾌﾞｼﾞｪｸﾄ")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    list.resize(3);
+    Show(0);
+    prompt.ClearHistory();
+    dialog->Modified = 0;
+    Script(prompt, c.answers);
+
+    dialog->CmNewObject();
+
+    EXPECT_TRUE(prompt.ScriptEmpty());
+    EXPECT_EQ(prompt.MessageTexts(), c.messages);
+    for (const auto& m : prompt.Messages()) {
+      EXPECT_EQ(m.caption, QStringLiteral("エラー"));
+      EXPECT_EQ(m.flags, unsigned(MB_OK | MB_ICONINFORMATION));
+    }
+    QStringList initials;
+    for (const auto& a : Inputs()) initials << a.initial;
+    EXPECT_EQ(initials, c.initials);
+    EXPECT_EQ(dialog->Modified, 1) << "set even when nothing was created";
+    if (c.created) {
+      ASSERT_EQ(list.size(), 4u);
+      EXPECT_EQ(list[3]->Name, Utf8ToCp932(c.created->toStdString()).value());
+      EXPECT_EQ(dialog->CurrentIndex, 3);
+      EXPECT_EQ(dialog->ObjectCombo->currentText(), *c.created);
+    } else {
+      EXPECT_EQ(list.size(), 3u);
+      EXPECT_EQ(dialog->CurrentIndex, 0);
+      EXPECT_EQ(dialog->CurrentSprite, list[0].get());
+      EXPECT_EQ(dialog->ObjectCombo->count(), 3);
+    }
+  }
+}
+
+TEST_F(ObjectCommandsTest, NewObjectIsRefusedWhileTheShownOneCannotBeStored) {
+  const struct Case {
+    const char* what;
+    const char* frames;  // left in the frame-count field (the list is resized on leaving it)
+    QLineEdit* ObKELDialog::*field;
+    const char* text;
+    QString message;
+  } cases[] = {
+      {"depth out of range", "1", &ObKELDialog::DepthEdit, "129",
+       QStringLiteral("深さの入力値が不正です")},
+      {"image width 0", "1", &ObKELDialog::SizeXEdit, "0",
+       QStringLiteral("イメージサイズXの入力値が不正です")},
+      {"no frames", "0", &ObKELDialog::PosXEdit, "0",
+       QStringLiteral("イメージがありません.設定して下さい")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Show(0);
+    dialog->FramesEdit->setText(c.frames);
+    dialog->ChangeImagePair();
+    (dialog.get()->*c.field)->setText(c.text);
+    prompt.ClearHistory();
+    dialog->Modified = 0;
+
+    dialog->CmNewObject();  // the script has no name: asking for one would cancel
+
+    EXPECT_EQ(prompt.MessageTexts(), QStringList{c.message});
+    EXPECT_TRUE(Inputs().empty()) << "no name is asked for";
+    EXPECT_EQ(list.size(), 3u);
+    EXPECT_EQ(dialog->CurrentSprite, list[0].get());
+    EXPECT_EQ(dialog->Modified, 1);
+    list[0]->SetNumFrames(1);
+  }
+}
+
+TEST_F(ObjectCommandsTest, AFreshObjectNeedsFramesBeforeAnotherCanBeMade) {
+  prompt.Answer(QStringLiteral("よっつ"));
+  dialog->CmNewObject();
+  ASSERT_EQ(list.size(), 4u);
+  prompt.ClearHistory();
+  dialog->CmNewObject();
+  EXPECT_EQ(prompt.MessageTexts(),
+            QStringList{QStringLiteral("イメージがありません.設定して下さい")});
+  EXPECT_EQ(list.size(), 4u);
+  EXPECT_EQ(dialog->CurrentIndex, 3);
+}
+
+// ---- rename
+
+TEST_F(ObjectCommandsTest, RenameReplacesTheNameInPlace) {
+  dialog->GetSpriteData(1);
+  dialog->DispSpriteData(dialog->CurrentSprite);
+  dialog->Modified = 0;
+  ObSpriteData* renamed = list[1].get();
+  prompt.Answer(QStringLiteral("Fish"));
+  dialog->CmRenameObject();
+
+  EXPECT_EQ(renamed->Name, "Fish");
+  EXPECT_EQ(list[1].get(), renamed);
+  EXPECT_EQ(ListNames(), (QStringList{"ひとつ", "Fish", "みっつ"}));
+  EXPECT_EQ(ComboItems(), ListNames());
+  EXPECT_EQ(dialog->ObjectCombo->currentIndex(), 1);
+  EXPECT_EQ(dialog->CurrentIndex, 1);
+  EXPECT_EQ(dialog->CurrentSprite, renamed);
+  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_TRUE(prompt.Messages().empty());
+  const auto inputs = Inputs();
+  ASSERT_EQ(inputs.size(), 1u);
+  EXPECT_EQ(inputs[0].caption, QStringLiteral("オブジェクト名の変更"));
+  EXPECT_EQ(inputs[0].text, QStringLiteral("新しいオブジェクト名を入力してください。"));
+  EXPECT_EQ(inputs[0].initial, "Bird");
+  EXPECT_EQ(inputs[0].byteLimit, 11);
+}
+
+TEST_F(ObjectCommandsTest, RenameRefusalsBringTheInputBackWithTheText) {
+  const QString notStorable =
+      QStringLiteral("この名前はオブジェクトファイルに保存できない文字を含んでいます。");
+  const struct Case {
+    const char* what;
+    std::vector<Step> answers;
+    QStringList messages;
+    QStringList initials;
+    QString finalName;
+  } cases[] = {
+      {"its own name", {"Bird", kOk, kCancel}, {kDuplicate}, {"Bird", "Bird"}, "Bird"},
+      {"another object's name, then its own, then a free one",
+       {"ひとつ", kOk, "Bird", kOk, "Cat"},
+       {kDuplicate, kDuplicate},
+       {"Bird", "ひとつ", "Bird"},
+       "Cat"},
+      {"another letter case", {"BIRD"}, {}, {"Bird"}, "BIRD"},
+      {"Hangul has no CP932 code", {"새", kOk, "Bird2"}, {notStorable}, {"Bird", "새"}, "Bird2"},
+      {"an emoji, then cancel", {"🐦", kOk, kCancel}, {notStorable}, {"Bird", "🐦"}, "Bird"},
+      {"a zero inside would end the stored name",
+       {QString("Bi") + QChar(0) + "rd", kOk, kCancel},
+       {notStorable},
+       {"Bird", QString("Bi") + QChar(0) + "rd"},
+       "Bird"},
+      {"cancelled at once", {kCancel}, {}, {"Bird"}, "Bird"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    list[1]->Name = "Bird";
+    dialog->GetSpriteData(1);
+    dialog->DispSpriteData(dialog->CurrentSprite);
+    prompt.ClearHistory();
+    dialog->Modified = 0;
+    Script(prompt, c.answers);
+
+    dialog->CmRenameObject();
+
+    EXPECT_TRUE(prompt.ScriptEmpty());
+    EXPECT_EQ(prompt.MessageTexts(), c.messages);
+    for (const auto& m : prompt.Messages()) {
+      EXPECT_EQ(m.caption, QStringLiteral("エラー"));
+      EXPECT_EQ(m.flags, unsigned(MB_OK | MB_ICONINFORMATION));
+    }
+    QStringList initials;
+    for (const auto& a : Inputs()) initials << a.initial;
+    EXPECT_EQ(initials, c.initials);
+    EXPECT_EQ(QString::fromStdString(Cp932ToUtf8Lossy(list[1]->Name)), c.finalName);
+    EXPECT_EQ(dialog->ObjectCombo->itemText(1), c.finalName);
+    EXPECT_EQ(list.size(), 3u);
+    EXPECT_EQ(dialog->CurrentIndex, 1);
+    EXPECT_EQ(dialog->Modified, 1) << "set even when cancelled";
+  }
+}
+
+TEST_F(ObjectCommandsTest, RenameKeepsWhatWasTypedButNotYetStored) {
+  dialog->PosXEdit->setText("55");
+  dialog->DepthEdit->setText("9");
+  prompt.Answer(QStringLiteral("新しい名"));
+  dialog->CmRenameObject();
+  EXPECT_EQ(list[0]->Name, Cp932("新しい名"));
+  EXPECT_EQ(dialog->ObjectCombo->currentText(), QStringLiteral("新しい名"));
+  EXPECT_EQ(dialog->PosXEdit->text(), "55");
+  EXPECT_EQ(dialog->DepthEdit->text(), "9");
+  EXPECT_EQ(list[0]->PositionX, 0) << "renaming stores no field";
+  // The typed values go into the object with the next store.
+  ASSERT_EQ(dialog->SaveSpriteData(list[0].get()), 1);
+  EXPECT_EQ(list[0]->PositionX, 55);
+  EXPECT_EQ(list[0]->Depth, 9);
+}
+
+// ---- delete
+
+TEST_F(ObjectCommandsTest, DeleteShowsTheObjectThatTakesTheDeletedOnesPlace) {
+  const struct Case {
+    int shown;
+    int current;  // afterwards
+    QStringList remaining;
+  } cases[] = {
+      {2, 1, {"ひとつ", "Bird"}},    // the last: the one before it
+      {0, 0, {"Bird", "みっつ"}},    // the first: the former second, now first
+      {1, 1, {"ひとつ", "みっつ"}},  // a middle one: the one after it
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown);
+    list.clear();
+    for (const char* name : kThreeNames) {
+      auto s = NewSprite(name);
+      s->SetNumFrames(uint16_t(list.size() + 1));
+      s->PositionX = int32_t(list.size()) * 100;
+      Add(std::move(s));
+    }
+    Show(c.shown);
+    const ObSpriteData* expected = list[size_t(c.shown == 2 ? 1 : c.shown + 1)].get();
+    dialog->Modified = 0;
+
+    dialog->CmDeleteObject();
+
+    EXPECT_EQ(ListNames(), c.remaining);
+    EXPECT_EQ(ComboItems(), c.remaining);
+    EXPECT_EQ(dialog->CurrentIndex, c.current);
+    EXPECT_EQ(dialog->CurrentSprite, expected);
+    EXPECT_EQ(dialog->ObjectCombo->currentIndex(), c.current);
+    EXPECT_EQ(dialog->PosXEdit->text(), QString::number(expected->PositionX));
+    EXPECT_EQ(dialog->FramesEdit->text(), QString::number(expected->FrameCount()));
+    EXPECT_EQ(dialog->Modified, 1);
+    EXPECT_TRUE(prompt.History().empty()) << "no question and no message";
+  }
+}
+
+TEST_F(ObjectCommandsTest, DeleteIgnoresTheFieldsOfTheObjectItRemoves) {
+  // Taking the entry out of the drop-down must not count as the user's switch, which would
+  // first try to store the invalid fields.
+  dialog->DepthEdit->setText("999");
+  dialog->CmDeleteObject();
+  EXPECT_TRUE(prompt.Messages().empty());
+  EXPECT_EQ(ListNames(), (QStringList{"Bird", "みっつ"}));
+  EXPECT_EQ(dialog->CurrentSprite, list[0].get());
+  EXPECT_EQ(dialog->DepthEdit->text(), "1");
+}
+
+TEST_F(DialogTest, DeletingTheOnlyObjectEmptiesTheDialog) {
+  auto s = NewSprite("だけ");
+  s->AddImage(FrameSlot(SolidImage(8, 8, 8, {0x336699})), 0, 0);
+  s->AddImage(FrameSlot(SolidImage(8, 8, 8, {0x336699})), 1, 0);
+  s->Behave = ObSpriteData::kFixedPosition;
+  s->AddLocation({5, 6});
+  s->Sound = NewSound("bell.wav", 2);
+  Add(std::move(s));
+  Show(0);
+  ASSERT_TRUE(dialog->Spread->SSHasPicture(1, 1));
+  ASSERT_EQ(Cell(2, 3), "bell");
+
+  dialog->CmDeleteObject();
+
+  EXPECT_TRUE(list.empty());
+  EXPECT_EQ(dialog->CurrentSprite, nullptr);
+  EXPECT_EQ(dialog->CurrentIndex, 0);
+  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(dialog->ObjectCombo->count(), 0);
+  for (QLineEdit* e :
+       {dialog->DepthEdit, dialog->PosXEdit, dialog->PosYEdit, dialog->SpeedXEdit,
+        dialog->SpeedYEdit, dialog->SizeXEdit, dialog->SizeYEdit, dialog->FramesEdit})
+    EXPECT_EQ(e->text(), "") << e->objectName().toStdString();
+  EXPECT_EQ(dialog->BehaveTypeCombo->currentIndex(), 0);
+  EXPECT_TRUE(dialog->RandomCheckBox->isEnabled());
+  for (int col : {1, 2}) {
+    EXPECT_FALSE(dialog->Spread->SSHasPicture(col, 1)) << col;
+    for (int row = 3; row <= 5; ++row) EXPECT_EQ(Cell(col, row), "") << col << ',' << row;
+    const COLORREF back = Background(col, 1);
+    EXPECT_TRUE(back == kWhite || back == kDefaultColor) << col << ' ' << back;
+  }
+  EXPECT_TRUE(prompt.Messages().empty());
+}
+
+// ---- clear
+
+TEST_F(ObjectCommandsTest, ClearKeepsNameAndPlaceAndResetsEverythingElse) {
+  ObSpriteData* s = list[1].get();
+  s->AddImage(FrameSlot(SolidImage(8, 8, 8, {0x336699})), 0, 0);
+  s->AddImage(FrameSlot(SolidImage(8, 8, 1, {0, 0xffffff})), 0, 1);
+  s->AddImage(FrameSlot(ContinueMark), 1, 0);
+  s->AddImage(FrameSlot(ContinueMark), 1, 1);
+  s->Sound = NewSound("bell.wav", 1);
+  s->Behave = ObSpriteData::kFixedPosition;
+  s->Locations.clear();
+  s->AddLocation({10, 20});
+  s->AddLocation({30, 40});
+  s->Depth = 7;
+  s->AutoRepeat = 0;
+  s->RandomStart = 0;
+  s->PositionX = 5;
+  s->PositionY = -6;
+  s->SpeedX = 3;
+  s->SpeedY = -4;
+  s->ImageSizeX = 320;
+  s->ImageSizeY = 240;
+  Show(1);
+  ASSERT_EQ(Cell(1, 4), "10");
+  ASSERT_EQ(Cell(1, 3), "bell");
+  dialog->Modified = 0;
+
+  dialog->CmClearObject();
+
+  EXPECT_EQ(list[1].get(), s);
+  EXPECT_EQ(s->Name, "Bird");
+  EXPECT_EQ(ListNames(), (QStringList{"ひとつ", "Bird", "みっつ"}));
+  EXPECT_EQ(ComboItems(), ListNames());
+  EXPECT_EQ(dialog->ObjectCombo->currentIndex(), 1);
+  EXPECT_EQ(dialog->CurrentIndex, 1);
+  EXPECT_EQ(dialog->CurrentSprite, s);
+
+  EXPECT_EQ(s->FrameCount(), 0);
+  EXPECT_EQ(s->NumFrames, 0);
+  EXPECT_EQ(s->Sound, nullptr);
+  EXPECT_TRUE(s->Locations.empty());
+  EXPECT_EQ(s->Depth, 1);
+  EXPECT_EQ(s->Behave, 0);
+  EXPECT_EQ(s->AutoRepeat, 1);
+  EXPECT_EQ(s->RandomStart, 1);
+  EXPECT_EQ(s->PositionX, 0);
+  EXPECT_EQ(s->PositionY, 0);
+  EXPECT_EQ(s->SpeedX, 0);
+  EXPECT_EQ(s->SpeedY, 0);
+  EXPECT_EQ(s->ImageSizeX, 0);
+  EXPECT_EQ(s->ImageSizeY, 0);
+
+  EXPECT_EQ(dialog->FramesEdit->text(), "0");
+  EXPECT_EQ(dialog->DepthEdit->text(), "1");
+  EXPECT_EQ(dialog->PosYEdit->text(), "0");
+  EXPECT_EQ(dialog->SizeXEdit->text(), "0");
+  EXPECT_EQ(dialog->BehaveTypeCombo->currentIndex(), 0);
+  EXPECT_TRUE(dialog->RandomCheckBox->isChecked());
+  EXPECT_TRUE(dialog->AutoRepeatCheckBox->isChecked());
+  for (int col : {1, 2}) {
+    EXPECT_FALSE(dialog->Spread->SSHasPicture(col, 1)) << col;
+    EXPECT_FALSE(dialog->Spread->SSHasPicture(col, 2)) << col;
+    for (int row = 3; row <= 5; ++row) EXPECT_EQ(Cell(col, row), "") << col << ',' << row;
+    EXPECT_EQ(Background(col, 1), kWhite) << col;
+  }
+  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_TRUE(prompt.History().empty()) << "no question and no message";
+  // The other objects are untouched.
+  EXPECT_EQ(list[0]->FrameCount(), 1);
+  EXPECT_EQ(list[2]->FrameCount(), 3);
+  EXPECT_EQ(list[2]->PositionX, 200);
+}
+
+TEST_F(ObjectCommandsTest, ClearDropsFieldsTypedButNotStored) {
+  dialog->PosXEdit->setText("abc-typed");
+  dialog->CmClearObject();
+  EXPECT_EQ(dialog->PosXEdit->text(), "0");
+  EXPECT_EQ(list[0]->Name, Cp932("ひとつ"));
+}
+
+// ---- without an object
+
+TEST_F(DialogTest, WithoutObjectRenameDeleteAndClearReportIt) {
+  const struct Case {
+    const char* what;
+    void (ObKELDialog::*command)();
+  } cases[] = {
+      {"rename", &ObKELDialog::CmRenameObject},
+      {"delete", &ObKELDialog::CmDeleteObject},
+      {"clear", &ObKELDialog::CmClearObject},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    prompt.ClearHistory();
+    (dialog.get()->*c.command)();
+    ASSERT_EQ(prompt.History().size(), 1u) << "one message, no input";
+    const auto& m = prompt.History()[0];
+    EXPECT_EQ(m.kind, ScriptedPromptPort::Asked::Box);
+    EXPECT_EQ(m.text, kNoObject);
+    EXPECT_EQ(m.caption, QStringLiteral("エラー"));
+    EXPECT_EQ(m.flags, unsigned(MB_OK | MB_ICONINFORMATION));
+    EXPECT_EQ(dialog->Modified, 0);
+    EXPECT_TRUE(list.empty());
+  }
+}
+
+TEST_F(ObjectCommandsTest, AfterTheLastObjectIsDeletedOnlyNewWorks) {
+  for (int i = 0; i < 3; ++i) dialog->CmDeleteObject();
+  ASSERT_TRUE(list.empty());
+  ASSERT_TRUE(prompt.Messages().empty());
+  dialog->CmDeleteObject();
+  dialog->CmClearObject();
+  dialog->CmRenameObject();
+  EXPECT_EQ(prompt.MessageTexts(), (QStringList{kNoObject, kNoObject, kNoObject}));
+
+  prompt.ClearHistory();
+  prompt.Answer(QStringLiteral("ひとつ"));  // the name is free again
+  dialog->CmNewObject();
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0]->Name, Cp932("ひとつ"));
+  EXPECT_EQ(dialog->CurrentSprite, list[0].get());
+  EXPECT_TRUE(prompt.Messages().empty());
+}
+
+}  // namespace
+}  // namespace kel::test

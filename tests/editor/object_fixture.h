@@ -1,0 +1,82 @@
+// What the object command tests share: a list of three storable objects, the first one shown,
+// and a look at the name drop-down.
+#pragma once
+
+#include <QComboBox>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+#include "editor/editor_fixture.h"
+#include "model/text.h"
+
+namespace kel::test {
+
+// The names of the three objects; the second is Latin so that letter case can be tried.
+inline const char* const kThreeNames[] = {"ひとつ", "Bird", "みっつ"};
+
+class ThreeObjectsTest : public DialogTest {
+ protected:
+  ThreeObjectsTest() {
+    // Object i has i + 1 frames, position X 100 * i and a valid image size, so that storing
+    // the fields succeeds.
+    for (const char* name : kThreeNames) {
+      auto s = NewSprite(name);
+      s->SetNumFrames(uint16_t(list.size() + 1));
+      s->PositionX = int32_t(list.size()) * 100;
+      s->ImageSizeX = 16;
+      s->ImageSizeY = 16;
+      Add(std::move(s));
+    }
+    Show(0);
+  }
+
+  QStringList ComboItems() const {
+    QStringList items;
+    for (int i = 0; i < dialog->ObjectCombo->count(); ++i)
+      items << dialog->ObjectCombo->itemText(i);
+    return items;
+  }
+  QStringList ListNames() const {
+    QStringList names;
+    for (const auto& s : list) names << QString::fromStdString(Cp932ToUtf8Lossy(s->Name));
+    return names;
+  }
+  // The input dialogs asked so far, in order.
+  std::vector<ScriptedPromptPort::Asked> Inputs() const {
+    std::vector<ScriptedPromptPort::Asked> inputs;
+    for (const auto& a : prompt.History())
+      if (a.kind == ScriptedPromptPort::Asked::Input) inputs.push_back(a);
+    return inputs;
+  }
+};
+
+// One step of a scripted exchange with the name input: a name typed and accepted with OK, the
+// input's Cancel, or the OK that closes a message box.
+struct Step {
+  enum Kind { Type, Cancel, Ok } kind = Type;
+  QString text;
+  Step(const char* typed) : text(QString::fromUtf8(typed)) {}
+  Step(QString typed) : text(std::move(typed)) {}
+  Step(Kind k) : kind(k) {}
+};
+inline const Step kCancel{Step::Cancel};
+inline const Step kOk{Step::Ok};
+
+inline void Script(ScriptedPromptPort& prompt, const std::vector<Step>& steps) {
+  for (const Step& s : steps) {
+    if (s.kind == Step::Ok)
+      prompt.Answer(IDOK);
+    else if (s.kind == Step::Cancel)
+      prompt.Answer(std::optional<QString>());
+    else
+      prompt.Answer(std::optional<QString>(s.text));
+  }
+}
+
+// The stored bytes of a name written in UTF-8.
+inline std::string Cp932(const char* utf8) {
+  return Utf8ToCp932(utf8).value();
+}
+
+}  // namespace kel::test

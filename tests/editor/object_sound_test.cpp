@@ -1,0 +1,107 @@
+// Object commands and the sound of the shown object: deleting or clearing an object whose sound
+// is playing silences it before its wave data goes, and the object shown next plays its own.
+// Played through SDL's dummy audio driver, which drains queued sound in real time.
+#include <cstdlib>
+#include <memory>
+
+#include "editor/object_fixture.h"
+#include "platform/sdl_sound.h"
+#include "support/test_paths.h"
+
+namespace kel::test {
+namespace {
+
+void PutLe(std::string& s, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) s += char((v >> (8 * i)) & 0xFF);
+}
+
+// A mono 16-bit PCM wave of the given length: long enough to be still playing when checked.
+std::string Wave(double seconds) {
+  const uint32_t rate = 22050;
+  std::string data;
+  for (uint32_t i = 0; i < uint32_t(seconds * rate); ++i)
+    PutLe(data, uint16_t(int16_t((i % 64) * 200 - 6400)), 2);
+  std::string w = "RIFF";
+  PutLe(w, uint32_t(36 + data.size()), 4);
+  w += "WAVEfmt ";
+  PutLe(w, 16, 4);
+  PutLe(w, 1, 2);  // PCM
+  PutLe(w, 1, 2);  // mono
+  PutLe(w, rate, 4);
+  PutLe(w, rate * 2, 4);
+  PutLe(w, 2, 2);
+  PutLe(w, 16, 2);
+  w += "data";
+  PutLe(w, uint32_t(data.size()), 4);
+  return w + data;
+}
+
+class ObjectSoundTest : public ThreeObjectsTest {
+ protected:
+  ObjectSoundTest() {
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    port = std::make_unique<SdlSoundPort>();
+    InstallSoundPort(port.get());
+    WriteFileBytes(dir / "long.wav", Wave(3.0));
+  }
+  ~ObjectSoundTest() override {
+    InstallSoundPort(nullptr);
+    port->Stop();
+  }
+  // Gives object index a sound read from the wave file, at frame 1.
+  void GiveSound(int index) {
+    auto sound = std::make_unique<ObSound>((dir / "long.wav").c_str());
+    ASSERT_GT(sound->Size, 0) << "the wave file was not read";
+    sound->Frame = 1;
+    list[size_t(index)]->Sound = std::move(sound);
+  }
+
+  TempDir dir;
+  std::unique_ptr<SdlSoundPort> port;
+};
+
+TEST_F(ObjectSoundTest, DeletingTheObjectWhoseSoundPlaysStopsIt) {
+  ASSERT_TRUE(port->Available()) << "the dummy audio driver did not open";
+  GiveSound(1);
+  Show(1);
+  ASSERT_TRUE(port->IsPlaying());
+  const int started = port->SoundsStarted();
+
+  dialog->CmDeleteObject();  // the third object, now second, has no sound
+
+  EXPECT_FALSE(port->IsPlaying());
+  EXPECT_EQ(port->SoundsStarted(), started);
+  EXPECT_EQ(dialog->CurrentSprite, list[1].get());
+}
+
+TEST_F(ObjectSoundTest, TheObjectShownAfterADeletionPlaysItsSound) {
+  ASSERT_TRUE(port->Available()) << "the dummy audio driver did not open";
+  GiveSound(0);
+  GiveSound(1);
+  Show(0);
+  ASSERT_TRUE(port->IsPlaying());
+  const int started = port->SoundsStarted();
+
+  // Still playing, the first object's sound would keep the next one from starting.
+  dialog->CmDeleteObject();
+
+  EXPECT_EQ(port->SoundsStarted(), started + 1);
+  EXPECT_TRUE(port->IsPlaying());
+  EXPECT_EQ(Cell(1, 3), "long");
+}
+
+TEST_F(ObjectSoundTest, ClearingTheObjectStopsItsSound) {
+  ASSERT_TRUE(port->Available()) << "the dummy audio driver did not open";
+  GiveSound(2);
+  Show(2);
+  ASSERT_TRUE(port->IsPlaying());
+
+  dialog->CmClearObject();
+
+  EXPECT_FALSE(port->IsPlaying());
+  EXPECT_EQ(list[2]->Sound, nullptr);
+  EXPECT_EQ(Cell(1, 3), "");
+}
+
+}  // namespace
+}  // namespace kel::test
