@@ -255,7 +255,8 @@ class DibLoader {
     outRow_ = RowBytes64(width_, outBits_);
     if (outRow_ > 65535)
       return Fail("1 行の大きさ " + Str(outRow_) + " バイトが 65535 バイトを超えています");
-    storedSize_ = kInfoHeaderSize + 4 * uint64_t(storedColors_) + outRow_ * uint64_t(height_);
+    stored_ = StoredHeader();
+    storedSize_ = StoredDibBytes(stored_);
     if (storedSize_ > kMaxStoredBytes)
       return Fail("イメージの大きさ " + Str(storedSize_) + " バイトが上限 " + Str(kMaxStoredBytes) +
                   " バイトを超えています");
@@ -284,9 +285,9 @@ class DibLoader {
                 " バイトしかありません)");
   }
 
-  std::shared_ptr<PackedDib> Convert() {
-    auto dib = PackedDib::Allocate(size_t(storedSize_));
-    uint8_t* out = dib->Data();
+  // The header of the stored form of this picture: bottom-up, uncompressed, 24 bits for every
+  // true-colour depth, biClrUsed and biSizeImage filled in.
+  BitmapInfoHeader StoredHeader() const {
     BitmapInfoHeader h;
     h.biSize = kInfoHeaderSize;
     h.biWidth = int32_t(width_);
@@ -299,7 +300,13 @@ class DibLoader {
     h.biYPelsPerMeter = yPels_;
     h.biClrUsed = storedColors_;
     h.biClrImportant = clrImportant_ <= storedColors_ ? clrImportant_ : 0;
-    h.Store(out);
+    return h;
+  }
+
+  std::shared_ptr<PackedDib> Convert() {
+    auto dib = PackedDib::Allocate(size_t(storedSize_));
+    uint8_t* out = dib->Data();
+    stored_.Store(out);
 
     uint8_t* colors = out + kInfoHeaderSize;
     for (uint32_t i = 0; i < storedColors_; ++i) {
@@ -436,6 +443,7 @@ class DibLoader {
   uint64_t tableEnd_ = 0;
   uint32_t outBits_ = 0;
   uint64_t outRow_ = 0;
+  BitmapInfoHeader stored_;
   uint64_t storedSize_ = 0;
   uint64_t pixelsAt_ = 0;
 };
@@ -479,9 +487,7 @@ bool StoredFileHeader(const PackedDib& dib, uint8_t header[kFileHeaderSize], uin
   if (dib.Size() < kInfoHeaderSize) return false;
   const BitmapInfoHeader h = dib.Header();
   const uint64_t colors = 4 * uint64_t(NumColorsOf(h));
-  const uint64_t height = uint16_t(h.biHeight);
-  const uint64_t lineBytes = LineBytesOf(h.biWidth, h.biBitCount);
-  const uint64_t body = kInfoHeaderSize + colors + height * lineBytes;
+  const uint64_t body = StoredDibBytes(h);
   const uint64_t fileSize = kFileHeaderSize + body;
   if (body > dib.Size() || fileSize > UINT32_MAX) return false;
   le::Put16(header + 0, kBitmapFileType);

@@ -24,10 +24,10 @@ DibLoad LoadBitmapFile(const std::string& path);
 // Same for a DIB without its 14-byte file header (as the clipboard carries it).
 DibLoad LoadPackedDibBytes(const uint8_t* data, size_t size);
 
-// The 14-byte file header that goes before a stored DIB, and how many DIB bytes follow it: file
-// size = 54 + 4 x NumColors + height x LineBytes (height the low 16 bits of biHeight), offset to
-// the pixels = 54 + 4 x NumColors. false when the DIB holds fewer bytes than that size promises
-// (nothing may then be written from it).
+// The 14-byte file header that goes before a stored DIB, and how many DIB bytes follow it
+// (StoredDibBytes): file size = 54 + 4 x NumColors + height x LineBytes (height the low 16 bits
+// of biHeight), offset to the pixels = 54 + 4 x NumColors. false when the DIB holds fewer bytes
+// than that size promises (nothing may then be written from it).
 bool StoredFileHeader(const PackedDib& dib, uint8_t header[kFileHeaderSize], uint32_t* bodyBytes);
 
 // The complete bitmap file of a stored DIB: the 14-byte file header, then the DIB. Empty when

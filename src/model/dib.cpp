@@ -61,6 +61,12 @@ uint64_t RowBytes64(int64_t width, uint32_t bitCount) {
   return (uint64_t(width) * bitCount + 31) / 32 * 4;
 }
 
+uint64_t StoredDibBytes(const BitmapInfoHeader& h) {
+  const uint64_t height = uint16_t(h.biHeight);
+  return kInfoHeaderSize + 4 * uint64_t(NumColorsOf(h)) +
+         height * LineBytesOf(h.biWidth, h.biBitCount);
+}
+
 std::shared_ptr<PackedDib> PackedDib::AllocateForOverwrite(size_t n) {
   return std::shared_ptr<PackedDib>(new PackedDib(std::make_unique_for_overwrite<uint8_t[]>(n), n));
 }

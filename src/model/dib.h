@@ -41,6 +41,11 @@ uint16_t LineBytesOf(int32_t width, uint16_t bitCount);
 // The same row length without the 16-bit cut, for validating what a header promises.
 uint64_t RowBytes64(int64_t width, uint32_t bitCount);
 
+// The bytes of a stored DIB with this header: 40 + 4 x NumColors + Height x LineBytes, Height and
+// LineBytes as an image keeps them (16 bits each). 64-bit, so nothing wraps. The image record
+// and the bitmap file are 14 bytes more (the file header).
+uint64_t StoredDibBytes(const BitmapInfoHeader& h);
+
 // A packed DIB in one block. Shared (never copied) between an image record and the display
 // bitmaps drawn straight from its rows.
 class PackedDib {

@@ -35,14 +35,11 @@ bool IsStoredBitCount(uint16_t bits) {
   return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
 
-// The record size the format gives for this header: 54 + 4 x NumColors + Height x LineBytes,
-// Height and LineBytes as the image keeps them (16 bits each). 64-bit, so nothing wraps. The
-// writer takes the same size from StoredFileHeader; the reader needs it from the bare header,
+// The record size the format gives for this header: 54 + 4 x NumColors + Height x LineBytes.
+// The writer takes the same size from StoredFileHeader; the reader needs it from the bare header,
 // before any storage for the record exists.
 uint64_t RecordSizeOf(const BitmapInfoHeader& h) {
-  const uint64_t height = uint16_t(h.biHeight);
-  return kRecordHeaderSize + 4 * uint64_t(NumColorsOf(h)) +
-         height * LineBytesOf(h.biWidth, h.biBitCount);
+  return kFileHeaderSize + StoredDibBytes(h);
 }
 
 // Whether the header is one this program stores: a 40-byte header, uncompressed, a depth it can

@@ -94,6 +94,23 @@ TEST(DibRulesTest, AllocateClearsAndATooShortBlockHasNoHeader) {
   EXPECT_EQ(PackedDib::AllocateForOverwrite(100)->Size(), 100u);
 }
 
+TEST(DibRulesTest, StoredSizeRule) {
+  BitmapInfoHeader h;
+  h.biWidth = 3;
+  h.biHeight = 2;
+  h.biBitCount = 8;
+  EXPECT_EQ(StoredDibBytes(h), 40u + 4 * 256 + 2 * 4);
+  h.biClrUsed = 5;
+  EXPECT_EQ(StoredDibBytes(h), 40u + 4 * 5 + 2 * 4);
+  h.biWidth = 5;
+  h.biBitCount = 24;
+  h.biClrUsed = 0;
+  EXPECT_EQ(StoredDibBytes(h), 40u + 2 * 16);
+  auto dib = test::bmp::StoredDib(5, 3, 4, test::bmp::Palette(16),
+                                  [](int x, int y) { return uint32_t(x + y); });
+  EXPECT_EQ(dib->Size(), StoredDibBytes(dib->Header()));
+}
+
 TEST(DibPixelTest, ReadsEveryStoredDepth) {
   // One row of each depth; pixel (x, 0) is the top row.
   auto one = test::bmp::StoredDib(10, 1, 1, {0x000000, 0xABCDEF},
