@@ -61,10 +61,61 @@ uint64_t RowBytes64(int64_t width, uint32_t bitCount) {
   return (uint64_t(width) * bitCount + 31) / 32 * 4;
 }
 
+DibHeaderProblem StoredHeaderProblem(const BitmapInfoHeader& h) {
+  // Offsets of the fields inside the info header.
+  constexpr uint32_t kAtSize = 0, kAtWidth = 4, kAtHeight = 8, kAtBitCount = 14,
+                     kAtCompression = 16;
+  if (h.biSize == kCoreHeaderSize) {
+    return {kAtSize, "古い形式の情報ヘッダー (12 バイト) には対応していません"};
+  }
+  if (h.biSize != kInfoHeaderSize) {
+    return {kAtSize, "情報ヘッダーの大きさ " + std::to_string(h.biSize) +
+                         " バイトには対応していません (40 バイトのみ)"};
+  }
+  if (h.biCompression != 0) {
+    return {kAtCompression, "圧縮されたビットマップ (圧縮形式 " + std::to_string(h.biCompression) +
+                                ") には対応していません"};
+  }
+  switch (h.biBitCount) {
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+      break;
+    default:
+      return {kAtBitCount,
+              "1 ピクセルのビット数 " + std::to_string(h.biBitCount) + " は正しくありません"};
+  }
+  if (h.biWidth < 0 || h.biWidth > 0xFFFF) {
+    return {kAtWidth, "幅 " + std::to_string(h.biWidth) + " は範囲外です (0 から 65535)"};
+  }
+  if (h.biHeight < 0) {
+    return {kAtHeight, "高さが負の値 (" + std::to_string(h.biHeight) +
+                           ") のビットマップ (上から下の行順) には対応していません"};
+  }
+  if (h.biHeight > 0xFFFF) {
+    return {kAtHeight, "高さ " + std::to_string(h.biHeight) + " が 65535 を超えています"};
+  }
+  const uint64_t row = RowBytes64(h.biWidth, h.biBitCount);
+  if (row != LineBytesOf(h.biWidth, h.biBitCount)) {
+    return {kAtWidth,
+            "1 行の大きさ " + std::to_string(row) + " バイトが 65535 バイトを超えています"};
+  }
+  return {};
+}
+
 uint64_t StoredDibBytes(const BitmapInfoHeader& h) {
   const uint64_t height = uint16_t(h.biHeight);
   return kInfoHeaderSize + 4 * uint64_t(NumColorsOf(h)) +
          height * LineBytesOf(h.biWidth, h.biBitCount);
+}
+
+bool IsStoredDib(const PackedDib& dib) {
+  if (dib.Size() < kInfoHeaderSize) return false;
+  const BitmapInfoHeader h = dib.Header();
+  return !StoredHeaderProblem(h) && StoredDibBytes(h) <= dib.Size();
 }
 
 std::shared_ptr<PackedDib> PackedDib::AllocateForOverwrite(size_t n) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace kel {
 
@@ -41,6 +42,20 @@ uint16_t LineBytesOf(int32_t width, uint16_t bitCount);
 // The same row length without the 16-bit cut, for validating what a header promises.
 uint64_t RowBytes64(int64_t width, uint32_t bitCount);
 
+// What keeps an info header out of the stored form: the offset of the faulty field inside the
+// info header and a message saying what is wrong; no message when the header is in it.
+struct DibHeaderProblem {
+  uint32_t at = 0;
+  std::string message;
+  explicit operator bool() const { return !message.empty(); }
+};
+
+// The stored form's header: 40 bytes, uncompressed rows of 1, 4, 8, 16, 24 or 32 bits, bottom
+// row first (a height that is not negative), and a width, height and row length that an image's
+// 16-bit Width, Height and LineBytes hold exactly. Anything else would make the record size
+// formula, or the rows an image draws from, wrong.
+DibHeaderProblem StoredHeaderProblem(const BitmapInfoHeader& h);
+
 // The bytes of a stored DIB with this header: 40 + 4 x NumColors + Height x LineBytes, Height and
 // LineBytes as an image keeps them (16 bits each). 64-bit, so nothing wraps. The image record
 // and the bitmap file are 14 bytes more (the file header).
@@ -73,5 +88,9 @@ class PackedDib {
   std::unique_ptr<uint8_t[]> bytes_;
   size_t size_ = 0;
 };
+
+// Whether a DIB is in the stored form and its block holds every byte its header promises, so
+// that its colour table and rows can be read without further checks.
+bool IsStoredDib(const PackedDib& dib);
 
 }  // namespace kel

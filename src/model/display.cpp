@@ -8,29 +8,21 @@ namespace kel {
 
 namespace {
 
-// Reads the pixels of one uncompressed packed DIB. The header is parsed once; every access is
-// checked against the block, so a damaged DIB reads as black rather than past its end.
+// Reads the pixels of one packed DIB with a stored-form header; a memory DIB may also hold its
+// rows top-down (a negative height). The header is parsed once; every access is checked against
+// the block, so a damaged DIB reads as black rather than past its end.
 class DibPixels {
  public:
   explicit DibPixels(const PackedDib& dib) : dib_(dib) {
     if (dib.Size() < kInfoHeaderSize) return;
-    const BitmapInfoHeader h = dib.Header();
-    if (h.biCompression != 0 || h.biWidth <= 0 || h.biHeight == 0) return;
-    switch (h.biBitCount) {
-      case 1:
-      case 4:
-      case 8:
-      case 16:
-      case 24:
-      case 32:
-        break;
-      default:
-        return;
-    }
+    BitmapInfoHeader h = dib.Header();
+    const bool topDown = h.biHeight < 0;
+    if (topDown) h.biHeight = int32_t(std::min<int64_t>(-int64_t(h.biHeight), INT32_MAX));
+    if (StoredHeaderProblem(h) || h.biWidth == 0 || h.biHeight == 0) return;
     bits_ = h.biBitCount;
     width_ = h.biWidth;
-    topDown_ = h.biHeight < 0;
-    height_ = topDown_ ? -int64_t(h.biHeight) : int64_t(h.biHeight);
+    topDown_ = topDown;
+    height_ = h.biHeight;
     colors_ = kInfoHeaderSize;
     numColors_ = NumColorsOf(h);
     pixels_ = colors_ + 4 * uint64_t(numColors_);
@@ -114,9 +106,7 @@ std::shared_ptr<DisplayBitmap> MemoryDisplay::CreateDIBitmap(std::shared_ptr<con
   // the realized palette changes nothing here.
   if (!dib) return nullptr;
   DibPixels pixels(*dib);
-  if (pixels.Width() <= 0 || pixels.Height() <= 0 || pixels.Width() > 65535 ||
-      pixels.Height() > 65535)
-    return nullptr;
+  if (pixels.Width() == 0) return nullptr;  // not a picture this display reads
   const int w = int(pixels.Width()), h = int(pixels.Height());
   auto bitmap = std::make_shared<MemoryBitmap>(w, h);
   for (int y = 0; y < h; ++y)

@@ -59,8 +59,9 @@ class MemoryDisplay final : public DisplayDevice {
   int BitsPixel() const override { return 32; }
 };
 
-// Decodes one pixel of a packed DIB (uncompressed, 1/4/8/16/24/32 bits) as 0x00RRGGBB; x, y from
-// the top-left. Indices beyond the colour table give black.
+// Decodes one pixel of a packed DIB with a stored-form header (or the same with top-down rows)
+// as 0x00RRGGBB; x, y from the top-left. Indices beyond the colour table, bytes beyond the block
+// and DIBs in any other form give black.
 uint32_t DibPixelRgb(const PackedDib& dib, int x, int y);
 
 }  // namespace kel

@@ -18,69 +18,14 @@ namespace {
 
 constexpr uint32_t kRecordHeaderSize = kFileHeaderSize + kInfoHeaderSize;  // 54
 
-// Offsets inside the record, for messages that point at the faulty field.
+// Offset of the size field inside the record, for messages that point at it.
 constexpr uint64_t kAtSize = 2;
-constexpr uint64_t kAtInfo = kFileHeaderSize;
-constexpr uint64_t kAtWidth = kAtInfo + 4;
-constexpr uint64_t kAtHeight = kAtInfo + 8;
-constexpr uint64_t kAtBitCount = kAtInfo + 14;
-constexpr uint64_t kAtCompression = kAtInfo + 16;
-
-struct HeaderProblem {
-  uint64_t at = 0;  // offset in the record
-  std::string message;
-};
-
-bool IsStoredBitCount(uint16_t bits) {
-  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-}
 
 // The record size the format gives for this header: 54 + 4 x NumColors + Height x LineBytes.
 // The writer takes the same size from StoredFileHeader; the reader needs it from the bare header,
 // before any storage for the record exists.
 uint64_t RecordSizeOf(const BitmapInfoHeader& h) {
   return kFileHeaderSize + StoredDibBytes(h);
-}
-
-// Whether the header is one this program stores: a 40-byte header, uncompressed, a depth it can
-// draw, and a size that the image's 16-bit Width, Height and LineBytes hold exactly. Anything
-// else would make the record size formula, or the rows the image draws from, wrong.
-bool CheckStoredHeader(const BitmapInfoHeader& h, HeaderProblem& problem) {
-  auto fail = [&](uint64_t at, std::string message) {
-    problem = {at, std::move(message)};
-    return false;
-  };
-  if (h.biSize == kCoreHeaderSize) {
-    return fail(kAtInfo, "古い形式の情報ヘッダー (12 バイト) には対応していません");
-  }
-  if (h.biSize != kInfoHeaderSize) {
-    return fail(kAtInfo, "情報ヘッダーの大きさ " + std::to_string(h.biSize) +
-                             " バイトには対応していません (40 バイトのみ)");
-  }
-  if (h.biCompression != 0) {
-    return fail(kAtCompression, "圧縮されたビットマップ (圧縮形式 " +
-                                    std::to_string(h.biCompression) + ") には対応していません");
-  }
-  if (!IsStoredBitCount(h.biBitCount)) {
-    return fail(kAtBitCount,
-                "1 ピクセルのビット数 " + std::to_string(h.biBitCount) + " は正しくありません");
-  }
-  if (h.biWidth < 0 || h.biWidth > 0xFFFF) {
-    return fail(kAtWidth, "幅 " + std::to_string(h.biWidth) + " は範囲外です (0 から 65535)");
-  }
-  if (h.biHeight < 0) {
-    return fail(kAtHeight, "高さが負の値 (" + std::to_string(h.biHeight) +
-                               ") のビットマップ (上から下の行順) には対応していません");
-  }
-  if (h.biHeight > 0xFFFF) {
-    return fail(kAtHeight, "高さ " + std::to_string(h.biHeight) + " が 65535 を超えています");
-  }
-  const uint64_t row = RowBytes64(h.biWidth, h.biBitCount);
-  if (row != LineBytesOf(h.biWidth, h.biBitCount)) {
-    return fail(kAtWidth,
-                "1 行の大きさ " + std::to_string(row) + " バイトが 65535 バイトを超えています");
-  }
-  return true;
 }
 
 // Reads one image record; null with the reader failed when the record is not valid. The pixel
@@ -111,9 +56,10 @@ std::shared_ptr<PackedDib> ReadImageRecord(RecordReader& in) {
   }
   if (!in.ReadBytes(head + kFileHeaderSize, kInfoHeaderSize, "情報ヘッダー")) return nullptr;
   const BitmapInfoHeader h = BitmapInfoHeader::Parse(head + kFileHeaderSize);
-  HeaderProblem problem;
-  if (!CheckStoredHeader(h, problem)) {
-    in.FailAt(start + problem.at, problem.message);
+  // Only the stored form: anything else would make the record size formula, or the rows the
+  // image draws from, wrong.
+  if (const DibHeaderProblem problem = StoredHeaderProblem(h)) {
+    in.FailAt(start + kFileHeaderSize + problem.at, problem.message);
     return nullptr;
   }
   const uint64_t expected = RecordSizeOf(h);
@@ -167,9 +113,8 @@ bool ObBmpImage::Read(std::istream& in) {
 
 bool ObBmpImage::Write(std::ostream& out) {
   if (!HasDib() || !out) return false;
-  HeaderProblem problem;
   // Only what the reader takes back: never a record that would make the file unreadable.
-  if (!CheckStoredHeader(Dib()->Header(), problem)) return false;
+  if (!IsStoredDib(*Dib())) return false;
   return WriteDIB(out) && bool(out);
 }
 

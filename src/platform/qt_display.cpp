@@ -11,8 +11,6 @@ namespace kel {
 
 namespace {
 
-constexpr uint32_t kBiRgb = 0;  // uncompressed rows, the only kind the pixel rows are read as
-
 QRgb Rgb555(uint16_t v) {
   // Five bits per channel, the top bit unused; the low bits repeat the high ones so that 31
   // becomes 255.
@@ -23,24 +21,11 @@ QRgb Rgb555(uint16_t v) {
 }  // namespace
 
 bool IsDrawableDib(const PackedDib& dib) {
-  if (dib.Size() < kInfoHeaderSize) return false;
-  BitmapInfoHeader h = dib.Header();
-  if (h.biSize < kInfoHeaderSize || h.biCompression != kBiRgb) return false;
-  switch (h.biBitCount) {
-    case 1:
-    case 4:
-    case 8:
-    case 16:
-    case 24:
-    case 32:
-      break;
-    default:
-      return false;
-  }
-  if (h.biWidth <= 0 || h.biHeight <= 0) return false;
-  uint64_t need = uint64_t(kInfoHeaderSize) + 4 * uint64_t(dib.NumColors()) +
-                  RowBytes64(h.biWidth, h.biBitCount) * uint64_t(h.biHeight);
-  return need <= dib.Size();
+  // The rows are wrapped as they are, so the block must hold all of them; an empty picture has
+  // nothing to draw.
+  if (!IsStoredDib(dib)) return false;
+  const BitmapInfoHeader h = dib.Header();
+  return h.biWidth > 0 && h.biHeight > 0;
 }
 
 std::vector<int> SampleOffsets(int n, int w) {

@@ -58,8 +58,8 @@ class QtDisplayBitmap final : public DisplayBitmap {
 
 class QtDisplay final : public DisplayDevice {
  public:
-  // Null for a DIB this display cannot draw: compressed rows, a depth other than 1/4/8/16/24/32,
-  // a size that is not positive, or fewer pixel bytes than the header promises.
+  // Null for a DIB this display cannot draw: one not in the stored form (IsStoredDib), or an
+  // empty one.
   std::shared_ptr<DisplayBitmap> CreateDIBitmap(std::shared_ptr<const PackedDib> dib,
                                                 const LogPalette* palette) override;
   std::shared_ptr<DisplayBitmap> CopyRegion(const DisplayBitmap& src, int x, int y, int w,

@@ -94,6 +94,44 @@ TEST(DibRulesTest, AllocateClearsAndATooShortBlockHasNoHeader) {
   EXPECT_EQ(PackedDib::AllocateForOverwrite(100)->Size(), 100u);
 }
 
+TEST(DibRulesTest, StoredHeaderRuleNamesTheFaultyField) {
+  struct Case {
+    const char* what;
+    uint32_t size;
+    int32_t width, height;
+    uint16_t bits;
+    uint32_t compression;
+    bool stored;
+    uint32_t at;  // offset of the faulty field in the info header
+  } cases[] = {
+      {"8 bits", 40, 3, 2, 8, 0, true, 0},
+      {"empty picture", 40, 0, 0, 24, 0, true, 0},
+      {"widest 1-bit row", 40, 65535, 65535, 1, 0, true, 0},
+      {"core header", 12, 3, 2, 8, 0, false, 0},
+      {"version 4 header", 108, 3, 2, 8, 0, false, 0},
+      {"run-length rows", 40, 3, 2, 8, 1, false, 16},
+      {"2 bits", 40, 3, 2, 2, 0, false, 14},
+      {"negative width", 40, -3, 2, 8, 0, false, 4},
+      {"width beyond 16 bits", 40, 65536, 2, 1, 0, false, 4},
+      {"top-down rows", 40, 3, -2, 8, 0, false, 8},
+      {"height beyond 16 bits", 40, 3, 65536, 8, 0, false, 8},
+      {"row beyond 16 bits", 40, 65535, 1, 8, 0, false, 4},
+  };
+  for (const Case& c : cases) {
+    BitmapInfoHeader h;
+    h.biSize = c.size;
+    h.biWidth = c.width;
+    h.biHeight = c.height;
+    h.biBitCount = c.bits;
+    h.biCompression = c.compression;
+    const DibHeaderProblem problem = StoredHeaderProblem(h);
+    EXPECT_EQ(!problem, c.stored) << c.what << ": " << problem.message;
+    if (!c.stored) {
+      EXPECT_EQ(problem.at, c.at) << c.what;
+    }
+  }
+}
+
 TEST(DibRulesTest, StoredSizeRule) {
   BitmapInfoHeader h;
   h.biWidth = 3;
@@ -109,6 +147,25 @@ TEST(DibRulesTest, StoredSizeRule) {
   auto dib = test::bmp::StoredDib(5, 3, 4, test::bmp::Palette(16),
                                   [](int x, int y) { return uint32_t(x + y); });
   EXPECT_EQ(dib->Size(), StoredDibBytes(dib->Header()));
+}
+
+TEST(DibRulesTest, AStoredDibIsBottomUpAndItsBlockHoldsWhatTheHeaderPromises) {
+  auto dib = test::bmp::StoredDib(5, 3, 4, test::bmp::Palette(16),
+                                  [](int x, int y) { return uint32_t(x + y); });
+  EXPECT_TRUE(IsStoredDib(*dib));
+  auto longer = PackedDib::Allocate(dib->Size() + 1);
+  std::copy(dib->Data(), dib->Data() + dib->Size(), longer->Data());
+  EXPECT_TRUE(IsStoredDib(*longer));
+  auto cut = PackedDib::Allocate(dib->Size() - 1);
+  std::copy(dib->Data(), dib->Data() + cut->Size(), cut->Data());
+  EXPECT_FALSE(IsStoredDib(*cut));
+  EXPECT_FALSE(IsStoredDib(*PackedDib::Allocate(10)));
+  auto topDown = PackedDib::Allocate(dib->Size());
+  std::copy(dib->Data(), dib->Data() + dib->Size(), topDown->Data());
+  BitmapInfoHeader flipped = dib->Header();
+  flipped.biHeight = -3;
+  flipped.Store(topDown->Data());
+  EXPECT_FALSE(IsStoredDib(*topDown));
 }
 
 TEST(DibPixelTest, ReadsEveryStoredDepth) {
@@ -145,6 +202,31 @@ TEST(DibPixelTest, OutsideThePictureOrTheTableIsBlack) {
   auto cut = PackedDib::Allocate(dib->Size() - 4);
   std::copy(dib->Data(), dib->Data() + cut->Size(), cut->Data());
   EXPECT_EQ(DibPixelRgb(*cut, 0, 0), 0u);
+}
+
+TEST(DibPixelTest, TopDownRowsAreReadButOtherHeadersAreNot) {
+  auto tall = test::bmp::StoredDib(1, 3, 24, {}, [](int, int y) { return uint32_t(y + 1); });
+  BitmapInfoHeader h = tall->Header();
+  // The same rows read top-down: the first stored row is now the top.
+  h.biHeight = -3;
+  h.Store(tall->Data());
+  EXPECT_EQ(DibPixelRgb(*tall, 0, 0), 3u);
+  EXPECT_EQ(DibPixelRgb(*tall, 0, 2), 1u);
+  h.biHeight = INT32_MIN;
+  h.Store(tall->Data());
+  EXPECT_EQ(DibPixelRgb(*tall, 0, 0), 0u);
+  // A longer header would put the colour table and the rows elsewhere.
+  h.biHeight = 3;
+  h.biSize = 108;
+  h.Store(tall->Data());
+  EXPECT_EQ(DibPixelRgb(*tall, 0, 2), 0u);
+  MemoryDisplay display;
+  EXPECT_EQ(display.CreateDIBitmap(tall, nullptr), nullptr);
+  h.biSize = 40;
+  h.Store(tall->Data());
+  auto bitmap = display.CreateDIBitmap(tall, nullptr);
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(bitmap->PixelRgb(0, 2), 3u);
 }
 
 }  // namespace
