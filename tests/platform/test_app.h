@@ -15,35 +15,8 @@
 
 namespace kel::test {
 
-// A modal window that nobody answers would hang the test program: one that stays up for ten
-// seconds fails the running test and is rejected.
-inline void StartModalWatchdog() {
-  auto* timer = new QTimer(QCoreApplication::instance());
-  auto seen = std::make_shared<QPointer<QWidget>>();
-  auto clock = std::make_shared<QElapsedTimer>();
-  timer->setInterval(100);
-  QObject::connect(timer, &QTimer::timeout, [=]() {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal != seen->data()) {
-      *seen = modal;
-      clock->start();
-      return;
-    }
-    if (modal && clock->elapsed() > 10000) {
-      ADD_FAILURE() << "a modal " << modal->metaObject()->className() << " (\""
-                    << modal->windowTitle().toStdString() << "\") was never answered";
-      if (auto* d = qobject_cast<QDialog*>(modal))
-        d->reject();
-      else
-        modal->close();
-      clock->start();
-    }
-  });
-  timer->start();
-}
-
-// The application every test of this program shares; qt_app.cpp makes it before the first test
-// and destroys it after the last.
+// The application every test of this program shares; support/qt_app.cpp makes it before the
+// first test and destroys it after the last (and answers a modal window left open too long).
 inline QApplication& TestApp() {
   return *qobject_cast<QApplication*>(QCoreApplication::instance());
 }
