@@ -9,6 +9,7 @@
 #include "model/dib.h"
 #include "model/text.h"
 #include "platform/ui_setup.h"
+#include "support/dib_builder.h"
 
 namespace kel::test {
 
@@ -27,50 +28,11 @@ QApplication& App() {
 
 std::shared_ptr<PackedDib> SolidDib(int w, int h, int bits, std::vector<uint32_t> colors,
                                     bool pattern) {
-  const uint32_t numColors = bits <= 8 ? (1u << bits) : 0u;
-  const size_t rowBytes = size_t((w * bits + 31) / 32 * 4);
-  const size_t offBits = kInfoHeaderSize + 4 * size_t(numColors);
-  auto dib = PackedDib::Allocate(offBits + rowBytes * size_t(h));
-  BitmapInfoHeader hdr;
-  hdr.biWidth = w;
-  hdr.biHeight = h;
-  hdr.biBitCount = uint16_t(bits);
-  hdr.biSizeImage = uint32_t(rowBytes * size_t(h));
-  hdr.Store(dib->Data());
-  for (size_t i = 0; i < numColors && i < colors.size(); ++i) {
-    uint8_t* e = dib->Data() + kInfoHeaderSize + 4 * i;
-    e[0] = uint8_t(colors[i]);
-    e[1] = uint8_t(colors[i] >> 8);
-    e[2] = uint8_t(colors[i] >> 16);
-  }
-  uint8_t* rows = dib->Data() + offBits;
-  for (int y = 0; y < h; ++y) {
-    uint8_t* row = rows + size_t(h - 1 - y) * rowBytes;
-    for (int x = 0; x < w; ++x) {
-      const uint32_t index = pattern ? uint32_t(x + y) % uint32_t(colors.size()) : 0;
-      switch (bits) {
-        case 1:
-          row[x / 8] |= uint8_t((index & 1) << (7 - x % 8));
-          break;
-        case 4:
-          row[x / 2] |= uint8_t((index & 15) << (x % 2 ? 0 : 4));
-          break;
-        case 8:
-          row[x] = uint8_t(index);
-          break;
-        case 24: {
-          const uint32_t c = colors[index];
-          row[3 * x] = uint8_t(c);
-          row[3 * x + 1] = uint8_t(c >> 8);
-          row[3 * x + 2] = uint8_t(c >> 16);
-          break;
-        }
-        default:
-          break;
-      }
-    }
-  }
-  return dib;
+  auto index = [&](int x, int y) {
+    return pattern ? uint32_t(x + y) % uint32_t(colors.size()) : 0u;
+  };
+  return MakeDib({.width = w, .height = h, .bits = bits, .colors = colors},
+                 [&](int x, int y) { return bits == 24 ? colors[index(x, y)] : index(x, y); });
 }
 
 std::unique_ptr<ObBmpImage> SolidImage(int w, int h, int bits, std::vector<uint32_t> colors,

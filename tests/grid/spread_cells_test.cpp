@@ -1,9 +1,9 @@
 // Cell texts, headers, clearing, colours and sizes of the frame grid.
 #include <QAbstractItemModel>
 
-#include "grid/dib_builder.h"
 #include "grid/grid_fixture.h"
 #include "platform/qt_display.h"
+#include "support/dib_builder.h"
 
 namespace kel::test {
 namespace {

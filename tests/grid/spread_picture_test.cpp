@@ -3,9 +3,9 @@
 #include <string>
 
 #include "grid/cell_picture.h"
-#include "grid/dib_builder.h"
 #include "grid/grid_fixture.h"
 #include "platform/qt_display.h"
+#include "support/dib_builder.h"
 
 namespace kel::test {
 namespace {

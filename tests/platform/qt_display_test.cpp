@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <string>
 
-#include "grid/dib_builder.h"
+#include "support/dib_builder.h"
 
 namespace kel {
 namespace {
