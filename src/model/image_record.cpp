@@ -103,12 +103,7 @@ bool ObBmpImage::Read(RecordReader& in) {
 }
 
 bool ObBmpImage::Read(std::istream& in) {
-  if (!in) return false;
-  RecordReader reader(in);
-  if (Read(reader)) return true;
-  // The stream now stands inside a record; nothing after it can be read in step.
-  in.setstate(std::ios::failbit);
-  return false;
+  return ReadRecord(in, [this](RecordReader& reader) { return Read(reader); });
 }
 
 bool ObBmpImage::Write(std::ostream& out) {

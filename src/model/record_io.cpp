@@ -114,4 +114,12 @@ bool RecordReader::FailAt(uint64_t offset, const std::string& message) {
   return false;
 }
 
+bool ReadRecord(std::istream& in, const std::function<bool(RecordReader&)>& read) {
+  if (!in) return false;
+  RecordReader reader(in);
+  if (read(reader)) return true;
+  in.setstate(std::ios::failbit);
+  return false;
+}
+
 }  // namespace kel

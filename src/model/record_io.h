@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -44,5 +45,10 @@ class RecordReader {
   std::string place_;
   std::string error_;
 };
+
+// Reads one record from a stream with read, the record's bounded reader. When read fails the
+// stream stands inside the record and nothing after it can be read in step, so the stream is
+// failed too (failbit). false at once for a stream that has already failed.
+bool ReadRecord(std::istream& in, const std::function<bool(RecordReader&)>& read);
 
 }  // namespace kel

@@ -65,12 +65,7 @@ int ObSound::Read(RecordReader& in) {
 }
 
 int ObSound::Read(std::istream& in) {
-  if (!in) return 0;
-  RecordReader reader(in);
-  if (Read(reader)) return 1;
-  // The stream now stands inside a record; nothing after it can be read in step.
-  in.setstate(std::ios::failbit);
-  return 0;
+  return ReadRecord(in, [this](RecordReader& reader) { return Read(reader) != 0; }) ? 1 : 0;
 }
 
 int ObSound::Write(std::ostream& out) const {

@@ -194,12 +194,7 @@ int ObSpriteData::Read(RecordReader& in) {
 }
 
 int ObSpriteData::Read(std::istream& in) {
-  if (!in) return 0;
-  RecordReader reader(in);
-  if (Read(reader)) return 1;
-  // The stream now stands inside a record; nothing after it can be read in step.
-  in.setstate(std::ios::failbit);
-  return 0;
+  return ReadRecord(in, [this](RecordReader& reader) { return Read(reader) != 0; }) ? 1 : 0;
 }
 
 int ObSpriteData::Read(const char* fileName) {

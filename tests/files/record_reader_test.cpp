@@ -212,5 +212,42 @@ TEST(SoundRecordStream, RefusedRecordsLeaveTheClipAsItWas) {
   }
 }
 
+TEST(RecordStream, EveryRecordKindFailsTheStreamItStopsInside) {
+  b::Object object;
+  object.nameField = "o";
+  object.frames = {{b::Slot::Pic(b::ImageRecord(2, 2, 8)), {}}};
+  const std::string sprite = b::ObjectRecord(object);
+  const std::string sound = b::SoundRecord({"n.wav", {}, 1, "RIFF", {}});
+  const std::string image = b::ImageRecord(2, 2, 8);
+  struct Case {
+    const char* what;
+    std::string bytes;
+    int (*read)(std::istream&);
+  };
+  auto readImage = [](std::istream& in) { return int(ObBmpImage().Read(in)); };
+  auto readSound = [](std::istream& in) { return ObSound().Read(in); };
+  auto readSprite = [](std::istream& in) { return ObSpriteData().Read(in); };
+  const Case cases[] = {
+      {"image", image, readImage},
+      {"sound", sound, readSound},
+      {"object", sprite, readSprite},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::istringstream whole(c.bytes + "next", std::ios::binary);
+    EXPECT_EQ(c.read(whole), 1);
+    EXPECT_FALSE(whole.fail());
+    EXPECT_EQ(whole.tellg(), std::streampos(c.bytes.size()));
+    std::istringstream cut(c.bytes.substr(0, c.bytes.size() - 1), std::ios::binary);
+    EXPECT_EQ(c.read(cut), 0);
+    EXPECT_TRUE(cut.fail());
+    std::istringstream failed(c.bytes, std::ios::binary);
+    failed.setstate(std::ios::failbit);
+    EXPECT_EQ(c.read(failed), 0);
+    failed.clear();
+    EXPECT_EQ(failed.tellg(), std::streampos(0));  // nothing was read
+  }
+}
+
 }  // namespace
 }  // namespace kel::test
