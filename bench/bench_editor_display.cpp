@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <memory>
 
+#include "bench_workload.h"
 #include "editor/dialog.h"
 #include "model/dib.h"
 #include "model/sprite.h"
@@ -25,20 +26,13 @@ constexpr int kHeight = 480;
 std::shared_ptr<kel::PackedDib> MakeDib(int bits, int frame) {
   const uint32_t colors = 1u << bits;
   const uint32_t lineBytes = kel::LineBytesOf(kWidth, uint16_t(bits));
-  auto dib =
-      kel::PackedDib::Allocate(kel::kInfoHeaderSize + 4 * colors + size_t(lineBytes) * kHeight);
-  kel::BitmapInfoHeader h;
-  h.biWidth = kWidth;
-  h.biHeight = kHeight;
-  h.biBitCount = uint16_t(bits);
-  h.biSizeImage = lineBytes * kHeight;
-  h.biClrUsed = colors;
-  h.Store(dib->Data());
+  auto dib = kel::bench::BlankDib(kWidth, kHeight, uint16_t(bits), colors);
   uint8_t* table = dib->Data() + kel::kInfoHeaderSize;
   for (uint32_t i = 0; i < colors; ++i) {
     table[4 * i] = uint8_t(i * 3 + frame);
     table[4 * i + 1] = uint8_t(255 - i);
     table[4 * i + 2] = uint8_t(i * 5);
+    table[4 * i + 3] = 0;
   }
   uint8_t* rows = table + 4 * colors;
   for (int y = 0; y < kHeight; ++y)

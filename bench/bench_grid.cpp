@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench_workload.h"
 #include "grid/spread.h"
 #include "model/dib.h"
 #include "platform/qt_display.h"
@@ -28,19 +29,14 @@ constexpr int kHeight = 480;
 // A picture of stripes that differ per frame, with a full colour table.
 std::shared_ptr<kel::PackedDib> MakeDib(int bits, int frame) {
   const uint32_t colors = 1u << bits;
-  const size_t lineBytes = kel::RowBytes64(kWidth, uint32_t(bits));
-  auto dib = kel::PackedDib::Allocate(kel::kInfoHeaderSize + 4 * colors + lineBytes * kHeight);
-  kel::BitmapInfoHeader h;
-  h.biWidth = kWidth;
-  h.biHeight = kHeight;
-  h.biBitCount = uint16_t(bits);
-  h.biSizeImage = uint32_t(lineBytes * kHeight);
-  h.Store(dib->Data());
+  const size_t lineBytes = kel::LineBytesOf(kWidth, uint16_t(bits));
+  auto dib = kel::bench::BlankDib(kWidth, kHeight, uint16_t(bits), colors);
   uint8_t* table = dib->Data() + kel::kInfoHeaderSize;
   for (uint32_t i = 0; i < colors; ++i) {
     table[4 * i] = uint8_t(i * 7);
     table[4 * i + 1] = uint8_t(i * 13 + frame);
     table[4 * i + 2] = uint8_t(255 - i);
+    table[4 * i + 3] = 0;
   }
   uint8_t* rows = table + 4 * colors;
   for (int y = 0; y < kHeight; ++y) {

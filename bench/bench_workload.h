@@ -20,19 +20,24 @@ inline constexpr int kObjects = 32;
 inline constexpr int kFrames = 64;
 inline constexpr int kSide = 256;
 
-// A bottom-up DIB of kSide x kSide pixels with a full colour table.
-inline std::shared_ptr<PackedDib> MakeDib(uint16_t bitCount, uint32_t colors) {
-  const uint32_t lineBytes = LineBytesOf(kSide, bitCount);
-  const size_t size = kInfoHeaderSize + 4 * size_t(colors) + size_t(lineBytes) * kSide;
-  std::shared_ptr<PackedDib> dib = PackedDib::AllocateForOverwrite(size);
+// A bottom-up DIB of width x height pixels with a colour table of colors entries, its header
+// written; the colour table and the rows are the caller's to fill.
+inline std::shared_ptr<PackedDib> BlankDib(int width, int height, uint16_t bitCount,
+                                           uint32_t colors) {
   BitmapInfoHeader h;
-  h.biWidth = kSide;
-  h.biHeight = kSide;
+  h.biWidth = width;
+  h.biHeight = height;
   h.biBitCount = bitCount;
-  h.biSizeImage = lineBytes * kSide;
+  h.biSizeImage = uint32_t(LineBytesOf(width, bitCount)) * uint32_t(height);
   h.biClrUsed = colors;
+  std::shared_ptr<PackedDib> dib = PackedDib::AllocateForOverwrite(size_t(StoredDibBytes(h)));
   h.Store(dib->Data());
   return dib;
+}
+
+// A bottom-up DIB of kSide x kSide pixels with a full colour table.
+inline std::shared_ptr<PackedDib> MakeDib(uint16_t bitCount, uint32_t colors) {
+  return BlankDib(kSide, kSide, bitCount, colors);
 }
 
 // The picture of one frame: a palette of colour ramps and diagonal bands that move with the
