@@ -2,11 +2,15 @@
 // answered each way, on real files.
 #include <QApplication>
 #include <QComboBox>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <fstream>
 
 #include "app/app_fixture.h"
 #include "app/frame_window.h"
 #include "files/object_file.h"
+#include "model/sound_port.h"
 
 namespace kel::test {
 namespace {
@@ -426,6 +430,50 @@ TEST_F(AppTest, SaveAsCancelledChangesNothing) {
   EXPECT_EQ(prompt.MessageTexts(), QStringList());
   EXPECT_EQ(Dialog().Modified, 1);
   EXPECT_EQ(app->CurrentFileName, Q(dir / "loaded.kel"));
+}
+
+}  // namespace
+}  // namespace kel::test
+
+namespace kel::test {
+namespace {
+
+// Notes the pointer shown when the shown object's sound starts, which happens while the
+// opened file is being put on the screen.
+class CursorProbe final : public SoundPort {
+ public:
+  void PlayAsync(const uint8_t*, size_t) override {
+    const QCursor* c = QGuiApplication::overrideCursor();
+    shapes.push_back(c ? int(c->shape()) : -1);
+  }
+  void Stop() override {}
+  std::vector<int> shapes;
+};
+
+TEST_F(AppTest, ALargeFileIsReadUnderTheBusyCursor) {
+  WriteFileBytes(dir / "bell.wav", std::string(64, 'w'));
+  const struct {
+    const char* name;
+    int frames;
+    int expected;  // the pointer while the file is put on the screen; -1: none of its own
+  } cases[] = {{"small.kel", 1, -1}, {"large.kel", 40, int(Qt::BusyCursor)}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SpriteList list;
+    list.push_back(MakeSprite("s", c.frames, 128, 128));
+    list[0]->Sound = std::make_unique<ObSound>((dir / "bell.wav").c_str());
+    list[0]->Sound->Frame = 1;
+    std::ofstream out(dir / c.name, std::ios::binary);
+    ASSERT_TRUE(WriteObjectFile(out, list));
+    out.close();
+    ASSERT_EQ(std::filesystem::file_size(dir / c.name) >= (1u << 20), c.frames > 1);
+    CursorProbe probe;
+    InstallSoundPort(&probe);
+    OpenForTest(dir / c.name);
+    InstallSoundPort(nullptr);
+    EXPECT_EQ(probe.shapes, std::vector<int>{c.expected});
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  }
 }
 
 }  // namespace

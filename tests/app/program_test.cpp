@@ -92,12 +92,16 @@ TEST(Program, AnswersHelpAndUsageErrorsWithoutADisplay) {
   }
 }
 
-// Starts the real program on a virtual screen with an object file, reads the window's caption,
-// leaves with Alt+4 and checks the exit code.
-TEST(Program, StartsUnderXWithTheFileAndExitsWithAltFour) {
-  if (!fs::exists(Program())) GTEST_SKIP() << "keledit is not built";
+bool CanRunUnderX(std::string& why) {
+  if (!fs::exists(Program())) why = "keledit is not built";
   for (const char* tool : {"xvfb-run", "Xvfb", "xdotool", "xprop"})
-    if (!Have(tool)) GTEST_SKIP() << tool << " is not installed";
+    if (!Have(tool)) why = std::string(tool) + " is not installed";
+  return why.empty();
+}
+
+// Starts the real program on a virtual screen with an object file, prints the window's caption,
+// asks it to end (how: "alt4" presses Alt+4, "term" sends SIGTERM) and prints the exit code.
+ShellRun RunUnderX(const std::string& how) {
   TempDir dir;
   // An object file with no objects: the 32-byte header with the magic and a count of 0.
   std::string empty(34, '\0');
@@ -110,23 +114,42 @@ export SDL_AUDIODRIVER=dummy
 "$1" "$2" &
 pid=$!
 wid=$(timeout 20 xdotool search --sync --onlyvisible --name 'start\.kel' | head -n 1)
-[ -n "$wid" ] || { echo "NO WINDOW"; kill $pid; exit 0; }
+[ -n "$wid" ] || { echo "NO WINDOW"; kill -9 $pid; exit 0; }
 echo "CAPTION=$(xprop -id "$wid" -notype _NET_WM_NAME | sed 's/^[^"]*"//; s/"$//')"
-xdotool windowfocus --sync "$wid" 2>/dev/null || true
-sleep 0.2
-xdotool key --clearmodifiers alt+4
+if [ "$3" = term ]; then
+  kill -TERM $pid
+else
+  xdotool windowfocus --sync "$wid" 2>/dev/null || true
+  sleep 0.2
+  xdotool key --clearmodifiers alt+4
+fi
 for i in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-if kill -0 $pid 2>/dev/null; then echo "STILL RUNNING"; kill $pid; fi
+if kill -0 $pid 2>/dev/null; then echo "STILL RUNNING"; kill -9 $pid; fi
 wait $pid
 echo "EXIT=$?"
 )SH");
-  const ShellRun r =
-      Shell("cd " + dir.Path().string() + " && timeout 60 xvfb-run -a -s '-screen 0 " +
-            "1024x768x24' bash " + script.string() + " " + Program().string() + " " +
-            (dir / "start.kel").string() + " 2>/dev/null");
+  return Shell("cd " + dir.Path().string() + " && timeout 60 xvfb-run -a -s '-screen 0 " +
+               "1024x768x24' bash " + script.string() + " " + Program().string() + " " +
+               (dir / "start.kel").string() + " " + how + " 2>/dev/null");
+}
+
+TEST(Program, StartsUnderXWithTheFileAndExitsWithAltFour) {
+  std::string why;
+  if (!CanRunUnderX(why)) GTEST_SKIP() << why;
+  const ShellRun r = RunUnderX("alt4");
   EXPECT_NE(r.out.find("CAPTION=オブジェクトエディタ - start.kel -\n"), std::string::npos) << r.out;
   EXPECT_EQ(r.out.find("STILL RUNNING"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("EXIT=0"), std::string::npos) << r.out;
+}
+
+// Asked to end by the system (log-out, kill), the program ends.
+TEST(Program, EndsOnTerminationSignal) {
+  std::string why;
+  if (!CanRunUnderX(why)) GTEST_SKIP() << why;
+  const ShellRun r = RunUnderX("term");
+  EXPECT_NE(r.out.find("CAPTION="), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("STILL RUNNING"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("EXIT=143"), std::string::npos) << r.out;
 }
 
 }  // namespace
