@@ -30,6 +30,8 @@ void CheckStoredForm(const kel::DibLoad& load) {
   const uint64_t need = kel::kInfoHeaderSize + 4 * uint64_t(dib.NumColors()) +
                         kel::RowBytes64(h.biWidth, h.biBitCount) * uint64_t(h.biHeight);
   Require(need <= dib.Size());
+  // What the object file's record reader takes: a loaded picture can always be saved.
+  Require(kel::IsStoredDib(dib));
 
   // Decode the corners and the centre: every pixel read must stay inside the block.
   const int w = h.biWidth, ht = h.biHeight;

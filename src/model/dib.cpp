@@ -61,6 +61,10 @@ uint64_t RowBytes64(int64_t width, uint32_t bitCount) {
   return (uint64_t(width) * bitCount + 31) / 32 * 4;
 }
 
+bool IsStoredBitCount(int bits) {
+  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
 DibHeaderProblem StoredHeaderProblem(const BitmapInfoHeader& h) {
   // Offsets of the fields inside the info header.
   constexpr uint32_t kAtSize = 0, kAtWidth = 4, kAtHeight = 8, kAtBitCount = 14,
@@ -76,17 +80,9 @@ DibHeaderProblem StoredHeaderProblem(const BitmapInfoHeader& h) {
     return {kAtCompression, "圧縮されたビットマップ (圧縮形式 " + std::to_string(h.biCompression) +
                                 ") には対応していません"};
   }
-  switch (h.biBitCount) {
-    case 1:
-    case 4:
-    case 8:
-    case 16:
-    case 24:
-    case 32:
-      break;
-    default:
-      return {kAtBitCount,
-              "1 ピクセルのビット数 " + std::to_string(h.biBitCount) + " は正しくありません"};
+  if (!IsStoredBitCount(h.biBitCount)) {
+    return {kAtBitCount,
+            "1 ピクセルのビット数 " + std::to_string(h.biBitCount) + " は正しくありません"};
   }
   if (h.biWidth < 0 || h.biWidth > 0xFFFF) {
     return {kAtWidth, "幅 " + std::to_string(h.biWidth) + " は範囲外です (0 から 65535)"};

@@ -42,6 +42,9 @@ uint16_t LineBytesOf(int32_t width, uint16_t bitCount);
 // The same row length without the 16-bit cut, for validating what a header promises.
 uint64_t RowBytes64(int64_t width, uint32_t bitCount);
 
+// The depths the stored form has rows for: 1, 4, 8, 16 (5-5-5), 24 and 32 bits per pixel.
+bool IsStoredBitCount(int bits);
+
 // What keeps an info header out of the stored form: the offset of the faulty field inside the
 // info header and a message saying what is wrong; no message when the header is in it.
 struct DibHeaderProblem {

@@ -155,25 +155,24 @@ void ObImage::DDBtoDIB(DisplayDevice& screen) {
   if (!Data->Bitmap || HasDib()) return;
   const DisplayBitmap& bitmap = *Data->Bitmap;
   const int w = bitmap.Width(), h = bitmap.Height();
+  if (w <= 0 || h <= 0) return;
   int bits = screen.BitsPixel();
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) bits = 32;
-  if (w <= 0 || h <= 0 || w > 65535 || h > 65535) return;
-  const uint64_t lineBytes = RowBytes64(w, uint32_t(bits));
-  if (lineBytes > 65535) return;  // a row the 16-bit row length cannot describe
-  const std::vector<uint32_t> table = DeviceColorTable(bits);
-  const uint64_t imageSize = lineBytes * uint64_t(h);
-  const uint64_t total = kInfoHeaderSize + 4 * table.size() + imageSize;
-
-  auto dib = PackedDib::Allocate(size_t(total));
+  if (!IsStoredBitCount(bits)) bits = 32;  // a depth the stored form has no rows for
   BitmapInfoHeader header;
   header.biSize = kInfoHeaderSize;
   header.biWidth = w;
   header.biHeight = h;
   header.biPlanes = 1;
   header.biBitCount = uint16_t(bits);
-  header.biCompression = 0;
-  header.biSizeImage = uint32_t(imageSize);
+  // A picture whose size or rows the 16-bit Width, Height and LineBytes cannot describe stays
+  // without a DIB.
+  if (StoredHeaderProblem(header)) return;
+  const uint64_t lineBytes = LineBytesOf(w, header.biBitCount);
+  const std::vector<uint32_t> table = DeviceColorTable(bits);
+  header.biSizeImage = uint32_t(lineBytes * uint64_t(h));
   header.biClrUsed = uint32_t(table.size());
+
+  auto dib = PackedDib::Allocate(size_t(StoredDibBytes(header)));
   header.Store(dib->Data());
   uint8_t* colors = dib->Data() + kInfoHeaderSize;
   for (size_t i = 0; i < table.size(); ++i) {

@@ -255,6 +255,33 @@ TEST(ImageTest, DibIsReadBackFromTheDisplayBitmapAtTheDisplaysDepth) {
   }
 }
 
+TEST(ImageTest, DibReadBackTakesOnlyStoredDepthsAndRowsOf16Bits) {
+  struct Case {
+    int displayBits;
+    int width;
+    int storedBits;  // 0: no DIB
+  } cases[] = {
+      {2, 7, 32},       // no stored rows of 2 bits: read back as 32
+      {15, 7, 32},      // nor of 15
+      {24, 20000, 24},  // 60000 bytes a row
+      {32, 20000, 0},   // 80000 bytes a row: more than LineBytes holds
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.displayBits) + " bits, " + std::to_string(c.width) + " wide");
+    SpyDisplay display(c.displayBits);
+    ObBmpImage source(TrueColour(c.width, 1));
+    source.DIBtoDDB(display);
+    ObImage cut(display, &source, 0, 0, 0, 0);
+    cut.DDBtoDIB(display);
+    ASSERT_EQ(cut.HasDib(), c.storedBits != 0);
+    if (c.storedBits == 0) continue;
+    EXPECT_EQ(cut.BitCount(), c.storedBits);
+    EXPECT_TRUE(IsStoredDib(*cut.Dib()));
+    EXPECT_EQ(DibPixelRgb(*cut.Dib(), 5, 0), Rgb(5, 0));
+    EXPECT_EQ(DibPixelRgb(*cut.Dib(), c.width - 1, 0), DibPixelRgb(*source.Dib(), c.width - 1, 0));
+  }
+}
+
 TEST(ImageTest, DibReadBackKeepsEveryColourAtTrueColourDepth) {
   SpyDisplay display(32);
   ObBmpImage source(TrueColour(6, 4));
