@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <streambuf>
 
 #include "files/object_file_helpers.h"
 #include "support/kel_builder.h"
@@ -251,17 +250,6 @@ TEST(MalformedObjectFile, EachIsRefusedWithItsReasonAndPlace) {
     EXPECT_EQ(list.size(), 1u);
   }
 }
-
-// A stream that cannot seek, as a pipe is: the reader cannot know the size in advance.
-class PipeBuf : public std::streambuf {
- public:
-  explicit PipeBuf(std::string bytes) : bytes_(std::move(bytes)) {
-    setg(bytes_.data(), bytes_.data(), bytes_.data() + bytes_.size());
-  }
-
- private:
-  std::string bytes_;
-};
 
 // A small file with every kind of entry: pictures, masks, continue and empty slots, locations
 // and a sound.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <sstream>
+#include <streambuf>
 #include <string>
 
 #include "files/object_file.h"
@@ -18,6 +19,17 @@ inline std::string WriteBytes(const SpriteList& list) {
   if (!WriteObjectFile(out, list)) return "<write failed>";
   return out.str();
 }
+
+// A stream buffer that cannot seek, as a pipe's is: a reader cannot know the size in advance.
+class PipeBuf : public std::streambuf {
+ public:
+  explicit PipeBuf(std::string bytes) : bytes_(std::move(bytes)) {
+    setg(bytes_.data(), bytes_.data(), bytes_.data() + bytes_.size());
+  }
+
+ private:
+  std::string bytes_;
+};
 
 // The offset a message names, or -1 when it names none.
 inline long long OffsetIn(const std::string& message) {

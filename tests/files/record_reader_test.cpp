@@ -3,7 +3,6 @@
 
 #include <cstring>
 #include <sstream>
-#include <streambuf>
 
 #include "files/object_file_helpers.h"
 #include "model/record_io.h"
@@ -13,16 +12,6 @@ namespace kel::test {
 namespace {
 
 namespace b = build;
-
-class PipeBuf : public std::streambuf {
- public:
-  explicit PipeBuf(std::string bytes) : bytes_(std::move(bytes)) {
-    setg(bytes_.data(), bytes_.data(), bytes_.data() + bytes_.size());
-  }
-
- private:
-  std::string bytes_;
-};
 
 TEST(RecordReader, KnowsWhatASeekableStreamHolds) {
   std::istringstream in("0123456789");
