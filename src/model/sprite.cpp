@@ -37,19 +37,21 @@ void ObSpriteData::Clear() {
   Locations.clear();
   Sound.reset();
   Name.clear();
-  Reserved = 0;
-  Depth = 1;
-  Behave = 0;
-  AutoRepeat = 1;
-  RandomStart = 1;
-  OwnsImages = 1;
-  ImageSizeX = 0;
-  ImageSizeY = 0;
-  NumFrames = 0;
-  PositionX = 0;
-  PositionY = 0;
-  SpeedX = 0;
-  SpeedY = 0;
+  // Every parameter goes back to what a new object starts with (the member initialisers).
+  const ObSpriteData fresh;
+  Reserved = fresh.Reserved;
+  Depth = fresh.Depth;
+  Behave = fresh.Behave;
+  AutoRepeat = fresh.AutoRepeat;
+  RandomStart = fresh.RandomStart;
+  OwnsImages = fresh.OwnsImages;
+  ImageSizeX = fresh.ImageSizeX;
+  ImageSizeY = fresh.ImageSizeY;
+  NumFrames = fresh.NumFrames;
+  PositionX = fresh.PositionX;
+  PositionY = fresh.PositionY;
+  SpeedX = fresh.SpeedX;
+  SpeedY = fresh.SpeedY;
 }
 
 void ObSpriteData::SetNumFrames(uint16_t n) {
