@@ -61,6 +61,11 @@ uint64_t RowBytes64(int64_t width, uint32_t bitCount) {
   return (uint64_t(width) * bitCount + 31) / 32 * 4;
 }
 
+uint32_t Rgb555ToRgb(uint16_t v) {
+  auto widen = [](uint32_t c) { return (c << 3) | (c >> 2); };
+  return (widen((v >> 10) & 31u) << 16) | (widen((v >> 5) & 31u) << 8) | widen(v & 31u);
+}
+
 bool IsStoredBitCount(int bits) {
   return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }

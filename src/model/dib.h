@@ -42,6 +42,10 @@ uint16_t LineBytesOf(int32_t width, uint16_t bitCount);
 // The same row length without the 16-bit cut, for validating what a header promises.
 uint64_t RowBytes64(int64_t width, uint32_t bitCount);
 
+// One pixel of a 16-bit DIB, 5-5-5 with the top bit unused, as 0x00RRGGBB: each 5-bit value is
+// widened by repeating its top bits, so that 31 becomes 255 and 0 stays 0.
+uint32_t Rgb555ToRgb(uint16_t v);
+
 // The depths the stored form has rows for: 1, 4, 8, 16 (5-5-5), 24 and 32 bits per pixel.
 bool IsStoredBitCount(int bits);
 

@@ -49,12 +49,8 @@ class DibPixels {
         return Indexed(x % 2 == 0 ? p[0] >> 4 : p[0] & 0x0F);
       case 8:
         return Indexed(p[0]);
-      case 16: {
-        // 5-5-5: the top bit is unused; each 5-bit value is widened by repeating its top bits.
-        const uint16_t v = le::U16(p);
-        auto widen = [](uint32_t c) { return (c << 3) | (c >> 2); };
-        return (widen((v >> 10) & 31) << 16) | (widen((v >> 5) & 31) << 8) | widen(v & 31);
-      }
+      case 16:
+        return Rgb555ToRgb(le::U16(p));
       default:  // 24 and 32 bits: blue, green, red (and an unused byte)
         return (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
     }

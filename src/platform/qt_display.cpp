@@ -12,10 +12,7 @@ namespace kel {
 namespace {
 
 QRgb Rgb555(uint16_t v) {
-  // Five bits per channel, the top bit unused; the low bits repeat the high ones so that 31
-  // becomes 255.
-  int r = (v >> 10) & 0x1F, g = (v >> 5) & 0x1F, b = v & 0x1F;
-  return qRgb((r << 3) | (r >> 2), (g << 3) | (g >> 2), (b << 3) | (b >> 2));
+  return 0xFF000000u | Rgb555ToRgb(v);  // opaque
 }
 
 }  // namespace

@@ -52,6 +52,20 @@ TEST(DibRulesTest, LineLengthRule) {
   EXPECT_EQ(RowBytes64(int64_t(1) << 40, 32), (uint64_t(1) << 40) * 4);
 }
 
+TEST(DibRulesTest, FiveBitChannelsWidenToEightBits) {
+  struct Case {
+    uint16_t pixel;
+    uint32_t rgb;
+  } cases[] = {
+      {0x7C00, 0xFF0000}, {0x03E0, 0x00FF00}, {0x001F, 0x0000FF},
+      {0x7FFF, 0xFFFFFF}, {0x8000, 0x000000},  // the top bit is not a colour
+      {0x4210, 0x848484},                      // 16 of 31: 10000 -> 10000100
+      {0x0421, 0x080808},                      // 1 of 31: 00001 -> 00001000
+      {0x2D6B, 0x5A5A5A},                      // 11 of 31: 01011 -> 01011010
+  };
+  for (const Case& c : cases) EXPECT_EQ(Rgb555ToRgb(c.pixel), c.rgb) << std::hex << c.pixel;
+}
+
 TEST(DibRulesTest, HeaderStoresAndParsesEveryFieldLittleEndian) {
   BitmapInfoHeader h;
   h.biSize = 40;
