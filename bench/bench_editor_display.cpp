@@ -19,27 +19,8 @@
 
 namespace {
 
-constexpr int kFrames = 128;
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
-
-std::shared_ptr<kel::PackedDib> MakeDib(int bits, int frame) {
-  const uint32_t colors = 1u << bits;
-  const uint32_t lineBytes = kel::LineBytesOf(kWidth, uint16_t(bits));
-  auto dib = kel::bench::BlankDib(kWidth, kHeight, uint16_t(bits), colors);
-  uint8_t* table = dib->Data() + kel::kInfoHeaderSize;
-  for (uint32_t i = 0; i < colors; ++i) {
-    table[4 * i] = uint8_t(i * 3 + frame);
-    table[4 * i + 1] = uint8_t(255 - i);
-    table[4 * i + 2] = uint8_t(i * 5);
-    table[4 * i + 3] = 0;
-  }
-  uint8_t* rows = table + 4 * colors;
-  for (int y = 0; y < kHeight; ++y)
-    for (uint32_t x = 0; x < lineBytes; ++x)
-      rows[size_t(y) * lineBytes + x] = uint8_t(x + 3 * y + frame);
-  return dib;
-}
+using kel::bench::StripedDib;
+constexpr int kFrames = kel::bench::kEditorFrames;
 
 struct Setup {
   kel::SpriteList list;
@@ -51,8 +32,10 @@ struct Setup {
     auto s = std::make_unique<kel::ObSpriteData>();
     s->Name = "bench";
     for (int i = 0; i < kFrames; ++i) {
-      s->AddImage(kel::FrameSlot(std::make_unique<kel::ObBmpImage>(MakeDib(8, i))), int16_t(i), 0);
-      s->AddImage(kel::FrameSlot(std::make_unique<kel::ObBmpImage>(MakeDib(1, i))), int16_t(i), 1);
+      s->AddImage(kel::FrameSlot(std::make_unique<kel::ObBmpImage>(StripedDib(8, i))), int16_t(i),
+                  0);
+      s->AddImage(kel::FrameSlot(std::make_unique<kel::ObBmpImage>(StripedDib(1, i))), int16_t(i),
+                  1);
     }
     list.push_back(std::move(s));
     sprite = list.back().get();

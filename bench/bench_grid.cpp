@@ -22,28 +22,8 @@
 
 namespace {
 
-constexpr int kFrames = 128;
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
-
-// A picture of stripes that differ per frame, with a full colour table.
-std::shared_ptr<kel::PackedDib> MakeDib(int bits, int frame) {
-  const uint32_t colors = 1u << bits;
-  const size_t lineBytes = kel::LineBytesOf(kWidth, uint16_t(bits));
-  auto dib = kel::bench::BlankDib(kWidth, kHeight, uint16_t(bits), colors);
-  uint8_t* table = dib->Data() + kel::kInfoHeaderSize;
-  for (uint32_t i = 0; i < colors; ++i) {
-    table[4 * i] = uint8_t(i * 7);
-    table[4 * i + 1] = uint8_t(i * 13 + frame);
-    table[4 * i + 2] = uint8_t(255 - i);
-    table[4 * i + 3] = 0;
-  }
-  uint8_t* rows = table + 4 * colors;
-  for (int y = 0; y < kHeight; ++y) {
-    for (size_t x = 0; x < lineBytes; ++x) rows[size_t(y) * lineBytes + x] = uint8_t(x + y + frame);
-  }
-  return dib;
-}
+using kel::bench::StripedDib;
+constexpr int kFrames = kel::bench::kEditorFrames;
 
 struct Pictures {
   std::vector<std::shared_ptr<kel::DisplayBitmap>> images, masks;
@@ -54,8 +34,8 @@ const Pictures& TheObject() {
     kel::QtDisplay display;
     Pictures p;
     for (int f = 0; f < kFrames; ++f) {
-      p.images.push_back(display.CreateDIBitmap(MakeDib(8, f), nullptr));
-      p.masks.push_back(display.CreateDIBitmap(MakeDib(1, f), nullptr));
+      p.images.push_back(display.CreateDIBitmap(StripedDib(8, f), nullptr));
+      p.masks.push_back(display.CreateDIBitmap(StripedDib(1, f), nullptr));
     }
     return p;
   }();

@@ -35,6 +35,29 @@ inline std::shared_ptr<PackedDib> BlankDib(int width, int height, uint16_t bitCo
   return dib;
 }
 
+// A 640 x 480 picture of the editor benchmarks (an object of 128 such frames fills the grid):
+// stripes that differ per frame, with a full colour table of bits.
+inline constexpr int kEditorFrames = 128;
+inline constexpr int kEditorWidth = 640;
+inline constexpr int kEditorHeight = 480;
+
+inline std::shared_ptr<PackedDib> StripedDib(int bits, int frame) {
+  const uint32_t colors = 1u << bits;
+  const size_t lineBytes = LineBytesOf(kEditorWidth, uint16_t(bits));
+  auto dib = BlankDib(kEditorWidth, kEditorHeight, uint16_t(bits), colors);
+  uint8_t* table = dib->Data() + kInfoHeaderSize;
+  for (uint32_t i = 0; i < colors; ++i) {
+    table[4 * i] = uint8_t(i * 7);
+    table[4 * i + 1] = uint8_t(i * 13 + frame);
+    table[4 * i + 2] = uint8_t(255 - i);
+    table[4 * i + 3] = 0;
+  }
+  uint8_t* rows = table + 4 * colors;
+  for (int y = 0; y < kEditorHeight; ++y)
+    for (size_t x = 0; x < lineBytes; ++x) rows[size_t(y) * lineBytes + x] = uint8_t(x + y + frame);
+  return dib;
+}
+
 // A bottom-up DIB of kSide x kSide pixels with a full colour table.
 inline std::shared_ptr<PackedDib> MakeDib(uint16_t bitCount, uint32_t colors) {
   return BlankDib(kSide, kSide, bitCount, colors);
