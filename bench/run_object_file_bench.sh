@@ -14,15 +14,8 @@
 # FILE.kel defaults to /tmp/kel-bench.kel and is generated when missing. RUNS sets how many
 # times each command runs (the median counts). Exits 1 when a target is missed.
 set -euo pipefail
-
-usage() {
-  echo "usage: $0 BUILD_DIR [FILE.kel]" >&2
-  exit 2
-}
-[ $# -ge 1 ] && [ $# -le 2 ] || usage
-build=$1
-file=${2:-/tmp/kel-bench.kel}
-runs=${RUNS:-7}
+. "$(dirname "$0")/bench_lib.sh"
+bench_args "$@"
 
 keltool=$build/tools/keltool/keltool
 floor=$build/bench/read_floor
