@@ -5,25 +5,14 @@
 #include <QTest>
 
 #include "editor/editor_fixture.h"
+#include "editor/object_fixture.h"
 #include "grid/spread.h"
 
 namespace kel::test {
 namespace {
 
-class SwitchTest : public DialogTest {
- protected:
-  SwitchTest() {
-    for (const char* name : {"ひとつ", "ふたつ", "みっつ"}) {
-      auto s = NewSprite(name);
-      s->SetNumFrames(uint16_t(list.size() + 1));
-      s->PositionX = int32_t(list.size()) * 100;
-      s->ImageSizeX = 16;
-      s->ImageSizeY = 16;
-      Add(std::move(s));
-    }
-    Show(0);
-  }
-};
+// Three storable objects, the first one shown (the object commands' fixture).
+class SwitchTest : public ThreeObjectsTest {};
 
 TEST_F(SwitchTest, ChoosingAnotherNameStoresTheShownObjectAndShowsTheChosenOne) {
   dialog->PosXEdit->setText("77");
