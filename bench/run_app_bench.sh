@@ -48,7 +48,10 @@ for i in $(seq "$runs"); do
   t0=$(($(date +%s%N) / 1000000))
   "$keledit" 2>/dev/null &
   pid=$!
-  until xdotool search --onlyvisible --name 'untitled\.kel' >/dev/null 2>&1; do :; done
+  until xdotool search --onlyvisible --name 'untitled\.kel' >/dev/null 2>&1; do
+    # No window within ten seconds: the program failed to start; count it as missed.
+    [ $(($(date +%s%N) / 1000000 - t0)) -lt 10000 ] || break
+  done
   t1=$(($(date +%s%N) / 1000000))
   echo $((t1 - t0))
   kill $pid
