@@ -478,3 +478,44 @@ TEST_F(AppTest, ALargeFileIsReadUnderTheBusyCursor) {
 
 }  // namespace
 }  // namespace kel::test
+
+namespace kel::test {
+namespace {
+
+// Every command that may discard the document asks first; Yes saves and goes on, No goes on,
+// Cancel stops before anything else is asked.
+TEST_F(AppTest, EveryDiscardingCommandAsksFirst) {
+  struct Command {
+    const char* name;
+    bool (kelApp::*run)();
+    bool fileDialog;  // asks for a file after the question
+  };
+  const Command commands[] = {{"New", &kelApp::CmFileNew, false},
+                              {"Close", &kelApp::CmFileClose, false},
+                              {"Open", &kelApp::CmFileOpen, true},
+                              {"Add", &kelApp::CmFileAdd, true}};
+  const auto other = WriteKel(dir / "other.kel", {"o1", "o2"});
+  for (const Command& c : commands) {
+    for (int answer : {IDYES, IDNO, IDCANCEL}) {
+      SCOPED_TRACE(std::string(c.name) + " " + std::to_string(answer));
+      Load({"a"}, 1);
+      Dialog().DepthEdit->setText(QStringLiteral("12"));  // an edit only Yes saves
+      prompt.Answer(answer);
+      if (c.fileDialog && answer != IDCANCEL) prompt.Answer(Q(other));
+      EXPECT_EQ((app.get()->*c.run)(), answer != IDCANCEL);
+      EXPECT_EQ(prompt.Messages().size(), 1u);
+      EXPECT_EQ(prompt.History().size(), c.fileDialog && answer != IDCANCEL ? 2u : 1u);
+      SpriteList saved;
+      ASSERT_TRUE(ReadObjectFile((dir / "loaded.kel").string(), saved).ok);
+      EXPECT_EQ(saved[0]->Depth == 12, answer == IDYES);
+      if (answer == IDCANCEL) {
+        EXPECT_EQ(Names(app->SpriteList), std::vector<std::string>{"a"});
+        EXPECT_EQ(Dialog().Modified, 1);
+      }
+      prompt.ClearHistory();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kel::test
