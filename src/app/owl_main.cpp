@@ -80,10 +80,6 @@ int OwlMain(int argc, char* argv[]) {
   SetupApplicationUi(app);
   SdlSoundPort sound;
   InstallSoundPort(&sound);
-  // SDL turns SIGINT and SIGTERM into quit events of its own, which nobody here reads: the
-  // program would no longer end when the session or the user asks it to.
-  std::signal(SIGINT, SIG_DFL);
-  std::signal(SIGTERM, SIG_DFL);
   QtPromptPort prompt;
   int result;
   {

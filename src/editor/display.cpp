@@ -139,6 +139,9 @@ int ObKELDialog::SaveSpriteData(ObSpriteData* sprite) {
 }
 
 bool ObKELDialog::Save() {
+  // An empty document has no object to store, and saving it is how deleting the last object
+  // reaches the file: it is written as a list of none.
+  if (!CurrentSprite && SpriteList && SpriteList->empty()) return true;
   if (SaveSpriteData(CurrentSprite)) return true;
   ShowError(QStringLiteral("オブジェクトの設定の保存に失敗しました"));
   return false;

@@ -23,6 +23,9 @@ struct StreamFree {
 SdlSoundPort::SdlSoundPort() {
   // A machine without sound (or without a server to talk to) is not an error for an editor:
   // sounds are then simply not heard.
+  // SDL would turn SIGINT and SIGTERM into quit events of its own, which nobody here reads: the
+  // program would no longer end when the session or the user asks it to.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
   subsystem_ = true;
   SDL_AudioSpec want{};

@@ -367,6 +367,25 @@ TEST_F(AppTest, SaveStoresTheFieldsAndWritesTheOpenFile) {
   EXPECT_EQ(files, 1);
 }
 
+// Deleting every object and saving writes the empty list: the deletion reaches the file, and
+// the save-changes question answered Yes lets the command go on.
+TEST_F(AppTest, SaveOfAnEmptiedDocumentWritesTheEmptyList) {
+  Load({"a"}, 0);
+  Dialog().CmDeleteObject();
+  ASSERT_TRUE(app->SpriteList.empty());
+  ASSERT_EQ(Dialog().Modified, 1);
+  EXPECT_TRUE(app->CmFileSave());
+  EXPECT_THAT(prompt.History(), IsEmpty());
+  EXPECT_EQ(std::filesystem::file_size(dir / "loaded.kel"), 34u);
+  EXPECT_EQ(Dialog().Modified, 0);
+
+  Dialog().Modified = 1;
+  prompt.Answer(IDYES);
+  EXPECT_TRUE(app->CmFileNew());
+  EXPECT_EQ(prompt.MessageTexts().size(), 1);
+  EXPECT_EQ(Dialog().Modified, 0);
+}
+
 // Refusals before anything is written: the file on disk and the modified flag stay.
 TEST_F(AppTest, SaveRefusedWritesNothing) {
   struct Case {
