@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <ostream>
 
 #include "model/bmp_file.h"
 #include "model/le.h"
+#include "model/save_file.h"
 
 namespace kel {
 
@@ -314,32 +313,10 @@ bool ObBmpImage::Read(const char* fileName) {
 
 bool ObBmpImage::Write(const char* fileName) {
   if (!fileName || !HasDib()) return false;
-  const std::string bytes = BitmapFileBytes(*Data->Info);
-  if (bytes.empty()) return false;
-  // The new file is written beside the old one and renamed over it, so a failed write never
-  // destroys the file it would have replaced.
-  const std::filesystem::path target(fileName);
-  std::filesystem::path temp = target;
-  temp += ".tmp-keledit";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ec;
-      std::filesystem::remove(temp, ec);
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, target, ec);
-  if (ec) {
-    std::filesystem::remove(temp, ec);
-    return false;
-  }
-  return true;
+  // A failed write never destroys the file it would have replaced.
+  std::string error;
+  return SaveFileAtomically(
+      fileName, [this](std::ostream& out) { return WriteDIB(out); }, error);
 }
 
 }  // namespace kel

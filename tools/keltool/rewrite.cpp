@@ -3,7 +3,7 @@
 
 #include "commands.h"
 #include "files/object_file.h"
-#include "save_file.h"
+#include "model/save_file.h"
 
 namespace keltool {
 
@@ -27,7 +27,7 @@ int RunRewrite(const Args& args, std::ostream& out, std::ostream& err) {
   const int status = LoadObjectFile(operands[0], list, err);
   if (status != kExitOk) return status;
   std::string error;
-  const bool saved = SaveFileAtomically(
+  const bool saved = kel::SaveFileAtomically(
       operands[1], [&](std::ostream& o) { return kel::WriteObjectFile(o, list); }, error);
   if (!saved) {
     err << "keltool: " << error << "\n";

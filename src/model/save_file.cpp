@@ -1,0 +1,209 @@
+#include "model/save_file.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <random>
+#include <streambuf>
+
+namespace kel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A stream buffer on a file descriptor that remembers the first write error, so the message can
+// give the system's reason (a full disk, say) rather than a bare stream failure.
+class FdBuf : public std::streambuf {
+ public:
+  explicit FdBuf(int fd) : fd_(fd), buf_(new char[kSize]) { setp(buf_.get(), buf_.get() + kSize); }
+  int Error() const { return error_; }
+
+ protected:
+  int_type overflow(int_type ch) override {
+    if (!Flush()) return traits_type::eof();
+    if (!traits_type::eq_int_type(ch, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(ch);
+      pbump(1);
+    }
+    return traits_type::not_eof(ch);
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    // Pixel rows and wave data go straight to the file: copying them through the buffer first
+    // costs a pass over every byte for nothing.
+    if (n >= std::streamsize(kDirect)) {
+      if (!Flush() || !WriteAll(s, size_t(n))) return 0;
+      return n;
+    }
+    return std::streambuf::xsputn(s, n);
+  }
+  int sync() override { return Flush() ? 0 : -1; }
+
+ private:
+  static constexpr size_t kSize = 1 << 18;
+  static constexpr size_t kDirect = 1 << 14;
+
+  bool Flush() {
+    const size_t n = size_t(pptr() - pbase());
+    const bool ok = WriteAll(pbase(), n);
+    setp(buf_.get(), buf_.get() + kSize);
+    return ok;
+  }
+  bool WriteAll(const char* p, size_t n) {
+    if (error_) return false;
+    while (n > 0) {
+      const ssize_t w = ::write(fd_, p, n);
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        error_ = errno;
+        return false;
+      }
+      p += w;
+      n -= size_t(w);
+    }
+    return true;
+  }
+
+  int fd_;
+  std::unique_ptr<char[]> buf_;
+  int error_ = 0;
+};
+
+// The temporary file until it is renamed into place: closed and removed on every way out,
+// an exception thrown by the writer included.
+class TempFile {
+ public:
+  TempFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  ~TempFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  int Fd() const { return fd_; }
+  // 0, or the system's reason the file could not be closed (a delayed write error).
+  int Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0 ? 0 : errno;
+  }
+  void Kept() { path_.clear(); }
+
+ private:
+  int fd_;
+  std::string path_;
+};
+
+// As many links in a row as the system follows before it gives up with ELOOP.
+constexpr int kMaxLinks = 40;
+
+constexpr char kNameChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr size_t kSuffixLength = 6;
+
+// ".NAME." for a hidden name beside the target. A name near the longest the file system takes
+// is shortened (at a character boundary) so that the temporary name still fits.
+std::string TempPrefix(const std::string& name) {
+  const size_t room = NAME_MAX - 2 - kSuffixLength;
+  size_t keep = name.size();
+  if (keep > room) {
+    keep = room;
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+  }
+  // Appended piece by piece: GCC 12 misreports "literal" + string here under -O3 as an
+  // overlapping copy.
+  std::string prefix = ".";
+  prefix.append(name, 0, keep);
+  prefix += '.';
+  return prefix;
+}
+
+// Creates a new file of a unique name in folder, as mkstemp does, but with the mode a new file
+// gets (0666 less the umask) rather than a private one: reading the umask means changing it,
+// and it belongs to the whole process.
+int CreateTemp(const fs::path& folder, const std::string& prefix, std::string& temp) {
+  thread_local std::mt19937_64 random{std::random_device{}()};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = prefix;
+    for (size_t i = 0; i < kSuffixLength; ++i)
+      name += kNameChars[random() % (sizeof kNameChars - 1)];
+    temp = (folder / name).string();
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+}  // namespace
+
+bool SaveFileAtomically(const std::string& path, const std::function<bool(std::ostream&)>& write,
+                        std::string& error) {
+  const auto fail = [&](const std::string& reason) {
+    error = "cannot write ";
+    error += path;
+    error += ": ";
+    error += reason;
+    return false;
+  };
+  if (path.empty()) return fail(std::strerror(ENOENT));
+  fs::path target = path;
+  std::error_code ec;
+  // Through a symbolic link to the file it names, even one not made yet, hop by hop as the
+  // system follows them; a chain that never ends (a loop) is not replaced by a plain file.
+  for (int hops = 0; fs::is_symlink(fs::symlink_status(target, ec)); ++hops) {
+    if (hops == kMaxLinks) return fail(std::strerror(ELOOP));
+    const fs::path next = fs::read_symlink(target, ec);
+    if (ec) return fail(ec.message());
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  struct stat st;
+  const bool exists = ::stat(target.c_str(), &st) == 0;
+  if (target.filename().empty() || (exists && S_ISDIR(st.st_mode))) return fail("it is a folder");
+  // A device or a pipe cannot be replaced by renaming: that would put a plain file in its place.
+  if (exists && !S_ISREG(st.st_mode)) return fail("it is not a regular file");
+  fs::path folder = target.parent_path();
+  if (folder.empty()) folder = ".";
+
+  std::string temp;
+  const int fd = CreateTemp(folder, TempPrefix(target.filename().string()), temp);
+  if (fd < 0) return fail(std::strerror(errno));
+  TempFile file(fd, temp);
+  // An existing target keeps its permissions. Some file systems have none to set; the file is
+  // written all the same.
+  if (exists) (void)::fchmod(fd, st.st_mode & 07777);
+
+  int failure = 0;
+  bool written;
+  {
+    FdBuf buf(fd);
+    std::ostream out(&buf);
+    written = write(out);
+    out.flush();
+    if (!out || buf.Error()) {
+      written = false;
+      failure = buf.Error();
+    }
+  }
+  if (written && ::fsync(fd) != 0) written = false, failure = errno;
+  const int closed = file.Close();
+  if (written && closed) written = false, failure = closed;
+  if (written && ::rename(temp.c_str(), target.c_str()) != 0) written = false, failure = errno;
+  if (!written) return fail(failure ? std::strerror(failure) : "write failed");
+  file.Kept();
+  // The rename is durable only once the folder itself is on disk.
+  const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+  return true;
+}
+
+}  // namespace kel

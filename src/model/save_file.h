@@ -1,0 +1,20 @@
+// Writing a file without ever destroying the one it replaces: the bytes go to a new file beside
+// the target, which is flushed to disk and then renamed into place.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+
+namespace kel {
+
+// Calls write with a stream on a new file of a unique name in the target's folder, flushes it
+// to disk and renames it over path. A symbolic link at path stays a link: the file it names is
+// replaced. An existing target's permissions are kept; a new file gets the usual ones (0666
+// less the umask). write returns false to give up. On failure (or when write throws) the
+// target is untouched, the temporary file is gone and error says "cannot write PATH: " and the
+// system's reason.
+bool SaveFileAtomically(const std::string& path, const std::function<bool(std::ostream&)>& write,
+                        std::string& error);
+
+}  // namespace kel

@@ -1,0 +1,377 @@
+// The shared atomic file writer: the target is replaced whole or not at all, through links, with
+// its permissions, and a failure says which file and why.
+#include "model/save_file.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <stdexcept>
+
+#include "support/test_paths.h"
+
+namespace kel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileBytes;
+using test::TempDir;
+using test::WriteFileBytes;
+
+using Writer = std::function<bool(std::ostream&)>;
+
+// Everything in dir (links by their own names, not followed).
+std::set<std::string> NamesIn(const fs::path& dir) {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+  return names;
+}
+
+Writer Bytes(const std::string& bytes) {
+  return [bytes](std::ostream& out) {
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    return true;
+  };
+}
+
+std::string Expected(const std::string& path, const std::string& reason) {
+  std::string s = "cannot write ";
+  s += path;
+  s += ": ";
+  s += reason;
+  return s;
+}
+
+// Runs f in a child process and returns its exit code (-1 when it ended by a signal).
+int InChild(const std::function<int()>& f) {
+  const pid_t child = fork();
+  if (child < 0) return -2;
+  if (child == 0) _exit(f());
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+TEST(SaveFileTest, WritesANewFileOrReplacesTheOldOneWhole) {
+  // Small pieces go through the buffer, a block larger than it straight to the file.
+  const std::string big(300000, 'x');
+  const Writer writer = [&](std::ostream& out) {
+    out << "head";
+    out.write(big.data(), std::streamsize(big.size()));
+    out << "tail";
+    return true;
+  };
+  const struct {
+    const char* what;
+    std::optional<std::string> old;
+  } cases[] = {{"new file", std::nullopt},
+               {"shorter old file", "old"},
+               {"longer old file", std::string(400000, 'o')}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const fs::path target = dir / "a.kel";
+    if (c.old) WriteFileBytes(target, *c.old);
+    std::string error;
+    EXPECT_TRUE(SaveFileAtomically(target.string(), writer, error)) << error;
+    EXPECT_EQ(ReadFileBytes(target), "head" + big + "tail");
+    EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"a.kel"});
+  }
+}
+
+TEST(SaveFileTest, AFailedWriteLeavesTheOldFileWholeAndNoTemporary) {
+  const struct {
+    const char* what;
+    Writer writer;
+  } cases[] = {
+      {"writer gives up part way",
+       [](std::ostream& out) {
+         out << "half of it";
+         return false;
+       }},
+      {"stream goes bad",
+       [](std::ostream& out) {
+         out << "half of it";
+         out.setstate(std::ios::badbit);
+         return true;
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const fs::path target = dir / "a.kel";
+    WriteFileBytes(target, "old contents");
+    std::string error;
+    EXPECT_FALSE(SaveFileAtomically(target.string(), c.writer, error));
+    EXPECT_EQ(error, Expected(target.string(), "write failed"));
+    EXPECT_EQ(ReadFileBytes(target), "old contents");
+    EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"a.kel"});
+  }
+}
+
+TEST(SaveFileTest, AWriterThatThrowsLeavesTheOldFileWholeAndNoTemporary) {
+  TempDir dir;
+  const fs::path target = dir / "a.kel";
+  WriteFileBytes(target, "old contents");
+  std::string error;
+  EXPECT_THROW(SaveFileAtomically(
+                   target.string(),
+                   [](std::ostream& out) -> bool {
+                     out << std::string(100000, 'x');
+                     throw std::runtime_error("out of memory");
+                   },
+                   error),
+               std::runtime_error);
+  EXPECT_EQ(ReadFileBytes(target), "old contents");
+  EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"a.kel"});
+}
+
+TEST(SaveFileTest, ATargetThatCannotBeReplacedIsRefusedWithTheReason) {
+  TempDir dir;
+  WriteFileBytes(dir / "plain", "x");
+  fs::create_directory(dir / "folder.kel");
+  ASSERT_EQ(::mkfifo((dir / "pipe.kel").c_str(), 0600), 0);
+  fs::create_symlink("loop.kel", dir / "loop.kel");
+  const std::set<std::string> before = NamesIn(dir.Path());
+  const struct {
+    const char* what;
+    fs::path path;
+    std::string reason;
+  } cases[] = {
+      {"missing folder", dir / "missing" / "a.kel", std::strerror(ENOENT)},
+      {"folder is a file", dir / "plain" / "a.kel", std::strerror(ENOTDIR)},
+      {"target is a folder", dir / "folder.kel", "it is a folder"},
+      {"target is a pipe", dir / "pipe.kel", "it is not a regular file"},
+      {"link that leads to itself", dir / "loop.kel", std::strerror(ELOOP)},
+      {"empty name", "", std::strerror(ENOENT)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    bool called = false;
+    std::string error;
+    EXPECT_FALSE(SaveFileAtomically(
+        c.path.string(),
+        [&](std::ostream& out) {
+          called = true;
+          out << "data";
+          return true;
+        },
+        error));
+    EXPECT_EQ(error, Expected(c.path.string(), c.reason));
+    EXPECT_FALSE(called);
+  }
+  EXPECT_EQ(NamesIn(dir.Path()), before);
+  EXPECT_EQ(ReadFileBytes(dir / "plain"), "x");
+  EXPECT_TRUE(fs::is_fifo(dir / "pipe.kel"));
+  EXPECT_TRUE(fs::is_symlink(dir / "loop.kel"));
+}
+
+TEST(SaveFileTest, ASymbolicLinkStaysALinkAndTheFileItNamesIsReplaced) {
+  const struct {
+    const char* what;
+    fs::path link;  // relative to the test folder, as is every target below
+    fs::path linkTo;
+    fs::path file;  // the file that gets the bytes
+    const char* old;
+  } cases[] = {
+      {"absolute link", "link.kel", "", "real/target.kel", "old"},
+      {"relative link", "link.kel", "real/target.kel", "real/target.kel", "old"},
+      {"link in another folder", "real/link.kel", "../other/target.kel", "other/target.kel", "old"},
+      {"link to a file not made yet", "link.kel", "real/new.kel", "real/new.kel", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    fs::create_directory(dir / "real");
+    fs::create_directory(dir / "other");
+    if (c.old) WriteFileBytes(dir.Path() / c.file, c.old);
+    const fs::path linkTo = c.linkTo.empty() ? dir.Path() / c.file : c.linkTo;
+    const fs::path link = dir.Path() / c.link;
+    fs::create_symlink(linkTo, link);
+    std::string error;
+    EXPECT_TRUE(SaveFileAtomically(link.string(), Bytes("new contents"), error)) << error;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::read_symlink(link), linkTo);
+    EXPECT_EQ(ReadFileBytes(dir.Path() / c.file), "new contents");
+  }
+  // A link to a link: both stay.
+  TempDir dir;
+  WriteFileBytes(dir / "target.kel", "old");
+  fs::create_symlink("target.kel", dir / "middle.kel");
+  fs::create_symlink("middle.kel", dir / "outer.kel");
+  std::string error;
+  EXPECT_TRUE(SaveFileAtomically((dir / "outer.kel").string(), Bytes("new"), error)) << error;
+  EXPECT_TRUE(fs::is_symlink(dir / "outer.kel"));
+  EXPECT_TRUE(fs::is_symlink(dir / "middle.kel"));
+  EXPECT_EQ(ReadFileBytes(dir / "target.kel"), "new");
+  EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"target.kel", "middle.kel", "outer.kel"}));
+}
+
+mode_t ModeOf(const fs::path& p) {
+  struct stat st;
+  if (::stat(p.c_str(), &st) != 0) return 0;
+  return st.st_mode & 07777;
+}
+
+TEST(SaveFileTest, AnExistingTargetKeepsItsPermissionsAndANewOneFollowsTheUmask) {
+  for (const mode_t mode : {0600, 0640, 0755, 0444, 0666}) {
+    SCOPED_TRACE(mode);
+    TempDir dir;
+    const fs::path target = dir / "a.kel";
+    WriteFileBytes(target, "old");
+    ASSERT_EQ(::chmod(target.c_str(), mode), 0);
+    std::string error;
+    EXPECT_TRUE(SaveFileAtomically(target.string(), Bytes("new"), error)) << error;
+    EXPECT_EQ(ReadFileBytes(target), "new");
+    EXPECT_EQ(ModeOf(target), mode);
+  }
+  for (const mode_t mask : {022, 027, 077}) {
+    SCOPED_TRACE(mask);
+    TempDir dir;
+    const fs::path target = dir / "a.kel";
+    const mode_t saved = ::umask(mask);
+    std::string error;
+    const bool ok = SaveFileAtomically(target.string(), Bytes("new"), error);
+    ::umask(saved);
+    EXPECT_TRUE(ok) << error;
+    EXPECT_EQ(ModeOf(target), 0666 & ~mask);
+  }
+}
+
+TEST(SaveFileTest, TwoSavesOfOneFileAtOnceUseTwoTemporaries) {
+  TempDir dir;
+  const fs::path target = dir / "a.kel";
+  WriteFileBytes(target, "old");
+  std::set<std::string> duringInner;
+  std::string innerError, outerError;
+  const bool outer = SaveFileAtomically(
+      target.string(),
+      [&](std::ostream& out) {
+        out << "outer";
+        return SaveFileAtomically(
+            target.string(),
+            [&](std::ostream& in) {
+              in << "inner";
+              duringInner = NamesIn(dir.Path());
+              return true;
+            },
+            innerError);
+      },
+      outerError);
+  EXPECT_TRUE(outer) << outerError;
+  EXPECT_EQ(innerError, "");
+  // The old file and one hidden temporary beside it for each save.
+  ASSERT_EQ(duringInner.size(), 3u);
+  EXPECT_EQ(duringInner.count("a.kel"), 1u);
+  for (const std::string& name : duringInner)
+    EXPECT_TRUE(name == "a.kel" || name.rfind(".a.kel.", 0) == 0) << name;
+  // The save that finished last wins.
+  EXPECT_EQ(ReadFileBytes(target), "outer");
+  EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"a.kel"});
+}
+
+TEST(SaveFileTest, ANameAsLongAsTheFileSystemTakesIsStillSaved) {
+  std::string japanese;
+  for (int i = 0; i < 85; ++i) japanese += "\xE3\x81\x82";  // 85 x U+3042: 255 bytes
+  const struct {
+    const char* what;
+    std::string name;
+    std::string kept;  // the part of the name the temporary carries
+  } cases[] = {
+      {"255 ASCII bytes", std::string(251, 'n') + ".kel", std::string(247, 'n')},
+      // 247 bytes would end inside a character.
+      {"85 three-byte characters", japanese, japanese.substr(0, 246)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const fs::path target = dir / c.name;
+    WriteFileBytes(target, "old");
+    ASSERT_EQ(ReadFileBytes(target), "old");
+    std::set<std::string> during;
+    std::string error;
+    EXPECT_TRUE(SaveFileAtomically(
+        target.string(),
+        [&](std::ostream& out) {
+          during = NamesIn(dir.Path());
+          out << "new";
+          return true;
+        },
+        error))
+        << error;
+    during.erase(c.name);
+    ASSERT_EQ(during.size(), 1u);
+    const std::string temp = *during.begin();
+    EXPECT_EQ(temp.substr(0, temp.size() - 7), "." + c.kept);
+    EXPECT_EQ(ReadFileBytes(target), "new");
+    EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{c.name});
+  }
+}
+
+// A folder whose write bits are off. Root writes there all the same, so the save runs in a child
+// that has given up root for an ordinary user. The child reports through its exit code.
+TEST(SaveFileTest, AFolderThatCannotBeWrittenIsReportedWithTheReason) {
+  TempDir dir;
+  const fs::path locked = dir / "locked";
+  fs::create_directory(locked);
+  const fs::path target = locked / "a.kel";
+  WriteFileBytes(target, "old contents");
+  fs::permissions(dir.Path(), fs::perms::owner_all | fs::perms::others_exec);
+  fs::permissions(target, fs::perms::owner_read | fs::perms::others_read);
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                              fs::perms::others_exec);
+  const int code = InChild([&] {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 100;
+    int result = 0;
+    std::string error;
+    if (SaveFileAtomically(target.string(), Bytes("new"), error)) result |= 1;
+    if (error != Expected(target.string(), std::strerror(EACCES))) result |= 2;
+    if (ReadFileBytes(target) != "old contents") result |= 4;
+    if (NamesIn(locked) != std::set<std::string>{"a.kel"}) result |= 8;
+    return result;
+  });
+  fs::permissions(locked, fs::perms::owner_all);
+  EXPECT_EQ(code, 0) << "1 saved, 2 wrong message, 4 old file changed, 8 leftovers, "
+                        "100 cannot become another user";
+  EXPECT_EQ(ReadFileBytes(target), "old contents");
+}
+
+// A full disk, made with a file size limit in a child process: the write fails part way and the
+// message gives the system's reason for it.
+TEST(SaveFileTest, AWriteThatFailsPartWayIsReportedWithTheReason) {
+  TempDir dir;
+  const fs::path target = dir / "a.kel";
+  WriteFileBytes(target, "old contents");
+  const int code = InChild([&] {
+    // Without ignoring SIGXFSZ the limit would kill the process instead of failing the write.
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{16384, 16384};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 100;
+    int result = 0;
+    std::string error;
+    if (SaveFileAtomically(target.string(), Bytes(std::string(300000, 'x')), error)) result |= 1;
+    if (error != Expected(target.string(), std::strerror(EFBIG))) result |= 2;
+    if (ReadFileBytes(target) != "old contents") result |= 4;
+    if (NamesIn(dir.Path()) != std::set<std::string>{"a.kel"}) result |= 8;
+    return result;
+  });
+  EXPECT_EQ(code, 0) << "1 saved, 2 wrong message, 4 old file changed, 8 leftovers, "
+                        "100 no file size limit, -1 killed";
+  // Without the limit the same save succeeds.
+  std::string error;
+  EXPECT_TRUE(SaveFileAtomically(target.string(), Bytes(std::string(300000, 'x')), error)) << error;
+  EXPECT_EQ(ReadFileBytes(target), std::string(300000, 'x'));
+}
+
+}  // namespace
+}  // namespace kel
