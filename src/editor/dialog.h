@@ -127,6 +127,13 @@ class ObKELDialog : public QWidget {
   // The palette the dialog last realized in the foreground (null before any).
   const LogPalette* RealizedPalette() const { return foreground_.get(); }
 
+  // --- masks (mask_command.cpp)
+  // The active column's frame gets the mask of its image as its new mask.
+  void CmMakeMask();
+  // The mask of an image (black is background): a new picture, or null when the image has no
+  // DIB or no mask can be made of it.
+  std::unique_ptr<ObBmpImage> MakeBmpMask(const ObImage* image);
+
   // The display the dialog draws on: pictures get their display bitmaps made for it.
   DisplayDevice& DC() { return *dc_; }
   PromptPort& Prompt() { return prompt_; }
