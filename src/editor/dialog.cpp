@@ -161,6 +161,7 @@ void ObKELDialog::CreateControls() {
   connect(BehaveTypeCombo, &QComboBox::currentIndexChanged, this, [this] { BehaveCombo(); });
   connect(RandomCheckBox, &QCheckBox::clicked, this, [this] { RandomCheck(); });
   connect(ObjectCombo, &QComboBox::currentIndexChanged, this, [this] { RedrawDialogParam(); });
+  connect(Spread, &TSpread::KeyDown, this, &ObKELDialog::EvKeydown);
   FramesEdit->installEventFilter(this);
 }
 

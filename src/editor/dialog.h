@@ -9,6 +9,7 @@
 //   validation.cpp  the parameter fields: checks and the responses while they are edited
 //   palette.cpp     realizing the shown object's palette
 //   object_commands.cpp  switching between objects, new, rename, delete and clear
+//   cell_commands.cpp    the cell commands on the grid's active cell and the grid's keys
 #pragma once
 
 #include <QWidget>
@@ -101,6 +102,26 @@ class ObKELDialog : public QWidget {
   void RemoveSpriteData(int index);
   // True when an object is shown; otherwise the message "オブジェクトがありません。" and false.
   bool CheckObject();
+
+  // --- cell commands on the grid's active cell (cell_commands.cpp)
+  void CmImageRead();
+  // Loads the bitmap file at fileName (the file system's path) into the image (row 1) or mask
+  // (other rows) slot of frame col - 1, growing the frame list to col frames. 1 on success; 0
+  // when there is no object or the file is no bitmap this program takes (why in *error).
+  int ReadImage(long col, long row, const char* fileName, std::string* error = nullptr);
+  void CmSoundRead();
+  void CmContIcon();
+  void CmDelButton();
+  // Empties the picture of the active image or mask cell (the cut command's clearing step).
+  void CmEditDelete();
+  void CmOk();  // Enter: the dialog stays
+  // The grid's key notification (Qt key, Ctrl held): the command the key stands for is posted
+  // to the command route, as the menu would send it.
+  void EvKeydown(int key, bool ctrl);
+  // The command id a key of the grid stands for, 0 for none.
+  static int GridKeyCommand(int key, bool ctrl);
+  // The cell message "選択ｾﾙが違っています".
+  void ShowWrongCell();
 
   // --- the document's save-changes prompt (document_prompt.cpp) and name checks (name_checks.cpp)
   // The id of the Save command, which the prompt sends along the command route.
