@@ -1,0 +1,214 @@
+#include "preview/test_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <algorithm>
+
+#include "model/sprite.h"
+
+namespace kel {
+
+namespace {
+
+// The picture area: shows the last frame drawn, and shows it again whenever it is uncovered.
+class PictureArea final : public QWidget {
+ public:
+  PictureArea(QWidget* parent, const QImage& picture) : QWidget(parent), picture_(picture) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    if (picture_.isNull()) return;
+    QPainter p(this);
+    p.drawImage(0, 0, picture_);
+  }
+
+ private:
+  const QImage& picture_;
+};
+
+// Draws a display bitmap at (0, 0) pixel for pixel; the painter's device clips it.
+void DrawBitmap(QPainter& p, const DisplayBitmap& bitmap) {
+  if (auto* qt = dynamic_cast<const QtDisplayBitmap*>(&bitmap)) {
+    qt->Draw(p, QRectF(0, 0, qt->Width(), qt->Height()));
+    return;
+  }
+  // A bitmap of another display: its pixels one by one.
+  QImage copy(bitmap.Width(), bitmap.Height(), QImage::Format_RGB32);
+  for (int y = 0; y < copy.height(); ++y)
+    for (int x = 0; x < copy.width(); ++x) copy.setPixel(x, y, 0xFF000000u | bitmap.PixelRgb(x, y));
+  p.drawImage(0, 0, copy);
+}
+
+}  // namespace
+
+ObTestWindow::ObTestWindow(QWidget* parent, const QString& title, ObSpriteData* sprite)
+    : QWidget(parent, Qt::Window), Sprite(sprite) {
+  // A resizable window with caption and system menu but no maximize box.
+  setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(title);
+
+  // The picture area is at least 200 x 200; the controls sit in a band below it. The window's
+  // frame (a resizable border on each side) adds one pixel more than the borders themselves,
+  // so the client area comes out one pixel wider and taller than the picture area and band.
+  const int w0 = std::max<int>(sprite ? sprite->ImageSizeX : 0, kMinSide);
+  const int h0 = std::max<int>(sprite ? sprite->ImageSizeY : 0, kMinSide);
+  const int clientWidth = w0 + 1;
+  const int windowWidth = clientWidth + 2 * kFrameBorder;
+  resize(clientWidth, h0 + kControlBand + 1);
+  const int third = windowWidth / 3;
+
+  pictureArea_ = new PictureArea(this, picture_);
+  pictureArea_->setGeometry(0, 0, 0, 0);
+
+  ScrollBar = new QScrollBar(Qt::Horizontal, this);
+  ScrollBar->setGeometry(0, h0, windowWidth - 2 * kFrameBorder, 16);
+  TestButton = new QPushButton(QStringLiteral("ﾃｽﾄ"), this);
+  TestButton->setGeometry(0, h0 + 16, third, 44);
+  EndButton = new QPushButton(QStringLiteral("終了"), this);
+  EndButton->setGeometry(third, h0 + 16, third, 44);
+  for (QPushButton* b : {TestButton, EndButton}) {
+    b->setAutoDefault(false);
+    b->setDefault(false);
+  }
+  FrameEdit = new QLineEdit(this);
+  FrameEdit->setGeometry(2 * third + (third - 33) / 2, h0 + 20, 33, 30);
+  FrameEdit->setMaxLength(kFrameDigits);
+  FrameEdit->setReadOnly(true);
+  FrameEdit->setAlignment(Qt::AlignCenter);
+
+  ScrollBar->setProperty("controlId", int(IDC_SCROLLBAR));
+  TestButton->setProperty("controlId", int(IDC_TEST));
+  EndButton->setProperty("controlId", int(IDC_END));
+  FrameEdit->setProperty("controlId", int(IDC_FRAME));
+
+  // One shot per frame, started as the frame is drawn: a frame that comes late (a busy event
+  // loop) still stays its whole time, where a repeating timer would cut the next one short.
+  timer_.setTimerType(Qt::PreciseTimer);
+  timer_.setSingleShot(true);
+  timer_.setInterval(kFrameMs);
+  connect(&timer_, &QTimer::timeout, this, &ObTestWindow::NextFrame);
+  connect(TestButton, &QPushButton::clicked, this, &ObTestWindow::TestStart);
+  connect(EndButton, &QPushButton::clicked, this, &ObTestWindow::Close);
+  // Only the user moves the bar through this: the frames drawn set it with its signals off.
+  connect(ScrollBar, &QScrollBar::valueChanged, this, &ObTestWindow::EvHScroll);
+}
+
+ObTestWindow::~ObTestWindow() {
+  timer_.stop();
+}
+
+void ObTestWindow::Create() {
+  SetupWindow();
+  show();
+}
+
+void ObTestWindow::SetupWindow() {
+  LastFrame = Sprite ? Sprite->FrameCount() - 1 : -1;
+  const QSignalBlocker quiet(ScrollBar);
+  ScrollBar->setRange(0, std::max(LastFrame, 0));
+  ScrollBar->setValue(0);
+  CurrentFrame = 0;
+}
+
+void ObTestWindow::TestStart() {
+  timer_.stop();
+  if (!Sprite) return;
+  // The frame count as the stored 16-bit count.
+  runCount_ = int16_t(Sprite->FrameCount());
+  runFrame_ = 0;
+  if (runCount_ <= 0) return;
+  // The first frame at once, each further one a frame time later, and the last one kept for its
+  // time too before the run ends. The window stays responsive meanwhile: a second start begins
+  // again from the first frame, moving the bar or closing ends the run.
+  NextFrame();
+}
+
+void ObTestWindow::NextFrame() {
+  if (!Sprite || runFrame_ >= runCount_) {
+    timer_.stop();
+    emit TestFinished();
+    return;
+  }
+  timer_.start();
+  DispImage(unsigned(runFrame_++));
+}
+
+void ObTestWindow::DispImage(unsigned frame) {
+  if (!Sprite) return;
+  const auto i = int16_t(frame);
+  const DisplayBitmap* bitmap = Sprite->GetImageHandle(i);
+  // Only a frame's own picture selects its palette; continue and empty frames select none. On a
+  // true-colour screen realizing it changes no colour.
+  const FrameSlot& own = Sprite->GetImage(i);
+  selectedPalette_ = own.IsImage() ? own.Image()->Palette() : nullptr;
+  if (selectedPalette_) display_.RealizePalette(*selectedPalette_, false);
+
+  const int x = Sprite->ImageSizeX;
+  const int y = Sprite->ImageSizeY;
+  if (x <= 0 || y <= 0) return;
+  // The area cleared as a rectangle in the default pen and brush (a black outline around white),
+  // then the picture copied over it from the top-left; a frame without any picture leaves the
+  // cleared rectangle.
+  QImage canvas(x, y, QImage::Format_RGB32);
+  canvas.fill(Qt::white);
+  {
+    QPainter p(&canvas);
+    p.setPen(Qt::black);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(0, 0, x - 1, y - 1);
+    if (bitmap) DrawBitmap(p, *bitmap);
+  }
+  picture_ = std::move(canvas);
+  pictureArea_->setGeometry(0, 0, x, y);
+  pictureArea_->update();
+
+  {
+    const QSignalBlocker quiet(ScrollBar);
+    ScrollBar->setValue(int(frame));
+  }
+  FrameEdit->setText(QString::number(frame + 1));
+  if (Sprite->Sound && Sprite->Sound->Frame == int64_t(frame) + 1) Sprite->Sound->Play();
+}
+
+void ObTestWindow::EvHScroll() {
+  timer_.stop();  // the user takes over from a test run
+  CurrentFrame = ScrollBar->value();
+  DispImage(unsigned(CurrentFrame));
+}
+
+void ObTestWindow::Close() {
+  close();
+}
+
+void ObTestWindow::SpriteGone() {
+  timer_.stop();
+  Sprite = nullptr;
+  close();
+}
+
+void ObTestWindow::CloseFor(const ObSpriteData* sprite) {
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    auto* window = qobject_cast<ObTestWindow*>(w);
+    if (window && window->Sprite && (!sprite || window->Sprite == sprite)) window->SpriteGone();
+  }
+}
+
+QWidget* ObTestWindow::Control(int id) const {
+  for (QWidget* w : {static_cast<QWidget*>(ScrollBar), static_cast<QWidget*>(TestButton),
+                     static_cast<QWidget*>(EndButton), static_cast<QWidget*>(FrameEdit)})
+    if (w->property("controlId").toInt() == id) return w;
+  return nullptr;
+}
+
+void ObTestWindow::closeEvent(QCloseEvent* e) {
+  timer_.stop();
+  QWidget::closeEvent(e);
+}
+
+}  // namespace kel
