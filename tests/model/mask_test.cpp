@@ -151,13 +151,13 @@ TEST(Mask, ImageOfTheMaskTakesItsSize) {
 
 struct NoMaskCase {
   const char* name;
-  DibSpec spec;
+  DibSpec layout;
 };
 
 class NoMask : public ::testing::TestWithParam<NoMaskCase> {};
 
 TEST_P(NoMask, IsRefused) {
-  auto source = MakeDib(GetParam().spec, [](int, int) { return 1u; });
+  auto source = MakeDib(GetParam().layout, [](int, int) { return 1u; });
   EXPECT_EQ(MakeMaskDib(*source), nullptr);
   EXPECT_EQ(MakeMaskImage(ObBmpImage(source)), nullptr);
 }

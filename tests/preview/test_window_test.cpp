@@ -265,6 +265,19 @@ TEST_F(PreviewTest, ChangesToTheObjectShowOnTheNextDraw) {
   EXPECT_EQ(w->FrameEdit->text(), QStringLiteral("3"));
 }
 
+// An image size of 0 draws nothing: the picture, the bar and the number stay as they were.
+TEST_F(PreviewTest, AnEmptyImageSizeDrawsNothing) {
+  auto s = Sprite(8, 8, 3);
+  ObTestWindow* w = Open(s.get());
+  w->DispImage(0);
+  const QImage before = w->Picture();
+  s->ImageSizeX = 0;
+  w->DispImage(2);
+  EXPECT_EQ(w->Picture(), before);
+  EXPECT_EQ(w->ScrollBar->value(), 0);
+  EXPECT_EQ(w->FrameEdit->text(), QStringLiteral("1"));
+}
+
 // ---- test runs
 
 TEST_F(PreviewTest, ARunShowsEveryFrameInOrderAFrameTimeEach) {
