@@ -1,6 +1,6 @@
 // The cell commands: they act on the frame grid's active cell. Reading a bitmap into an image or
-// mask cell, a wave file into the sound row, marking a continue frame, deleting a frame, the
-// clearing step of cut, and the grid's keys.
+// mask cell, a wave file into the sound row, marking a continue frame, deleting a frame, opening
+// the animation preview, the clearing step of cut, and the grid's keys.
 //
 // The dialog is not redisplayed from Qt's paint event: showing the object again on every repaint
 // would throw away what the user typed into the fields and the grid, replay the sound each time
@@ -18,6 +18,7 @@
 #include "grid/spread.h"
 #include "model/text.h"
 #include "platform/prompt.h"
+#include "preview/test_window.h"
 
 namespace kel {
 
@@ -248,6 +249,28 @@ void ObKELDialog::CmDelButton() {
   DispSpriteData(CurrentSprite);
   Spread->SSSetData(0, kRowSound, QStringLiteral("ｻｳﾝﾄﾞ"));
   Modified = 1;
+}
+
+void ObKELDialog::CmTstButton() {
+  if (!CheckObject()) return;
+  // The preview shows the object as stored: the fields go in first, and a refusal (reported)
+  // opens nothing.
+  if (!SaveSpriteData(CurrentSprite)) return;
+  // A window of its own that goes with the dialog, or closes itself; several may be open.
+  auto* preview = new ObTestWindow(this, QStringLiteral("テスト表示"), CurrentSprite);
+  preview->Create();
+  preview->TestStart();
+}
+
+void ObKELDialog::ClosePreviewsOfGoneObjects() {
+  for (ObTestWindow* preview : findChildren<ObTestWindow*>(Qt::FindDirectChildrenOnly)) {
+    if (!preview->Sprite) continue;
+    const bool inList =
+        SpriteList && std::any_of(SpriteList->begin(), SpriteList->end(),
+                                  [&](const auto& s) { return s.get() == preview->Sprite; });
+    // Only the pointer is compared: the object it pointed to may be gone.
+    if (!inList) preview->SpriteGone();
+  }
 }
 
 void ObKELDialog::CmEditDelete() {

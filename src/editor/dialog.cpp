@@ -177,6 +177,7 @@ void ObKELDialog::LoadContIcon() {
 
 void ObKELDialog::InitWindow() {
   if (!SpriteList || SpriteList->empty()) CurrentSprite = nullptr;
+  ClosePreviewsOfGoneObjects();  // after New or Close the objects have gone
 
   {
     const QSignalBlocker block(ObjectCombo);

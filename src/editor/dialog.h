@@ -112,6 +112,12 @@ class ObKELDialog : public QWidget {
   void CmSoundRead();
   void CmContIcon();
   void CmDelButton();
+  // Stores the fields and opens a preview of the object (ObTestWindow, a child window of the
+  // dialog) playing its frames once; it stays open on its own.
+  void CmTstButton();
+  // Closes the previews whose object is no longer in the list (all of them for an empty list):
+  // called wherever the list may have lost objects, before any preview can draw again.
+  void ClosePreviewsOfGoneObjects();
   // Empties the picture of the active image or mask cell (the cut command's clearing step).
   void CmEditDelete();
   void CmOk();  // Enter: the dialog stays

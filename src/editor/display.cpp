@@ -50,6 +50,8 @@ void StoreFields(ObSpriteData& sprite, const FieldValues& v) {
 }  // namespace
 
 void ObKELDialog::GetSpriteData(int index) {
+  // The list may have been emptied or replaced: no preview may draw an object that went with it.
+  ClosePreviewsOfGoneObjects();
   if (!SpriteList || SpriteList->empty()) {
     CurrentSprite = nullptr;
     return;

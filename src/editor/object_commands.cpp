@@ -9,6 +9,7 @@
 #include "grid/spread.h"
 #include "model/text.h"
 #include "platform/prompt.h"
+#include "preview/test_window.h"
 
 namespace kel {
 
@@ -154,6 +155,7 @@ void ObKELDialog::CmClearObject() {
 void ObKELDialog::RemoveSpriteData(int index) {
   if (!SpriteList || index < 0 || size_t(index) >= SpriteList->size()) return;
   if ((*SpriteList)[size_t(index)].get() == CurrentSprite) CurrentSprite = nullptr;
+  ObTestWindow::CloseFor((*SpriteList)[size_t(index)].get());  // its previews go first
   // The object goes with its frames, pictures, locations and sound clip; the clip stops the
   // sound it may be playing before its wave data goes.
   SpriteList->erase(SpriteList->begin() + index);

@@ -1,0 +1,159 @@
+// The test display command: it stores the fields, opens a preview of the object that plays its
+// frames once and stays open, and the previews of objects that go are closed before they could
+// draw them.
+#include <QPointer>
+#include <QSignalSpy>
+
+#include "app/dialog_routes.h"
+#include "editor/cell_fixture.h"
+#include "preview/test_window.h"
+
+namespace kel::test {
+namespace {
+
+class CellPreviewTest : public CellTest {
+ protected:
+  QList<ObTestWindow*> Previews() const {
+    return dialog->findChildren<ObTestWindow*>(Qt::FindDirectChildrenOnly);
+  }
+  // The previews not closed yet (a closed one deletes itself a little later).
+  std::vector<ObTestWindow*> OpenPreviews() const {
+    std::vector<ObTestWindow*> open;
+    for (ObTestWindow* p : Previews())
+      if (p->isVisible()) open.push_back(p);
+    return open;
+  }
+};
+
+TEST_F(CellPreviewTest, TheTestCommandStoresTheFieldsAndPlaysTheObjectOnce) {
+  ObSpriteData* s = ShowFrames(3);
+  dialog->PosXEdit->setText("42");  // typed, stored by the command
+
+  dialog->CmTstButton();
+
+  EXPECT_TRUE(prompt.Messages().empty());
+  EXPECT_EQ(s->PositionX, 42);
+  const auto previews = OpenPreviews();
+  ASSERT_EQ(previews.size(), 1u);
+  ObTestWindow* preview = previews[0];
+  EXPECT_EQ(preview->windowTitle(), QStringLiteral("テスト表示"));
+  EXPECT_EQ(preview->Sprite, s);
+  EXPECT_TRUE(preview->isWindow());
+  EXPECT_EQ(preview->LastFrame, 2);
+  EXPECT_TRUE(preview->Playing());
+  EXPECT_EQ(preview->FrameEdit->text(), "1");
+
+  QSignalSpy finished(preview, &ObTestWindow::TestFinished);
+  ASSERT_TRUE(finished.wait(3000));
+  EXPECT_EQ(preview->FrameEdit->text(), "3") << "the last frame stays";
+  EXPECT_TRUE(preview->isVisible()) << "the preview stays open after its run";
+}
+
+TEST_F(CellPreviewTest, EachTestCommandOpensAPreviewOfItsOwn) {
+  ShowFrames(2);
+  dialog->CmTstButton();
+  dialog->CmTstButton();
+  EXPECT_EQ(OpenPreviews().size(), 2u);
+}
+
+struct Refusal {
+  const char* name;
+  int frames;  // -1: no object at all
+  const char* depth;
+  const char* message;
+};
+
+TEST_F(CellPreviewTest, AnObjectThatCannotBeStoredOpensNoPreview) {
+  const Refusal cases[] = {
+      {"no object", -1, "1", "オブジェクトがありません。"},
+      {"no frames", 0, "1", "イメージがありません.設定して下さい"},
+      {"invalid depth", 2, "500", "深さの入力値が不正です"},
+  };
+  for (const Refusal& c : cases) {
+    SCOPED_TRACE(c.name);
+    prompt.ClearHistory();
+    list.clear();
+    dialog->GetSpriteData(0);
+    if (c.frames >= 0) ShowFrames(c.frames);
+    dialog->DepthEdit->setText(QString::fromUtf8(c.depth));
+
+    dialog->CmTstButton();
+
+    ASSERT_EQ(prompt.Messages().size(), 1u);
+    EXPECT_EQ(prompt.Messages()[0].text, QString::fromUtf8(c.message));
+    EXPECT_TRUE(OpenPreviews().empty());
+    if (c.frames > 0) {
+      EXPECT_EQ(dialog->CurrentSprite->Depth, 1) << "nothing was stored";
+    }
+  }
+}
+
+TEST_F(CellPreviewTest, TheTestCommandIsOnTheCommandRoute) {
+  ShowFrames(1);
+  auto routes = DialogResponseTable(*dialog);
+  ASSERT_EQ(routes.count(CM_TEST), 1u);
+  EXPECT_TRUE(routes[CM_TEST]());
+  EXPECT_EQ(OpenPreviews().size(), 1u);
+}
+
+TEST_F(CellPreviewTest, DeletingAnObjectClosesItsPreviewsAndKeepsTheOthers) {
+  ObSpriteData* first = ShowFrames(2);
+  dialog->CmTstButton();
+  ShowFrames(3);
+  dialog->CmTstButton();
+  ASSERT_EQ(OpenPreviews().size(), 2u);
+
+  dialog->CmDeleteObject();  // the second, shown
+
+  const auto open = OpenPreviews();
+  ASSERT_EQ(open.size(), 1u);
+  EXPECT_EQ(open[0]->Sprite, first);
+  for (ObTestWindow* p : Previews())
+    if (p != open[0]) {
+      EXPECT_EQ(p->Sprite, nullptr) << "the deleted object's preview forgot it";
+    }
+}
+
+TEST_F(CellPreviewTest, ThePreviewsGoWhenTheListIsEmptiedOrReplaced) {
+  // Emptied, as New and Close leave it: the empty form is shown next.
+  ShowFrames(2);
+  dialog->CmTstButton();
+  QPointer<ObTestWindow> emptied = OpenPreviews().at(0);
+  list.clear();
+  dialog->InitWindow();
+  ASSERT_TRUE(emptied);
+  EXPECT_FALSE(emptied->isVisible());
+  EXPECT_EQ(emptied->Sprite, nullptr);
+
+  // Replaced, as opening a file replaces it: the first object is taken next.
+  ShowFrames(2);
+  dialog->CmTstButton();
+  QPointer<ObTestWindow> replaced = OpenPreviews().at(0);
+  auto other = NewSprite("別");
+  kel::SpriteList fresh;
+  fresh.push_back(std::move(other));
+  list.swap(fresh);
+  fresh.clear();  // the old objects go
+  dialog->GetSpriteData(0);
+  ASSERT_TRUE(replaced);
+  EXPECT_FALSE(replaced->isVisible());
+  EXPECT_EQ(replaced->Sprite, nullptr);
+
+  // A closed preview deletes itself.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_FALSE(emptied);
+  EXPECT_FALSE(replaced);
+}
+
+TEST_F(CellPreviewTest, SwitchingObjectsLeavesThePreviewsOpen) {
+  ObSpriteData* first = ShowFrames(2);
+  dialog->CmTstButton();
+  ShowFrames(2);
+  dialog->GetSpriteData(0);
+  const auto open = OpenPreviews();
+  ASSERT_EQ(open.size(), 1u);
+  EXPECT_EQ(open[0]->Sprite, first);
+}
+
+}  // namespace
+}  // namespace kel::test
