@@ -84,6 +84,8 @@ void ObKELDialog::CreateControls() {
     const int listPx = DialogUnitsToPixels(QRect(0, 0, 0, cy - 12), base).height();
     const int itemPx = QFontMetrics(c->font()).height() + 2;
     c->setMaxVisibleItems(std::max(1, listPx / itemPx));
+    // Some styles open the list as a menu as tall as all its entries, ignoring the count above.
+    c->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     return c;
   };
 
@@ -162,6 +164,13 @@ void ObKELDialog::CreateControls() {
   connect(RandomCheckBox, &QCheckBox::clicked, this, [this] { RandomCheck(); });
   connect(ObjectCombo, &QComboBox::currentIndexChanged, this, [this] { RedrawDialogParam(); });
   connect(Spread, &TSpread::KeyDown, this, &ObKELDialog::EvKeydown);
+  // What the user types into a field or a grid cell is work that a later save stores: it makes
+  // the document modified, so New, Open and the end of the program ask before dropping it.
+  for (QLineEdit* edit :
+       {DepthEdit, PosXEdit, PosYEdit, SpeedXEdit, SpeedYEdit, SizeXEdit, SizeYEdit, FramesEdit})
+    connect(edit, &QLineEdit::textEdited, this, [this] { Modified = 1; });
+  connect(Spread, &TSpread::CellEdited, this, [this] { Modified = 1; });
+  connect(DepthUpDown, &TUpDown::Changed, this, [this] { Modified = 1; });
   FramesEdit->installEventFilter(this);
 }
 

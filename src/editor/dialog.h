@@ -89,6 +89,9 @@ class ObKELDialog : public QWidget {
   void BehaveCombo();
   void RandomCheck();
   void ChangeImagePair();
+  // Cuts or pads the shown object's frame list to count frames and shows it again, keeping the
+  // sound name and the locations typed into the grid for the frames that remain.
+  void ResizeFrames(int count);
 
   // --- object switch and object commands (object_commands.cpp)
   void RedrawDialogParam();

@@ -134,6 +134,9 @@ int ObKELDialog::SaveSpriteData(ObSpriteData* sprite) {
   v.imageSizeY = uint16_t(NumberOf(SizeYEdit));
   v.numFrames = uint16_t(NumberOf(FramesEdit));
   v.autoRepeat = AutoRepeatCheckBox->isChecked() ? 1 : 0;
+  // A frame count typed and stored without leaving its field: the grid follows the frame list
+  // as it does when the field is left, so it never shows frames that are gone.
+  if (sprite == CurrentSprite && v.numFrames != sprite->FrameCount()) ResizeFrames(v.numFrames);
   StoreFields(*sprite, v);
 
   if (sprite->Behave == ObSpriteData::kFixedPosition) GetPointFromSpread();

@@ -66,7 +66,10 @@ void ObKELDialog::ChangeImagePair() {
     return;
   }
   Modified = 1;
+  ResizeFrames(count);
+}
 
+void ObKELDialog::ResizeFrames(int count) {
   // Clearing the grid erases the sound name and the locations typed so far; they are put back
   // for the frames that remain, so that leaving the field does not lose them.
   QStringList sound, xs, ys;

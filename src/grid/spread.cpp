@@ -140,6 +140,7 @@ TSpread::TSpread(QWidget* parent) : QTableView(parent) {
 
   corner_ = new SpreadCorner(this);
   model_ = new SpreadModel(kNewGridCols, kNewGridRows, this);
+  connect(model_, &SpreadModel::CellEdited, this, &TSpread::CellEdited);
   setModel(model_);
   delegate_ = new SpreadDelegate(this);
   setItemDelegate(delegate_);

@@ -91,6 +91,8 @@ class TSpread : public QTableView {
   // alone; keys held with Shift, Alt or Meta are not reported (the owner acts on no other), nor
   // the modifier keys themselves.
   void KeyDown(int key, bool ctrl);
+  // The user typed a new text into a data cell and finished editing it.
+  void CellEdited(int col, int row);
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;

@@ -103,8 +103,11 @@ bool SpreadModel::setData(const QModelIndex& index, const QVariant& value, int r
   if (role != Qt::EditRole || !index.isValid()) return false;
   const int col = index.column() + 1, row = index.row() + 1;
   if (!Contains(col, row) || Cell(col, row).picture) return false;
-  Edit(col, row).text = value.toString();
+  const QString text = value.toString();
+  if (Cell(col, row).text == text) return true;
+  Edit(col, row).text = text;
   Changed(col, row, col, row);
+  emit CellEdited(col, row);
   return true;
 }
 

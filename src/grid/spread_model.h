@@ -60,6 +60,10 @@ class SpreadModel final : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+ signals:
+  // The user changed a cell's text through the grid's editor (not the program through SSSetData).
+  void CellEdited(int col, int row);
+
  private:
   size_t Offset(int col, int row) const { return size_t(row) * size_t(cols_ + 1) + size_t(col); }
   QVariant CellData(const SpreadCell& cell, int role) const;

@@ -5,8 +5,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
+#include <QToolButton>
 
 #include "editor/editor_fixture.h"
+#include "editor/updown.h"
 #include "grid/spread.h"
 
 namespace kel::test {
@@ -189,12 +191,53 @@ TEST_F(FieldsTest, ClickingTheRandomStartBoxMarksTheDocumentModified) {
   EXPECT_EQ(sprite->RandomStart, 1);  // stored on saving only
 }
 
-TEST_F(FieldsTest, TypingIntoAFieldDoesNotMarkTheDocumentModified) {
+// What the user types is work a save would store: New, Open and the end of the program must
+// ask before dropping it. The program's own writes into the fields change nothing.
+TEST_F(FieldsTest, TypingIntoAFieldMarksTheDocumentModified) {
+  Activate();
+  for (int i = 0; i < 8; ++i) {
+    SCOPED_TRACE(i);
+    dialog->Modified = 0;
+    Field(i)->setText(QStringLiteral("7"));
+    EXPECT_EQ(dialog->Modified, 0);
+    Field(i)->setFocus();
+    QTest::keyClicks(Field(i), "4");
+    EXPECT_EQ(dialog->Modified, 1);
+  }
+  dialog->Modified = 0;
+  QTest::mouseClick(dialog->DepthUpDown->UpButton(), Qt::LeftButton);
+  EXPECT_EQ(dialog->Modified, 1);
+}
+
+TEST_F(FieldsTest, TypingIntoAGridCellMarksTheDocumentModified) {
   Activate();
   dialog->Modified = 0;
-  dialog->PosXEdit->setFocus();
-  QTest::keyClicks(dialog->PosXEdit, "42");
+  dialog->Spread->SSSetData(1, ObKELDialog::kRowX, QStringLiteral("5"));
   EXPECT_EQ(dialog->Modified, 0);
+  dialog->Spread->setFocus();
+  ASSERT_TRUE(dialog->Spread->SSSetActiveCell(2, ObKELDialog::kRowX));
+  QTest::keyClick(dialog->Spread, Qt::Key_1);
+  QWidget* editor = QApplication::focusWidget();
+  ASSERT_TRUE(qobject_cast<QLineEdit*>(editor));
+  QTest::keyClicks(editor, "2");
+  QTest::keyClick(editor, Qt::Key_Return);
+  QApplication::processEvents();  // the view commits the editor's text from its event queue
+  EXPECT_EQ(dialog->Spread->SSGetData(2, ObKELDialog::kRowX), QStringLiteral("12"));
+  EXPECT_EQ(dialog->Modified, 1);
+}
+
+// A frame count typed and stored without leaving the field: the grid shows the stored frames.
+TEST_F(FieldsTest, StoringANewFrameCountShowsItInTheGrid) {
+  COLORREF bg = 0, fg = 0;
+  dialog->Spread->SSGetColor(2, 1, &bg, &fg);
+  ASSERT_EQ(bg, RGB(0, 128, 0));
+  dialog->FramesEdit->setText(QStringLiteral("1"));
+  ASSERT_EQ(dialog->SaveSpriteData(sprite), 1);
+  EXPECT_EQ(sprite->FrameCount(), 1);
+  dialog->Spread->SSGetColor(2, 1, &bg, &fg);
+  EXPECT_EQ(bg, RGB(255, 255, 255));
+  EXPECT_FALSE(dialog->Spread->SSHasPicture(2, 1));
+  EXPECT_TRUE(dialog->Spread->SSHasPicture(1, 1));
 }
 
 // Leaving the frame-count field resizes the frame list at once.

@@ -103,6 +103,27 @@ TEST_F(GridTest, ActiveCellIsSetReadAndFramed) {
   EXPECT_EQ(shot.pixel(active.topLeft() + QPoint(2, 2)), qRgb(255, 255, 255));
 }
 
+// The owner learns of the user's edits (they are unsaved work), not of its own writes.
+TEST_F(GridTest, OnlyTheUsersEditsAreReported) {
+  std::vector<std::pair<int, int>> edited;
+  QObject::connect(grid.get(), &TSpread::CellEdited,
+                   [&](int col, int row) { edited.emplace_back(col, row); });
+  grid->SSSetData(2, 4, QStringLiteral("7"));
+  grid->setFocus();
+  ASSERT_TRUE(grid->SSSetActiveCell(3, 5));
+  QTest::keyClick(grid.get(), Qt::Key_9);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(edited, (std::vector<std::pair<int, int>>{{3, 5}}));
+  // Opening the editor and leaving the text as it was is no edit.
+  ASSERT_TRUE(grid->SSSetActiveCell(2, 4));
+  grid->setFocus();
+  QTest::keyClick(grid.get(), Qt::Key_F2);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(edited.size(), 1u);
+}
+
 TEST_F(GridTest, TypedTextLandsInTextRowsOnly) {
   grid->setFocus();
   ASSERT_TRUE(grid->SSSetActiveCell(2, 4));
