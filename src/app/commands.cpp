@@ -103,6 +103,15 @@ QList<QKeySequence> CommandKeys(int id) {
   }
 }
 
+bool IsTextEditingKey(QKeyCombination key) {
+  // Del on the keypad is the same key to a text field.
+  const QKeyCombination plain(key.keyboardModifiers() & ~Qt::KeypadModifier, key.key());
+  for (int id : {CM_DELFRAME, CM_CLEAROBJECT, CM_EDITCUT, CM_EDITCOPY, CM_EDITPASTE})
+    for (const QKeySequence& seq : CommandKeys(id))
+      if (seq.count() == 1 && seq[0] == plain) return true;
+  return false;
+}
+
 const std::vector<int>& SpeedBarCommands() {
   static const std::vector<int> bar = {CM_FILENEW, CM_FILEOPEN, CM_FILESAVE, 0,
                                        CM_EDITCUT, CM_EDITCOPY, CM_EDITPASTE};

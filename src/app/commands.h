@@ -57,6 +57,10 @@ const std::vector<MenuPopup>& MenuBar();
 // The keys of a command: the first is the one the menu shows; every one of them issues it.
 QList<QKeySequence> CommandKeys(int id);
 
+// Whether the key is the accelerator of a command that a text field does for its own text
+// (Del, Ctrl+Del, cut, copy, paste): while a field is being typed in, the key edits the text.
+bool IsTextEditingKey(QKeyCombination key);
+
 // The speed bar: commands in order, 0 for a separator; glyphs ":/speedbar/<id>.png", 20 x 20.
 const std::vector<int>& SpeedBarCommands();
 inline constexpr int kSpeedBarGlyph = 20;

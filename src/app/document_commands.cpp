@@ -153,6 +153,13 @@ bool kelApp::SaveDocument(const QString& fileName, bool rename) {
 
 bool kelApp::OpenFile(const QString& fileName, int openType) {
   readError_.clear();
+  // A file that cannot be opened is reported with the system's reason in the user's language,
+  // as a failed save is; the reader's own message is the C library's text.
+  if (QFile file(fileName); !file.open(QIODevice::ReadOnly)) {
+    readError_ =
+        QStringLiteral("ファイル \"%1\" を開けません: %2").arg(fileName, file.errorString());
+    return false;
+  }
   ObjectFileResult result;
   if (openType == kOpenAdd) {
     result = AddReadObjectFile(LocalPath(fileName), SpriteList, [this](const std::string& name) {

@@ -1,14 +1,20 @@
 #include "app/frame_window.h"
 
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -22,6 +28,22 @@ namespace {
 
 // The indicator labels of the status bar, in order.
 const char* const kIndicatorLabels[] = {"CAPS", "NUM", "上書"};
+
+// Whether the widget takes typed text: a field, a text box, a spin box, an editable combo box,
+// or the editor an item view has open on one of its cells (the viewport's child).
+bool IsTextEditor(const QWidget* w) {
+  if (qobject_cast<const QLineEdit*>(w) || qobject_cast<const QTextEdit*>(w) ||
+      qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w)) {
+    return true;
+  }
+  if (const auto* combo = qobject_cast<const QComboBox*>(w); combo && combo->isEditable())
+    return true;
+  for (const QWidget* p = w; p && p->parentWidget(); p = p->parentWidget()) {
+    const auto* view = qobject_cast<const QAbstractItemView*>(p->parentWidget()->parentWidget());
+    if (view && p->parentWidget() == view->viewport()) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -57,6 +79,9 @@ QAction* ObFrameWindow::AddCommand(int id, const QString& text,
   action->setData(id);
   action->setObjectName(QStringLiteral("command%1").arg(id));
   action->setStatusTip(HintText(id));
+  // A button's tooltip says what its command does, as the status bar does; the menu text would
+  // show a mnemonic and is the same for the two New commands.
+  if (!action->statusTip().isEmpty()) action->setToolTip(action->statusTip());
   const QString glyph = GlyphPath(id);
   if (!glyph.isEmpty()) action->setIcon(QIcon(glyph));
   action->setIconVisibleInMenu(false);
@@ -176,6 +201,17 @@ void ObFrameWindow::changeEvent(QEvent* e) {
 }
 
 bool ObFrameWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::ShortcutOverride && watched == QApplication::focusWidget()) {
+    // Del, Ctrl+Del and cut, copy, paste typed in a field act on its text, not on the object or
+    // its cells: the field is asked to take the key before any accelerator is. A line edit
+    // claims most of these itself but not Ctrl+Del (delete to the word's end).
+    const auto* w = static_cast<QWidget*>(watched);
+    const auto* key = static_cast<QKeyEvent*>(e);
+    if (w->window() == this && IsTextEditor(w) && IsTextEditingKey(key->keyCombination())) {
+      e->accept();
+      return true;
+    }
+  }
   if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) {
     const auto* key = static_cast<QKeyEvent*>(e);
     // A key event reaches each widget on its way up; count the press once, at its target.

@@ -80,7 +80,8 @@ int OwlMain(int argc, char* argv[]) {
   SetupApplicationUi(app);
   SdlSoundPort sound;
   InstallSoundPort(&sound);
-  QtPromptPort prompt;
+  // A message without a caption of its own is titled with the program's title.
+  QtPromptPort prompt(QString::fromUtf8(kelApp::kTitle));
   int result;
   {
     kelApp application(prompt);

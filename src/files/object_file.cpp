@@ -2,6 +2,7 @@
 // own first; the caller's list changes only when every byte of the file was valid.
 #include "files/object_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -28,12 +29,21 @@ ObjectFileResult ReadAll(std::istream& in, SpriteList& objects) {
   RecordReader reader(in);
   if (!reader.Ok()) return Failure(reader.Error());
   uint8_t head[kObjectFileHeaderSize + 2];
-  if (!reader.ReadBytes(head, kObjectFileHeaderSize, "ファイルの見出し")) {
-    return Failure(reader.Error());
+  // The header's bytes as far as the file holds them: a short file that is not an object file
+  // at all is told by its first bytes, not by its length.
+  size_t got = 0;
+  while (got < kObjectFileHeaderSize && !reader.AtEnd()) {
+    if (!reader.ReadBytes(head + got, 1, "ファイルの見出し")) return Failure(reader.Error());
+    ++got;
   }
   // The magic is a NUL-terminated string: "KE--1.00" followed by anything but 0 is another one.
-  if (std::memcmp(head, kObjectFileMagic, kMagicLength + 1) != 0) {
+  if (std::memcmp(head, kObjectFileMagic, std::min(got, kMagicLength + 1)) != 0) {
     reader.FailAt(0, "オブジェクトファイルの識別子 \"KE--1.00\" がありません");
+    return Failure(reader.Error());
+  }
+  // What there is begins as an object file should, and then the file ends.
+  if (got < kObjectFileHeaderSize) {
+    reader.FailAt(0, "ファイルの見出しの途中でファイルが終わっています");
     return Failure(reader.Error());
   }
   if (!reader.ReadBytes(head + kObjectFileHeaderSize, 2, "オブジェクトの数")) {

@@ -125,7 +125,7 @@ class InputDialog final : public QDialog {
   InputDialog(QWidget* owner, const QString& caption, const QString& prompt, const QString& initial,
               int byteLimit)
       : QDialog(owner) {
-    setWindowTitle(caption.isEmpty() ? AppName() : caption);
+    setWindowTitle(caption);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     // Dialog base units of the dialog's font: the average width of the Latin letters and the
     // line height; one horizontal unit is a quarter of the first, one vertical an eighth of the
@@ -240,10 +240,14 @@ QString FitCp932Bytes(const QString& text, int limit) {
 // --------------------------------------------------------------------------------------------------
 // QtPromptPort
 
+QString QtPromptPort::CaptionOr(const QString& caption) const {
+  if (!caption.isEmpty()) return caption;
+  return defaultCaption_.isEmpty() ? AppName() : defaultCaption_;
+}
+
 int QtPromptPort::MessageBox(QWidget* owner, const QString& text, const QString& caption,
                              unsigned flags) {
-  QMessageBox box(IconOf(flags), caption.isEmpty() ? AppName() : caption, text,
-                  QMessageBox::NoButton, owner);
+  QMessageBox box(IconOf(flags), CaptionOr(caption), text, QMessageBox::NoButton, owner);
   box.setTextFormat(Qt::PlainText);
   struct Choice {
     QMessageBox::StandardButton button;
@@ -296,7 +300,7 @@ std::optional<QString> QtPromptPort::SaveFileName(QWidget* owner, const FileDial
 std::optional<QString> QtPromptPort::InputText(QWidget* owner, const QString& caption,
                                                const QString& prompt, const QString& initial,
                                                int byteLimit) {
-  InputDialog dialog(owner, caption, prompt, initial, byteLimit);
+  InputDialog dialog(owner, CaptionOr(caption), prompt, initial, byteLimit);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Text();
 }

@@ -65,12 +65,21 @@ QString FitCp932Bytes(const QString& text, int limit);
 
 class QtPromptPort final : public PromptPort {
  public:
+  // defaultCaption: the title of a message box or input dialog asked for without a caption
+  // (the program's title); when empty, the application's display name.
+  explicit QtPromptPort(QString defaultCaption = {}) : defaultCaption_(std::move(defaultCaption)) {}
+  const QString& DefaultCaption() const { return defaultCaption_; }
+
   int MessageBox(QWidget* owner, const QString& text, const QString& caption,
                  unsigned flags) override;
   std::optional<QString> OpenFileName(QWidget* owner, const FileDialogRequest& req) override;
   std::optional<QString> SaveFileName(QWidget* owner, const FileDialogRequest& req) override;
   std::optional<QString> InputText(QWidget* owner, const QString& caption, const QString& prompt,
                                    const QString& initial, int byteLimit) override;
+
+ private:
+  QString CaptionOr(const QString& caption) const;
+  QString defaultCaption_;
 };
 
 // Test double: answers in script order and records what was asked.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <fstream>
@@ -246,6 +247,46 @@ TEST_F(AppTest, FailedOpenKeepsTheDocument) {
     EXPECT_EQ(prompt.Messages()[1].caption, QString());
     prompt.ClearHistory();
   }
+}
+
+// A file that cannot be opened is reported with the system's reason as Qt words it for the
+// user's language (the same as for a failed save), for Open and for Add.
+TEST_F(AppTest, FileThatCannotBeOpenedGivesTheTranslatedReason) {
+  std::filesystem::create_directory(dir / "folder.kel");
+  const struct {
+    const char* what;
+    std::filesystem::path path;
+  } cases[] = {
+      {"missing", dir / "missing.kel"},
+      {"in a missing folder", dir / "nowhere" / "a.kel"},
+      {"a folder", dir / "folder.kel"},
+  };
+  for (const auto& c : cases) {
+    for (int openType : {int(kelApp::kOpenReplace), int(kelApp::kOpenAdd)}) {
+      SCOPED_TRACE(std::string(c.what) + (openType == kelApp::kOpenAdd ? " (add)" : ""));
+      QFile file(Q(c.path));
+      ASSERT_FALSE(file.open(QIODevice::ReadOnly));
+      const QString reason = file.errorString();
+      ASSERT_FALSE(reason.isEmpty());
+      EXPECT_FALSE(app->OpenFile(Q(c.path), openType));
+      EXPECT_TRUE(app->ReadError().contains(Q(c.path))) << app->ReadError().toStdString();
+      EXPECT_TRUE(app->ReadError().endsWith(QStringLiteral("を開けません: ") + reason))
+          << app->ReadError().toStdString();
+      EXPECT_TRUE(app->SpriteList.empty());
+    }
+  }
+  // With Qt's Japanese texts installed the reason is not the C library's English one.
+  const char* english = "No such file or directory";
+  if (QCoreApplication::translate("QIODevice", english) != QLatin1String(english)) {
+    EXPECT_FALSE(app->OpenFile(Q(dir / "missing.kel"), kelApp::kOpenReplace));
+    EXPECT_FALSE(app->ReadError().contains(QLatin1String(english)))
+        << app->ReadError().toStdString();
+  }
+  // The message box of Open carries it under the invalid-file text.
+  prompt.Answer(Q(dir / "missing.kel"));
+  EXPECT_FALSE(app->CmFileOpen());
+  ASSERT_EQ(prompt.Messages().size(), 1u);
+  EXPECT_EQ(prompt.Messages()[0].text, kInvalidFileText + QLatin1Char('\n') + app->ReadError());
 }
 
 // ---- Add

@@ -2,11 +2,14 @@
 // its fixed size and place, closing through the save-changes prompt, and the command route.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTest>
@@ -17,6 +20,7 @@
 #include "app/commands.h"
 #include "app/dialog_routes.h"
 #include "app/frame_window.h"
+#include "grid/spread.h"
 
 namespace kel::test {
 namespace {
@@ -215,6 +219,34 @@ TEST_F(AppTest, ToolBoxHasTenButtonsInTwoColumns) {
   EXPECT_EQ(grid->count(), 10);
 }
 
+// Every button's tooltip is its command's hint: no mnemonic, and the two New buttons differ.
+TEST_F(AppTest, ButtonTooltipsAreTheCommandsHints) {
+  ObFrameWindow& frame = *app->MainWindow();
+  std::map<int, QString> tips;
+  for (QAction* a : frame.SpeedBar->actions()) {
+    if (a->isSeparator()) continue;
+    auto* button = qobject_cast<QToolButton*>(frame.SpeedBar->widgetForAction(a));
+    ASSERT_NE(button, nullptr);
+    tips[a->data().toInt()] = button->toolTip();
+  }
+  EXPECT_EQ(tips.size(), 6u);
+  for (const ToolBoxButton& b : ToolBoxButtons()) {
+    auto* button = frame.ToolBox->findChild<QToolButton*>(QStringLiteral("ToolBox%1").arg(b.glyph));
+    ASSERT_NE(button, nullptr) << b.glyph;
+    tips[b.id] = button->toolTip();
+  }
+  EXPECT_EQ(tips.size(), 16u);
+  for (const auto& [id, tip] : tips) {
+    SCOPED_TRACE(id);
+    EXPECT_FALSE(tip.isEmpty());
+    EXPECT_EQ(tip, HintText(id));
+    EXPECT_FALSE(tip.contains(QRegularExpression(QStringLiteral("\\(.\\)"))));
+  }
+  EXPECT_EQ(tips[CM_FILENEW], QStringLiteral("新しくオブジェクトファイルを作成する"));
+  EXPECT_EQ(tips[CM_NEWOBJECT], QStringLiteral("新しいオブジェクトを作成する"));
+  EXPECT_EQ(tips[CM_FILEOPEN], QStringLiteral("ファイルを読込む"));
+}
+
 TEST_F(AppTest, StatusBarShowsTheKeyboardIndicators) {
   ObFrameWindow& frame = *app->MainWindow();
   const char* labels[] = {"CAPS", "NUM", "上書"};
@@ -295,6 +327,134 @@ TEST_F(AppTest, AltFourClosesTheWindow) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
   QTest::keyClick(&frame, Qt::Key_4, Qt::AltModifier);
   EXPECT_FALSE(frame.isVisible());
+}
+
+// Del, Ctrl+Del and cut, copy, paste typed in a field (or an open cell editor) edit its text and
+// issue no command; with the focus elsewhere they are the commands' accelerators.
+class FieldKeysTest : public AppTest {
+ protected:
+  void SetUp() override {
+    Load({"a", "b"}, 0);
+    ObFrameWindow& frame = *app->MainWindow();
+    frame.show();
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    for (const auto& [id, action] : frame.Actions())
+      QObject::connect(action, &QAction::triggered, action,
+                       [this, id = id] { issued.push_back(id); });
+  }
+  // Gives the widget the focus and types the key into whatever has the focus then.
+  void Type(QWidget* w, QKeyCombination key) {
+    w->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), w);
+    QTest::keyClick(w, key.key(), key.keyboardModifiers());
+  }
+  std::vector<int> issued;  // the commands the keys issued, in order
+};
+
+TEST_F(FieldKeysTest, KeysTypedInAFieldEditItsText) {
+  const int frames = Dialog().CurrentSprite->FrameCount();
+  ASSERT_GT(frames, 0);
+  QLineEdit* field = Dialog().PosXEdit;
+  // Each key on "12 34" with the cursor at the start (or the whole text selected).
+  const struct {
+    const char* what;
+    QKeyCombination key;
+    bool selectAll;
+    QString text;  // what the field holds afterwards
+  } cases[] = {
+      {"Ctrl+Del deletes to the end of the word", Qt::CTRL | Qt::Key_Delete, false, "34"},
+      {"Del deletes one character", QKeyCombination(Qt::Key_Delete), false, "2 34"},
+      {"keypad Del deletes one character", Qt::KeypadModifier | Qt::Key_Delete, false, "2 34"},
+      {"Ctrl+X cuts the selection", Qt::CTRL | Qt::Key_X, true, ""},
+      {"Ctrl+C copies the selection", Qt::CTRL | Qt::Key_C, true, "12 34"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    issued.clear();
+    field->setText(QStringLiteral("12 34"));
+    field->setCursorPosition(0);
+    if (c.selectAll) field->selectAll();
+    QApplication::clipboard()->clear();
+    Type(field, c.key);
+    EXPECT_THAT(issued, ::testing::IsEmpty());
+    EXPECT_EQ(field->text(), c.text);
+    EXPECT_EQ(Dialog().CurrentSprite->FrameCount(), frames);
+    if (c.selectAll) {
+      EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("12 34"));
+    }
+  }
+  // Paste puts the clipboard's text into the field.
+  issued.clear();
+  field->clear();
+  QApplication::clipboard()->setText(QStringLiteral("56"));
+  Type(field, Qt::CTRL | Qt::Key_V);
+  EXPECT_THAT(issued, ::testing::IsEmpty());
+  EXPECT_EQ(field->text(), QStringLiteral("56"));
+}
+
+TEST_F(FieldKeysTest, KeysTypedInAnOpenCellEditorEditItsText) {
+  TSpread* grid = Dialog().Spread;
+  QModelIndex cell;
+  for (int r = 0; r < grid->model()->rowCount() && !cell.isValid(); ++r)
+    for (int col = 0; col < grid->model()->columnCount() && !cell.isValid(); ++col)
+      if (grid->model()->flags(grid->model()->index(r, col)) & Qt::ItemIsEditable)
+        cell = grid->model()->index(r, col);
+  ASSERT_TRUE(cell.isValid());
+  grid->setFocus();
+  grid->setCurrentIndex(cell);
+  grid->edit(cell);
+  QApplication::processEvents();
+  auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  ASSERT_NE(editor, nullptr);
+  editor->setText(QStringLiteral("ab cd"));
+  editor->setCursorPosition(0);
+  const int frames = Dialog().CurrentSprite->FrameCount();
+  QTest::keyClick(editor, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_THAT(issued, ::testing::IsEmpty());
+  EXPECT_EQ(editor->text(), QStringLiteral("cd"));
+  EXPECT_EQ(Dialog().CurrentSprite->FrameCount(), frames);
+}
+
+TEST_F(FieldKeysTest, KeysElsewhereIssueTheirCommands) {
+  TSpread* grid = Dialog().Spread;
+  Type(grid, Qt::CTRL | Qt::Key_Delete);
+  EXPECT_EQ(issued, (std::vector<int>{CM_CLEAROBJECT}));
+  issued.clear();
+  Type(grid, Qt::CTRL | Qt::Key_C);
+  EXPECT_EQ(issued, (std::vector<int>{CM_EDITCOPY}));
+  // A check box takes no text: Ctrl+Del there clears the object too.
+  issued.clear();
+  Type(Dialog().AutoRepeatCheckBox, Qt::CTRL | Qt::Key_Delete);
+  EXPECT_EQ(issued, (std::vector<int>{CM_CLEAROBJECT}));
+}
+
+TEST_F(FieldKeysTest, AltFourClosesTheWindowFromAField) {
+  Type(Dialog().PosXEdit, Qt::ALT | Qt::Key_4);
+  EXPECT_EQ(issued, (std::vector<int>{CM_EXIT}));
+  EXPECT_FALSE(app->MainWindow()->isVisible());
+}
+
+TEST(IsTextEditingKey, NamesTheKeysAFieldDoesForItsText) {
+  const struct {
+    QKeyCombination key;
+    bool text;
+  } cases[] = {
+      {QKeyCombination(Qt::Key_Delete), true},
+      {Qt::CTRL | Qt::Key_Delete, true},
+      {Qt::CTRL | Qt::Key_X, true},
+      {Qt::CTRL | Qt::Key_C, true},
+      {Qt::CTRL | Qt::Key_V, true},
+      {Qt::KeypadModifier | Qt::Key_Delete, true},
+      {Qt::ALT | Qt::Key_4, false},
+      {Qt::ALT | Qt::Key_F4, false},
+      {Qt::SHIFT | Qt::Key_Delete, false},
+      {Qt::CTRL | Qt::Key_Z, false},
+      {QKeyCombination(Qt::Key_X), false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(IsTextEditingKey(c.key), c.text) << QKeySequence(c.key).toString().toStdString();
 }
 
 // A refused save on the way out keeps the program running with the document.

@@ -36,6 +36,25 @@ struct BadFile {
   long long offset;               // the offset it must name
 };
 
+// Files shorter than the header: one that is not an object file is told by its first bytes;
+// one that starts as an object file should and then ends has ended early.
+std::vector<BadFile> ShortFiles() {
+  const std::vector<std::string> missing = {"\"KE--1.00\" がありません"};
+  const std::vector<std::string> ends = {"ファイルの見出しの途中でファイルが終わっています"};
+  return {
+      {"short text", "hello", missing, 0},
+      {"short, wrong first byte", "X", missing, 0},
+      {"short, another version", "KE--2.00", missing, 0},
+      {"short, magic not terminated", "KE--1.00X", missing, 0},
+      {"short, magic terminated by a space", "KE--1.00 " + std::string(10, '\0'), missing, 0},
+      {"first byte of the magic only", "K", ends, 0},
+      {"magic cut short", "KE--1.", ends, 0},
+      {"magic without its terminator", "KE--1.00", ends, 0},
+      {"magic and terminator only", std::string("KE--1.00", 9), ends, 0},
+      {"header one byte short", std::string("KE--1.00", 9) + std::string(22, '\0'), ends, 0},
+  };
+}
+
 std::vector<BadFile> BadFiles() {
   std::vector<BadFile> v;
   const std::string valid = b::File({OneImage()});
@@ -54,6 +73,7 @@ std::vector<BadFile> BadFiles() {
                {"ファイルの見出しの途中でファイルが終わっています"},
                0});
   v.push_back({"empty file", "", {"ファイルの見出しの途中でファイルが終わっています"}, 0});
+  for (const BadFile& f : ShortFiles()) v.push_back(f);
   v.push_back({"header without count",
                valid.substr(0, 33),
                {"オブジェクトの数の途中でファイルが終わっています"},
@@ -303,6 +323,21 @@ TEST(MalformedObjectFile, EveryCutIsRefusedFromAStreamThatCannotSeek) {
     } else {
       EXPECT_EQ(list.size(), 2u);
     }
+  }
+}
+
+TEST(MalformedObjectFile, ShortFilesFromAStreamThatCannotSeek) {
+  for (const BadFile& c : ShortFiles()) {
+    SCOPED_TRACE(c.label);
+    PipeBuf buf(c.bytes);
+    std::istream in(&buf);
+    SpriteList list;
+    const ObjectFileResult r = ReadObjectFile(in, list);
+    EXPECT_FALSE(r.ok);
+    for (const std::string& part : c.says)
+      EXPECT_NE(r.message.find(part), std::string::npos) << r.message << "\nwants: " << part;
+    EXPECT_EQ(OffsetIn(r.message), c.offset) << r.message;
+    EXPECT_TRUE(list.empty());
   }
 }
 

@@ -327,6 +327,52 @@ TEST(QtPromptPortMessageBox, EmptyCaptionShowsTheApplicationName) {
   EXPECT_EQ(title, QStringLiteral("オブジェクトエディタ"));
 }
 
+// A port given the program's title shows it on a message or input asked for without a caption,
+// whatever the application's display name; a caption asked for is shown as it is.
+TEST(QtPromptPortMessageBox, EmptyCaptionShowsThePortsDefaultCaption) {
+  TestApp();
+  const QString before = QGuiApplication::applicationDisplayName();
+  QGuiApplication::setApplicationDisplayName(QStringLiteral("keledit"));
+  QtPromptPort port(QStringLiteral("オブジェクトエディタ"));
+  EXPECT_EQ(port.DefaultCaption(), QStringLiteral("オブジェクトエディタ"));
+  const struct {
+    QString caption, shown;
+  } cases[] = {
+      {QString(), QStringLiteral("オブジェクトエディタ")},
+      {QStringLiteral("エラー"), QStringLiteral("エラー")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.caption.toStdString());
+    QString title;
+    {
+      const auto answer = WhenModal<QMessageBox>([&](QMessageBox* box) {
+        title = box->windowTitle();
+        box->button(QMessageBox::Ok)->click();
+      });
+      port.MessageBox(nullptr, QStringLiteral("m"), c.caption, MB_OK);
+    }
+    EXPECT_EQ(title, c.shown);
+    title.clear();
+    {
+      const auto answer = WhenModal<QDialog>([&](QDialog* d) {
+        title = d->windowTitle();
+        d->reject();
+      });
+      EXPECT_EQ(port.InputText(nullptr, c.caption, QStringLiteral("p"), QString(), 0),
+                std::nullopt);
+    }
+    EXPECT_EQ(title, c.shown);
+  }
+  QGuiApplication::setApplicationDisplayName(before);
+}
+
+TEST(ScriptedPromptPort, RecordsAnEmptyCaptionAsPassed) {
+  ScriptedPromptPort port;
+  port.MessageBox(nullptr, QStringLiteral("m"), QString(), MB_OK);
+  ASSERT_EQ(port.Messages().size(), 1u);
+  EXPECT_EQ(port.Messages()[0].caption, QString());
+}
+
 TEST(QtPromptPortMessageBox, TextIsShownAsWritten) {
   TestApp();
   const QString text = QStringLiteral("%s\n<b>このオブジェクトファイルは変更されています</b>");
