@@ -11,6 +11,7 @@
 #include "model/le.h"
 #include "model/record_io.h"
 #include "model/sprite.h"
+#include "model/text.h"
 
 namespace kel {
 
@@ -39,10 +40,6 @@ constexpr size_t kAtPositionY = 65;
 constexpr size_t kAtSpeedX = 69;
 constexpr size_t kAtSpeedY = 73;
 constexpr size_t kAtNumLocations = 77;
-
-bool IsCp932LeadByte(uint8_t b) {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
 
 // How many bytes of the name the header stores: at most 30, and never the first byte of a
 // double-byte character without its second.

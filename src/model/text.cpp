@@ -131,11 +131,11 @@ bool IsValidUtf8(std::string_view s) {
   return true;
 }
 
+}  // namespace
+
 bool IsCp932LeadByte(uint8_t c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
-
-}  // namespace
 
 std::string NamePart(std::string_view path) {
   // In CP932 the second byte of a double-byte character may be 0x5C, the backslash: such text

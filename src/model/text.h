@@ -19,6 +19,9 @@ std::optional<std::string> Utf8ToCp932(std::string_view utf8);
 // For display of stored bytes that may be damaged: undecodable bytes become U+FFFD.
 std::string Cp932ToUtf8Lossy(std::string_view cp932);
 
+// The first byte of a CP932 double-byte character; the byte after it belongs to that character.
+bool IsCp932LeadByte(uint8_t c);
+
 // The file name without drive, directory and extension (accepts '/' and '\\').
 std::string NamePart(std::string_view path);
 
