@@ -10,15 +10,12 @@
 #include <vector>
 
 #include "model/dib.h"
+#include "support/kel_builder.h"
 
 namespace kel::test::bmp {
 
-inline void Put(std::string& s, uint64_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) s.push_back(char(uint8_t(v >> (8 * i))));
-}
-inline void Set(std::string& s, size_t at, uint64_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) s[at + size_t(i)] = char(uint8_t(v >> (8 * i)));
-}
+using build::PutLe;
+using build::SetLe;
 inline uint32_t Get(const std::string& s, size_t at, int bytes) {
   uint32_t v = 0;
   for (int i = 0; i < bytes; ++i) v |= uint32_t(uint8_t(s[at + size_t(i)])) << (8 * i);
@@ -61,13 +58,13 @@ inline std::string Rows(int w, int h, uint16_t bits, bool topDown,
           line[size_t(x)] = char(v);
           break;
         case 16:
-          Set(line, 2 * size_t(x), v, 2);
+          SetLe(line, 2 * size_t(x), v, 2);
           break;
         case 24:
-          Set(line, 3 * size_t(x), v, 3);  // blue, green, red
+          SetLe(line, 3 * size_t(x), v, 3);  // blue, green, red
           break;
         case 32:
-          Set(line, 4 * size_t(x), v, 4);
+          SetLe(line, 4 * size_t(x), v, 4);
           break;
       }
     }
@@ -80,43 +77,43 @@ inline std::string Rows(int w, int h, uint16_t bits, bool topDown,
 inline std::string File(const Layout& l, int32_t w, int32_t h, const std::string& pixels) {
   std::string dib;
   const bool core = l.headerSize == 12;
-  Put(dib, l.headerSize, 4);
+  PutLe(dib, l.headerSize, 4);
   if (core) {
-    Put(dib, uint32_t(w), 2);
-    Put(dib, uint32_t(h), 2);
-    Put(dib, 1, 2);
-    Put(dib, l.bits, 2);
+    PutLe(dib, uint32_t(w), 2);
+    PutLe(dib, uint32_t(h), 2);
+    PutLe(dib, 1, 2);
+    PutLe(dib, l.bits, 2);
   } else {
-    Put(dib, uint32_t(w), 4);
-    Put(dib, uint32_t(l.topDown ? -h : h), 4);
-    Put(dib, 1, 2);
-    Put(dib, l.bits, 2);
-    Put(dib, l.compression, 4);
-    Put(dib, pixels.size(), 4);
-    Put(dib, 2835, 4);
-    Put(dib, 2835, 4);
-    Put(dib, l.clrUsed, 4);
-    Put(dib, 0, 4);
+    PutLe(dib, uint32_t(w), 4);
+    PutLe(dib, uint32_t(l.topDown ? -h : h), 4);
+    PutLe(dib, 1, 2);
+    PutLe(dib, l.bits, 2);
+    PutLe(dib, l.compression, 4);
+    PutLe(dib, pixels.size(), 4);
+    PutLe(dib, 2835, 4);
+    PutLe(dib, 2835, 4);
+    PutLe(dib, l.clrUsed, 4);
+    PutLe(dib, 0, 4);
     if (l.headerSize > 40) {
-      for (uint32_t m : l.masks) Put(dib, m, 4);
-      Put(dib, 0, 4);  // alpha mask
+      for (uint32_t m : l.masks) PutLe(dib, m, 4);
+      PutLe(dib, 0, 4);  // alpha mask
       dib.append(l.headerSize - 56, '\0');
     } else if (l.writeMasks) {
-      for (uint32_t m : l.masks) Put(dib, m, 4);
+      for (uint32_t m : l.masks) PutLe(dib, m, 4);
     }
   }
   for (uint32_t c : l.palette) {
-    Put(dib, c & 0xFFFFFF, 3);  // blue, green, red
-    if (!core) Put(dib, 0, 1);
+    PutLe(dib, c & 0xFFFFFF, 3);  // blue, green, red
+    if (!core) PutLe(dib, 0, 1);
   }
   dib.append(l.gap, '\0');
   const uint32_t offBits = l.offBitsOverride ? l.offBitsOverride : uint32_t(14 + dib.size());
   dib += pixels;
   std::string file;
-  Put(file, 0x4D42, 2);
-  Put(file, 14 + dib.size(), 4);
-  Put(file, 0, 4);
-  Put(file, offBits, 4);
+  PutLe(file, 0x4D42, 2);
+  PutLe(file, 14 + dib.size(), 4);
+  PutLe(file, 0, 4);
+  PutLe(file, offBits, 4);
   return file + dib;
 }
 
@@ -127,17 +124,17 @@ inline std::shared_ptr<PackedDib> StoredDib(int32_t w, int32_t h, uint16_t bits,
                                             uint32_t clrUsed = 0) {
   std::string bytes;
   const std::string rows = Rows(w, h, bits, false, value);
-  Put(bytes, 40, 4);
-  Put(bytes, uint32_t(w), 4);
-  Put(bytes, uint32_t(h), 4);
-  Put(bytes, 1, 2);
-  Put(bytes, bits, 2);
-  Put(bytes, 0, 4);
-  Put(bytes, rows.size(), 4);
-  Put(bytes, 0, 8);
-  Put(bytes, clrUsed, 4);
-  Put(bytes, 0, 4);
-  for (uint32_t c : palette) Put(bytes, c & 0xFFFFFF, 4);
+  PutLe(bytes, 40, 4);
+  PutLe(bytes, uint32_t(w), 4);
+  PutLe(bytes, uint32_t(h), 4);
+  PutLe(bytes, 1, 2);
+  PutLe(bytes, bits, 2);
+  PutLe(bytes, 0, 4);
+  PutLe(bytes, rows.size(), 4);
+  PutLe(bytes, 0, 8);
+  PutLe(bytes, clrUsed, 4);
+  PutLe(bytes, 0, 4);
+  for (uint32_t c : palette) PutLe(bytes, c & 0xFFFFFF, 4);
   bytes += rows;
   auto dib = PackedDib::Allocate(bytes.size());
   std::copy(bytes.begin(), bytes.end(), dib->Data());

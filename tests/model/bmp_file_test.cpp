@@ -340,7 +340,7 @@ std::string Info8(std::function<void(Layout&)> change, int32_t w = 4, int32_t h 
 }
 
 std::string WithField(std::string file, size_t at, uint64_t value, int bytes) {
-  test::bmp::Set(file, at, value, bytes);
+  test::bmp::SetLe(file, at, value, bytes);
   return file;
 }
 
