@@ -3,7 +3,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <array>
+#include <istream>
 #include <optional>
+#include <streambuf>
 
 #include "app/file_saver.h"
 #include "app/frame_window.h"
@@ -48,9 +51,24 @@ FileDialogRequest ObjectFileRequest(const QString& currentFileName, bool save) {
   return req;
 }
 
-std::string LocalPath(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
+// A stream buffer that reads a Qt device in blocks: the object file is read from the file that
+// was opened to learn whether it can be, not opened a second time.
+class DeviceReadBuffer final : public std::streambuf {
+ public:
+  explicit DeviceReadBuffer(QIODevice& device) : device_(device) {}
+
+ protected:
+  int_type underflow() override {
+    const qint64 n = device_.read(buffer_.data(), qint64(buffer_.size()));
+    if (n <= 0) return traits_type::eof();
+    setg(buffer_.data(), buffer_.data(), buffer_.data() + n);
+    return traits_type::to_int_type(*gptr());
+  }
+
+ private:
+  QIODevice& device_;
+  std::array<char, 1 << 16> buffer_;
+};
 
 }  // namespace
 
@@ -155,18 +173,20 @@ bool kelApp::OpenFile(const QString& fileName, int openType) {
   readError_.clear();
   // A file that cannot be opened is reported with the system's reason in the user's language,
   // as a failed save is; the reader's own message is the C library's text.
-  if (QFile file(fileName); !file.open(QIODevice::ReadOnly)) {
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly)) {
     readError_ =
         QStringLiteral("ファイル \"%1\" を開けません: %2").arg(fileName, file.errorString());
     return false;
   }
+  DeviceReadBuffer buffer(file);
+  std::istream in(&buffer);
   ObjectFileResult result;
   if (openType == kOpenAdd) {
-    result = AddReadObjectFile(LocalPath(fileName), SpriteList, [this](const std::string& name) {
-      return dialog_->CheckName(name) != 0;
-    });
+    result = AddReadObjectFile(
+        in, SpriteList, [this](const std::string& name) { return dialog_->CheckName(name) != 0; });
   } else {
-    result = ReadObjectFile(LocalPath(fileName), SpriteList);
+    result = ReadObjectFile(in, SpriteList);
     // The objects the dialog pointed into are gone when the list was replaced.
     if (result.ok) dialog_->GetSpriteData(0);
   }
