@@ -223,9 +223,7 @@ void ObKELDialog::CmContIcon() {
   const int16_t frame = int16_t(col - 1);
   CurrentSprite->AddImage(FrameSlot(ContinueMark), frame, 0);
   CurrentSprite->AddImage(FrameSlot(ContinueMark), frame, 1);
-  MarkFrameColumns(*Spread, CurrentSprite->FrameCount());
-  WriteField(FramesEdit, CurrentSprite->FrameCount());
-  SetBitmapToSpread();
+  SetBitmapToSpread();  // the pictures, the frame columns' colour and the frame count
   Spread->SSSetActiveCell(col + 1, row);
   Spread->SSSetBool(TSpread::kBoolRedraw, true);
   Modified = 1;
