@@ -105,13 +105,8 @@ TEST_F(ObjectCommandsTest, NewObjectNameIsAskedUntilAcceptedOrCancelled) {
 
     EXPECT_TRUE(prompt.ScriptEmpty());
     EXPECT_EQ(prompt.MessageTexts(), c.messages);
-    for (const auto& m : prompt.Messages()) {
-      EXPECT_EQ(m.caption, QStringLiteral("エラー"));
-      EXPECT_EQ(m.flags, unsigned(MB_OK | MB_ICONINFORMATION));
-    }
-    QStringList initials;
-    for (const auto& a : Inputs()) initials << a.initial;
-    EXPECT_EQ(initials, c.initials);
+    ExpectErrorBoxes();
+    EXPECT_EQ(InputInitials(), c.initials);
     EXPECT_EQ(dialog->Modified, 1) << "set even when nothing was created";
     if (c.created) {
       ASSERT_EQ(list.size(), 4u);
@@ -240,13 +235,8 @@ TEST_F(ObjectCommandsTest, RenameRefusalsBringTheInputBackWithTheText) {
 
     EXPECT_TRUE(prompt.ScriptEmpty());
     EXPECT_EQ(prompt.MessageTexts(), c.messages);
-    for (const auto& m : prompt.Messages()) {
-      EXPECT_EQ(m.caption, QStringLiteral("エラー"));
-      EXPECT_EQ(m.flags, unsigned(MB_OK | MB_ICONINFORMATION));
-    }
-    QStringList initials;
-    for (const auto& a : Inputs()) initials << a.initial;
-    EXPECT_EQ(initials, c.initials);
+    ExpectErrorBoxes();
+    EXPECT_EQ(InputInitials(), c.initials);
     EXPECT_EQ(QString::fromStdString(Cp932ToUtf8Lossy(list[1]->Name)), c.finalName);
     EXPECT_EQ(dialog->ObjectCombo->itemText(1), c.finalName);
     EXPECT_EQ(list.size(), 3u);

@@ -49,6 +49,19 @@ class ThreeObjectsTest : public DialogTest {
       if (a.kind == ScriptedPromptPort::Asked::Input) inputs.push_back(a);
     return inputs;
   }
+  // The texts the input dialogs asked so far were opened with, in order.
+  QStringList InputInitials() const {
+    QStringList initials;
+    for (const auto& a : Inputs()) initials << a.initial;
+    return initials;
+  }
+  // Every message box so far is one of the dialog's errors.
+  void ExpectErrorBoxes() const {
+    for (const auto& m : prompt.Messages()) {
+      EXPECT_EQ(m.caption, QStringLiteral("エラー"));
+      EXPECT_EQ(m.flags, unsigned(MB_OK | MB_ICONINFORMATION));
+    }
+  }
 };
 
 // One step of a scripted exchange with the name input: a name typed and accepted with OK, the
