@@ -31,8 +31,6 @@ constexpr int kCmEditPaste = 24324;
 constexpr int kCmClearObject = 25103;
 constexpr int kCmDelFrame = 25206;
 
-constexpr COLORREF kFrameColor = RGB(0, 128, 0);  // columns of existing frames
-
 const char kImageReadFailed[] = "ｲﾒｰｼﾞﾌｧｲﾙの読み込みに失敗しました";
 const char kSoundReadFailed[] = "ｻｳﾝﾄﾞﾌｧｲﾙの読み込みに失敗しました";
 
@@ -44,13 +42,6 @@ FileDialogRequest CellFileRequest(const char* filter, const char* defaultExt) {
   req.defaultExt = QString::fromUtf8(defaultExt);
   req.mustExist = true;
   return req;
-}
-
-// Green background for the columns of the object's frames, rows 1 to 5.
-void MarkFrameColumns(TSpread& grid, int count) {
-  const int shown = std::min(count, ObKELDialog::kGridCols);
-  if (shown > 0)
-    grid.SSSetColorRange(1, 1, shown, ObKELDialog::kGridRows, kFrameColor, kDefaultColor);
 }
 
 int NumberOf(const QLineEdit* edit) {
@@ -151,7 +142,7 @@ int ObKELDialog::ReadImage(long col, long row, const char* fileName, std::string
     const FrameSlot& slot = mask ? CurrentSprite->GetMask(frame) : CurrentSprite->GetImage(frame);
     SetImageToCell(col, mask ? kRowMask : kRowImage, slot.Image());
   }
-  MarkFrameColumns(*Spread, CurrentSprite->FrameCount());
+  MarkFrameColumns(CurrentSprite->FrameCount());
   WriteField(FramesEdit, CurrentSprite->FrameCount());
   Spread->SSSetBool(TSpread::kBoolRedraw, true);
   return 1;

@@ -210,6 +210,8 @@ class ObKELDialog : public QWidget {
   void FillObjectCombo();
   void EnableRandomFor(int behave);
   void WriteField(QLineEdit* edit, long long value);
+  // Green background for the columns of the object's first count frames, rows 1 to 5.
+  void MarkFrameColumns(int count);
 
   PromptPort& prompt_;
   std::unique_ptr<DisplayDevice> dc_;

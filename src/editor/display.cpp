@@ -186,10 +186,15 @@ void ObKELDialog::SetBitmapToSpread() {
     SetImageToCell(i + 1, kRowMask, pictureOf(CurrentSprite->GetMask(int16_t(i))));
   }
   WriteField(FramesEdit, count);
-  if (shown > 0) Spread->SSSetColorRange(1, 1, shown, kGridRows, kFrameColor, kDefaultColor);
+  MarkFrameColumns(count);
 
   Spread->SSSetBool(TSpread::kBoolRedraw, true);
   SelectRealizePalette();
+}
+
+void ObKELDialog::MarkFrameColumns(int count) {
+  const int shown = std::min(count, kGridCols);
+  if (shown > 0) Spread->SSSetColorRange(1, 1, shown, kGridRows, kFrameColor, kDefaultColor);
 }
 
 void ObKELDialog::SetPointToSpread(int count) {
