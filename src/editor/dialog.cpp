@@ -244,6 +244,14 @@ void ObKELDialog::FillObjectCombo() {
     ObjectCombo->addItem(QString::fromStdString(Cp932ToUtf8Lossy(sprite->Name)));
 }
 
+void ObKELDialog::ShowObjectNames() {
+  // Refilling moves the drop-down's selection: that is no switch of the user's.
+  const QSignalBlocker block(ObjectCombo);
+  ObjectCombo->clear();
+  FillObjectCombo();
+  ObjectCombo->setCurrentIndex(CurrentIndex);
+}
+
 void ObKELDialog::EnableRandomFor(int behave) {
   // One-shot and fixed-position objects start where they are told: no random start.
   RandomCheckBox->setEnabled(behave != 2 && behave != ObSpriteData::kFixedPosition);

@@ -208,6 +208,8 @@ class ObKELDialog : public QWidget {
   void CreateControls();
   void LoadContIcon();
   void FillObjectCombo();
+  // The drop-down lists the objects' names again, with the shown one (CurrentIndex) selected.
+  void ShowObjectNames();
   void EnableRandomFor(int behave);
   void WriteField(QLineEdit* edit, long long value);
   // Green background for the columns of the object's first count frames, rows 1 to 5.

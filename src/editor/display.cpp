@@ -65,12 +65,7 @@ void ObKELDialog::DispSpriteData(ObSpriteData* sprite) {
   if (!sprite) return;
   CurrentSprite = sprite;
 
-  {
-    const QSignalBlocker block(ObjectCombo);
-    ObjectCombo->clear();
-    FillObjectCombo();
-    ObjectCombo->setCurrentIndex(CurrentIndex);
-  }
+  ShowObjectNames();
   {
     const QSignalBlocker block(BehaveTypeCombo);
     BehaveTypeCombo->setCurrentIndex(sprite->Behave);

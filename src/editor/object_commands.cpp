@@ -112,12 +112,7 @@ void ObKELDialog::CmRenameObject() {
   StoreName(*CurrentSprite, std::move(*name));
   // Only the name changes: the fields and the grid keep what the user has entered and not yet
   // stored, which showing the object again would throw away.
-  {
-    const QSignalBlocker block(ObjectCombo);
-    ObjectCombo->clear();
-    FillObjectCombo();
-    ObjectCombo->setCurrentIndex(CurrentIndex);
-  }
+  ShowObjectNames();
   Spread->SSSetActiveCell(1, 1);
 }
 
