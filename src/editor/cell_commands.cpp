@@ -159,28 +159,29 @@ void ObKELDialog::CmSoundRead() {
   const std::optional<QString> path =
       prompt_.OpenFileName(window(), CellFileRequest("Wave File(*.wav)|*.wav|", "wav"));
   if (!path) return;  // cancelled
+  auto readFailed = [&](const QString& why) {
+    ShowError(QString::fromUtf8(kSoundReadFailed) + QStringLiteral("\n\n") + *path +
+              QStringLiteral("\n") + why);
+  };
 
   // The object file keeps the sound's path as CP932 bytes in a 256-byte field ending in a zero
   // byte: a path it cannot hold whole would not find the file again.
   const std::optional<std::string> stored = Utf8ToCp932(path->toStdString());
   if (!stored) {
-    ShowError(QString::fromUtf8(kSoundReadFailed) + QStringLiteral("\n\n") + *path +
-              QStringLiteral("\nこのパスはオブジェクトファイルに保存できない文字を含んでいます"));
+    readFailed(QStringLiteral("このパスはオブジェクトファイルに保存できない文字を含んでいます"));
     return;
   }
   if (stored->size() > ObSound::kFileNameSize - 1) {
-    ShowError(QString::fromUtf8(kSoundReadFailed) + QStringLiteral("\n\n") + *path +
-              QStringLiteral("\nパスが長すぎます (%1 バイト、%2 バイトまで)")
-                  .arg(stored->size())
-                  .arg(ObSound::kFileNameSize - 1));
+    readFailed(QStringLiteral("パスが長すぎます (%1 バイト、%2 バイトまで)")
+                   .arg(stored->size())
+                   .arg(ObSound::kFileNameSize - 1));
     return;
   }
   // The new clip is read before the old one goes, so a file that cannot be used changes
   // nothing.
   auto sound = std::make_unique<ObSound>(stored->c_str());
   if (const std::optional<QString> problem = WaveProblem(*sound)) {
-    ShowError(QString::fromUtf8(kSoundReadFailed) + QStringLiteral("\n\n") + *path +
-              QStringLiteral("\n") + *problem);
+    readFailed(*problem);
     return;
   }
 
