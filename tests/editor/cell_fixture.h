@@ -16,27 +16,11 @@
 
 namespace kel::test {
 
-inline void PutLe(std::string& s, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) s += char((v >> (8 * i)) & 0xFF);
-}
-
 // A mono 8-bit PCM wave file of n samples.
 inline std::string WaveBytes(uint32_t n = 2205) {
   std::string data;
   for (uint32_t i = 0; i < n; ++i) data += char(uint8_t(128 + (i % 32) * 4 - 64));
-  std::string w = "RIFF";
-  PutLe(w, uint32_t(36 + data.size()), 4);
-  w += "WAVEfmt ";
-  PutLe(w, 16, 4);
-  PutLe(w, 1, 2);  // PCM
-  PutLe(w, 1, 2);  // mono
-  PutLe(w, 22050, 4);
-  PutLe(w, 22050, 4);
-  PutLe(w, 1, 2);
-  PutLe(w, 8, 2);
-  w += "data";
-  PutLe(w, uint32_t(data.size()), 4);
-  return w + data;
+  return MonoPcmWave(8, 22050, data);
 }
 
 // The frame's slot kinds at a glance: "I" picture, "C" continue, "-" empty; image then mask.

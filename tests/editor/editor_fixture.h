@@ -20,6 +20,28 @@ class QImage;
 
 namespace kel::test {
 
+inline void PutLe(std::string& s, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) s += char((v >> (8 * i)) & 0xFF);
+}
+
+// A mono PCM wave file of the given sample width and rate around the sample bytes.
+inline std::string MonoPcmWave(uint16_t bits, uint32_t rate, const std::string& data) {
+  const uint16_t blockAlign = uint16_t(bits / 8);
+  std::string w = "RIFF";
+  PutLe(w, uint32_t(36 + data.size()), 4);
+  w += "WAVEfmt ";
+  PutLe(w, 16, 4);
+  PutLe(w, 1, 2);  // PCM
+  PutLe(w, 1, 2);  // mono
+  PutLe(w, rate, 4);
+  PutLe(w, rate * blockAlign, 4);
+  PutLe(w, blockAlign, 2);
+  PutLe(w, bits, 2);
+  w += "data";
+  PutLe(w, uint32_t(data.size()), 4);
+  return w + data;
+}
+
 // The one QApplication of the test program, set up as the editor sets it up.
 QApplication& App();
 

@@ -11,29 +11,13 @@
 namespace kel::test {
 namespace {
 
-void PutLe(std::string& s, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) s += char((v >> (8 * i)) & 0xFF);
-}
-
 // A mono 16-bit PCM wave of the given length: long enough to be still playing when checked.
 std::string Wave(double seconds) {
   const uint32_t rate = 22050;
   std::string data;
   for (uint32_t i = 0; i < uint32_t(seconds * rate); ++i)
     PutLe(data, uint16_t(int16_t((i % 64) * 200 - 6400)), 2);
-  std::string w = "RIFF";
-  PutLe(w, uint32_t(36 + data.size()), 4);
-  w += "WAVEfmt ";
-  PutLe(w, 16, 4);
-  PutLe(w, 1, 2);  // PCM
-  PutLe(w, 1, 2);  // mono
-  PutLe(w, rate, 4);
-  PutLe(w, rate * 2, 4);
-  PutLe(w, 2, 2);
-  PutLe(w, 16, 2);
-  w += "data";
-  PutLe(w, uint32_t(data.size()), 4);
-  return w + data;
+  return MonoPcmWave(16, rate, data);
 }
 
 class ObjectSoundTest : public ThreeObjectsTest {
