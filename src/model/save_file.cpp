@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -23,7 +24,11 @@ namespace {
 // give the system's reason (a full disk, say) rather than a bare stream failure.
 class FdBuf : public std::streambuf {
  public:
-  explicit FdBuf(int fd) : fd_(fd), buf_(new char[kSize]) { setp(buf_.get(), buf_.get() + kSize); }
+  // writeBack: send the bytes on to the disk while writing (for a file that is flushed at the
+  // end).
+  FdBuf(int fd, bool writeBack) : fd_(fd), writeBack_(writeBack), buf_(new char[kSize]) {
+    setp(buf_.get(), buf_.get() + kSize);
+  }
   int Error() const { return error_; }
 
  protected:
@@ -36,9 +41,10 @@ class FdBuf : public std::streambuf {
     return traits_type::not_eof(ch);
   }
   std::streamsize xsputn(const char* s, std::streamsize n) override {
-    // Pixel rows and wave data go straight to the file: copying them through the buffer first
-    // costs a pass over every byte for nothing.
-    if (n >= std::streamsize(kDirect)) {
+    // Writes of a megabyte each: every write costs the file system a fixed amount of work, which
+    // for pictures of a few kilobytes each costs more than copying them. Only blocks as large as
+    // the buffer go straight to the file.
+    if (n >= std::streamsize(kSize)) {
       if (!Flush() || !WriteAll(s, size_t(n))) return 0;
       return n;
     }
@@ -47,8 +53,7 @@ class FdBuf : public std::streambuf {
   int sync() override { return Flush() ? 0 : -1; }
 
  private:
-  static constexpr size_t kSize = 1 << 18;
-  static constexpr size_t kDirect = 1 << 14;
+  static constexpr size_t kSize = 1 << 20;
 
   bool Flush() {
     const size_t n = size_t(pptr() - pbase());
@@ -67,23 +72,45 @@ class FdBuf : public std::streambuf {
       }
       p += w;
       n -= size_t(w);
+      written_ += uint64_t(w);
     }
+    StartWriteBack();
     return true;
   }
+  // Sends what has been written so far on to the disk every two megabytes, without waiting for
+  // it: the disk then works while the rest is written, and the flush at the end waits only for
+  // the last piece instead of the whole file.
+  void StartWriteBack() {
+    if (!writeBack_ || written_ - started_ < kWriteBackStep) return;
+    (void)::sync_file_range(fd_, off64_t(started_), off64_t(written_ - started_),
+                            SYNC_FILE_RANGE_WRITE);
+    started_ = written_;
+  }
+
+  static constexpr uint64_t kWriteBackStep = 2 << 20;
 
   int fd_;
+  bool writeBack_;
+  uint64_t written_ = 0;  // bytes in the file so far
+  uint64_t started_ = 0;  // bytes already sent on to the disk
   std::unique_ptr<char[]> buf_;
   int error_ = 0;
 };
 
+// The temporary file being written, for RemoveUnfinishedSave.
+std::atomic<const char*> g_unfinished{nullptr};
+
 // The temporary file until it is renamed into place: closed and removed on every way out,
-// an exception thrown by the writer included.
+// an exception thrown by the writer and a fatal signal included.
 class TempFile {
  public:
-  TempFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  TempFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {
+    g_unfinished = path_.c_str();
+  }
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
   ~TempFile() {
+    g_unfinished = nullptr;
     if (fd_ >= 0) ::close(fd_);
     if (!path_.empty()) ::unlink(path_.c_str());
   }
@@ -94,7 +121,10 @@ class TempFile {
     fd_ = -1;
     return ::close(fd) == 0 ? 0 : errno;
   }
-  void Kept() { path_.clear(); }
+  void Kept() {
+    g_unfinished = nullptr;
+    path_.clear();
+  }
 
  private:
   int fd_;
@@ -179,10 +209,14 @@ bool SaveFileAtomically(const std::string& path, const std::function<bool(std::o
   // written all the same.
   if (exists) (void)::fchmod(fd, st.st_mode & 07777);
 
+  // Only a file that replaces another is flushed before the rename: then the old file is at
+  // stake, and a crash must leave either it or the complete new one. A new file is as safe as
+  // any copy (its source is still there), and flushing it would double the time it takes.
+  const bool flush = exists;
   int failure = 0;
   bool written;
   {
-    FdBuf buf(fd);
+    FdBuf buf(fd, flush);
     std::ostream out(&buf);
     written = write(out);
     out.flush();
@@ -191,12 +225,13 @@ bool SaveFileAtomically(const std::string& path, const std::function<bool(std::o
       failure = buf.Error();
     }
   }
-  if (written && ::fsync(fd) != 0) written = false, failure = errno;
+  if (written && flush && ::fsync(fd) != 0) written = false, failure = errno;
   const int closed = file.Close();
   if (written && closed) written = false, failure = closed;
   if (written && ::rename(temp.c_str(), target.c_str()) != 0) written = false, failure = errno;
   if (!written) return fail(failure ? std::strerror(failure) : "write failed");
   file.Kept();
+  if (!flush) return true;
   // The rename is durable only once the folder itself is on disk.
   const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
@@ -204,6 +239,10 @@ bool SaveFileAtomically(const std::string& path, const std::function<bool(std::o
     ::close(dirFd);
   }
   return true;
+}
+
+void RemoveUnfinishedSave() noexcept {
+  if (const char* path = g_unfinished.load()) ::unlink(path);
 }
 
 }  // namespace kel
