@@ -2,10 +2,7 @@
  * block and touch every page. No reader of the format can do less work, so its time is what
  * `keltool check` is measured against (see run_object_file_bench.sh).
  *
- * With OUT it is also the floor for a durable rewrite: the block is written to OUT and flushed
- * to disk (fsync), which is the least `keltool rewrite` has to do after reading.
- *
- *   read_floor FILE [OUT]
+ *   read_floor FILE
  */
 #include <errno.h>
 #include <fcntl.h>
@@ -15,28 +12,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-static int write_out(const char* path, const unsigned char* block, size_t n) {
-  int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-  if (fd < 0) {
-    fprintf(stderr, "read_floor: %s: %s\n", path, strerror(errno));
-    return 0;
-  }
-  size_t done = 0;
-  while (done < n) {
-    ssize_t w = write(fd, block + done, n - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) break;
-    done += (size_t)w;
-  }
-  int ok = done == n && fsync(fd) == 0;
-  if (close(fd) != 0) ok = 0;
-  if (!ok) fprintf(stderr, "read_floor: cannot write %s: %s\n", path, strerror(errno));
-  return ok;
-}
-
 int main(int argc, char** argv) {
-  if (argc != 2 && argc != 3) {
-    fprintf(stderr, "usage: read_floor FILE [OUT]\n");
+  if (argc != 2) {
+    fprintf(stderr, "usage: read_floor FILE\n");
     return 2;
   }
   int fd = open(argv[1], O_RDONLY);
@@ -63,7 +41,6 @@ int main(int argc, char** argv) {
   unsigned long sum = 0;
   for (size_t i = 0; i < got; i += 4096) sum += block[i];
   printf("%zu bytes, sum %lu\n", got, sum);
-  if (argc == 3 && !write_out(argv[2], block, got)) return 2;
   free(block);
   return got == size ? 0 : 1;
 }

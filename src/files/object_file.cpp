@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/le.h"
+#include "model/mapped_file.h"
 #include "model/record_io.h"
 #include "model/text.h"
 
@@ -25,8 +26,7 @@ ObjectFileResult Failure(std::string message) {
 }
 
 // Reads the whole file into objects. On failure the message says what and where.
-ObjectFileResult ReadAll(std::istream& in, SpriteList& objects) {
-  RecordReader reader(in);
+ObjectFileResult ReadAll(RecordReader& reader, SpriteList& objects) {
   if (!reader.Ok()) return Failure(reader.Error());
   uint8_t head[kObjectFileHeaderSize + 2];
   // The header's bytes as far as the file holds them: a short file that is not an object file
@@ -81,19 +81,28 @@ std::string CannotOpen(const std::string& path, int error) {
   return "ファイル \"" + path + "\" を開けません: " + std::strerror(error);
 }
 
+ObjectFileResult ReadInto(RecordReader&& reader, SpriteList& list) {
+  SpriteList objects;
+  ObjectFileResult result = ReadAll(reader, objects);
+  if (result.ok) list = std::move(objects);
+  return result;
+}
+
 }  // namespace
 
 ObjectFileResult ReadObjectFile(std::istream& in, SpriteList& list) {
-  SpriteList objects;
-  ObjectFileResult result = ReadAll(in, objects);
-  if (result.ok) list = std::move(objects);
-  return result;
+  return ReadInto(RecordReader(in), list);
+}
+
+ObjectFileResult ReadObjectFile(std::shared_ptr<MappedFile> file, SpriteList& list) {
+  return ReadInto(RecordReader(std::move(file)), list);
 }
 
 ObjectFileResult AddReadObjectFile(std::istream& in, SpriteList& list,
                                    const std::function<bool(const std::string& name)>& checkName) {
   SpriteList objects;
-  ObjectFileResult result = ReadAll(in, objects);
+  RecordReader reader(in);
+  ObjectFileResult result = ReadAll(reader, objects);
   if (!result.ok) return result;
   for (size_t i = 0; i < objects.size(); ++i) {
     if (!checkName(objects[i]->Name)) {

@@ -120,11 +120,15 @@ bool IsStoredDib(const PackedDib& dib) {
 }
 
 std::shared_ptr<PackedDib> PackedDib::AllocateForOverwrite(size_t n) {
-  return std::shared_ptr<PackedDib>(new PackedDib(std::make_unique_for_overwrite<uint8_t[]>(n), n));
+  return std::shared_ptr<PackedDib>(new PackedDib(std::make_shared_for_overwrite<uint8_t[]>(n), n));
 }
 
 std::shared_ptr<PackedDib> PackedDib::Allocate(size_t n) {
-  return std::shared_ptr<PackedDib>(new PackedDib(std::make_unique<uint8_t[]>(n), n));
+  return std::shared_ptr<PackedDib>(new PackedDib(std::make_shared<uint8_t[]>(n), n));
+}
+
+std::shared_ptr<PackedDib> PackedDib::Borrow(std::shared_ptr<uint8_t[]> bytes, size_t n) {
+  return std::shared_ptr<PackedDib>(new PackedDib(std::move(bytes), n));
 }
 
 }  // namespace kel

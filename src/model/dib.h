@@ -76,6 +76,9 @@ class PackedDib {
   static std::shared_ptr<PackedDib> AllocateForOverwrite(size_t n);
   // Storage of n bytes, cleared to zero.
   static std::shared_ptr<PackedDib> Allocate(size_t n);
+  // The n bytes at bytes, which belong to a larger block (a mapped file, say) that bytes keeps
+  // alive for as long as the DIB lives. Nothing is copied.
+  static std::shared_ptr<PackedDib> Borrow(std::shared_ptr<uint8_t[]> bytes, size_t n);
 
   uint8_t* Data() { return bytes_.get(); }
   const uint8_t* Data() const { return bytes_.get(); }
@@ -91,8 +94,8 @@ class PackedDib {
   const uint8_t* Bits() const { return Colors() + 4 * size_t(NumColors()); }
 
  private:
-  PackedDib(std::unique_ptr<uint8_t[]> bytes, size_t n) : bytes_(std::move(bytes)), size_(n) {}
-  std::unique_ptr<uint8_t[]> bytes_;
+  PackedDib(std::shared_ptr<uint8_t[]> bytes, size_t n) : bytes_(std::move(bytes)), size_(n) {}
+  std::shared_ptr<uint8_t[]> bytes_;
   size_t size_ = 0;
 };
 

@@ -29,7 +29,8 @@ uint64_t RecordSizeOf(const BitmapInfoHeader& h) {
 }
 
 // Reads one image record; null with the reader failed when the record is not valid. The pixel
-// rows go from the stream straight into the block that becomes the image's storage.
+// rows go from the stream straight into the block that becomes the image's storage, or stay
+// where they are in a mapped file.
 std::shared_ptr<PackedDib> ReadImageRecord(RecordReader& in) {
   const uint64_t start = in.Offset();
   uint8_t head[kRecordHeaderSize];
@@ -72,9 +73,15 @@ std::shared_ptr<PackedDib> ReadImageRecord(RecordReader& in) {
                                    " バイト)");
     return nullptr;
   }
+  const size_t dibSize = size - kFileHeaderSize;
+  // From a mapped file the image borrows its rows where they stand.
+  if (std::shared_ptr<uint8_t[]> lent = in.Lend(start + kFileHeaderSize, dibSize)) {
+    if (!in.Skip(size - kRecordHeaderSize, "ピクセルデータ")) return nullptr;
+    return PackedDib::Borrow(std::move(lent), dibSize);
+  }
   std::shared_ptr<PackedDib> dib;
   try {
-    dib = PackedDib::AllocateForOverwrite(size - kFileHeaderSize);
+    dib = PackedDib::AllocateForOverwrite(dibSize);
   } catch (const std::bad_alloc&) {
     in.FailAt(start + kAtSize,
               "メモリが足りません (" + std::to_string(size) + " バイトのイメージ)");

@@ -1,8 +1,11 @@
 #include "model/record_io.h"
 
 #include <algorithm>
+#include <cstring>
 #include <istream>
 #include <limits>
+
+#include "model/mapped_file.h"
 
 namespace kel {
 
@@ -34,13 +37,13 @@ uint64_t StreamRemaining(std::istream& in, uint64_t& position) {
 
 }  // namespace
 
-RecordReader::RecordReader(std::istream& in) : in_(in), remaining_(kUnknown) {
-  if (in_.fail()) {
+RecordReader::RecordReader(std::istream& in) : in_(&in), remaining_(kUnknown) {
+  if (in_->fail()) {
     Fail("ファイルを読み込めません");
     remaining_ = 0;
     return;
   }
-  remaining_ = StreamRemaining(in_, base_);
+  remaining_ = StreamRemaining(*in_, base_);
   sized_ = remaining_ != kUnknown;
 }
 
@@ -51,18 +54,27 @@ RecordReader::RecordReader(std::istream& in, uint64_t limit) : RecordReader(in) 
   }
 }
 
+RecordReader::RecordReader(std::shared_ptr<MappedFile> file)
+    : file_(std::move(file)), sized_(true), remaining_(file_->Size()) {}
+
 bool RecordReader::ReadBytes(void* dst, size_t n, const char* what) {
   if (!Ok()) return false;
   if (n == 0) return true;
   if (sized_ && n > remaining_) {
     return Fail(std::string(what) + "の途中でファイルが終わっています");
   }
+  if (file_) {
+    std::memcpy(dst, file_->Bytes() + offset_, n);
+    offset_ += n;
+    remaining_ -= n;
+    return true;
+  }
   // Straight into the caller's storage: large blocks pass the stream buffer by.
-  in_.read(static_cast<char*>(dst), std::streamsize(n));
-  const uint64_t got = uint64_t(in_.gcount());
+  in_->read(static_cast<char*>(dst), std::streamsize(n));
+  const uint64_t got = uint64_t(in_->gcount());
   if (got != n) {
-    const bool ended = in_.eof();
-    in_.clear(in_.rdstate() & ~(std::ios::failbit | std::ios::eofbit));
+    const bool ended = in_->eof();
+    in_->clear(in_->rdstate() & ~(std::ios::failbit | std::ios::eofbit));
     // The message names where the field began, not how far the stream got.
     Fail(std::string(what) + (ended ? "の途中でファイルが終わっています" : "を読み込めません"));
     offset_ += got;
@@ -79,10 +91,12 @@ bool RecordReader::Skip(uint64_t n, const char* what) {
   if (n == 0) return true;
   if (sized_) {
     if (n > remaining_) return Fail(std::string(what) + "の途中でファイルが終わっています");
-    in_.seekg(std::streamoff(n), std::ios::cur);
-    if (in_.fail()) {
-      in_.clear(in_.rdstate() & ~std::ios::failbit);
-      return Fail(std::string(what) + "を読み込めません");
+    if (in_) {
+      in_->seekg(std::streamoff(n), std::ios::cur);
+      if (in_->fail()) {
+        in_->clear(in_->rdstate() & ~std::ios::failbit);
+        return Fail(std::string(what) + "を読み込めません");
+      }
     }
     offset_ += n;
     remaining_ -= n;
@@ -100,7 +114,13 @@ bool RecordReader::Skip(uint64_t n, const char* what) {
 bool RecordReader::AtEnd() {
   if (!Ok()) return true;
   if (sized_) return remaining_ == 0;
-  return in_.peek() == std::istream::traits_type::eof();
+  return in_->peek() == std::istream::traits_type::eof();
+}
+
+std::shared_ptr<uint8_t[]> RecordReader::Lend(uint64_t at, size_t n) const {
+  if (!file_ || at > file_->Size() || n > file_->Size() - at) return nullptr;
+  // Shares the mapping's ownership: the mapping lives as long as any block lent from it.
+  return std::shared_ptr<uint8_t[]>(file_, file_->Bytes() + at);
 }
 
 bool RecordReader::Fail(const std::string& message) {

@@ -7,9 +7,12 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 namespace kel {
+
+class MappedFile;
 
 class RecordReader {
  public:
@@ -17,6 +20,8 @@ class RecordReader {
   // given, from limit.
   explicit RecordReader(std::istream& in);
   RecordReader(std::istream& in, uint64_t limit);
+  // Reads a mapped file from its start. Blocks of it can be lent instead of copied (Lend).
+  explicit RecordReader(std::shared_ptr<MappedFile> file);
 
   bool Ok() const { return error_.empty(); }
   const std::string& Error() const { return error_; }
@@ -28,6 +33,10 @@ class RecordReader {
   // Reads exactly n bytes into dst; fails ("the file ends early") when fewer remain.
   bool ReadBytes(void* dst, size_t n, const char* what);
   bool Skip(uint64_t n, const char* what);
+  // The n bytes from at (an offset from the reader's start) as they stand in the mapped file,
+  // kept alive by the pointer; null when the reader reads a stream or the file does not hold
+  // them. Where the reader stands does not change.
+  std::shared_ptr<uint8_t[]> Lend(uint64_t at, size_t n) const;
   bool Fail(const std::string& message);  // records the first failure, at the current offset
   // The same, naming the offset (a value of Offset()) where the faulty field starts.
   bool FailAt(uint64_t offset, const std::string& message);
@@ -37,9 +46,10 @@ class RecordReader {
   const std::string& Place() const { return place_; }
 
  private:
-  std::istream& in_;
-  uint64_t base_ = 0;   // the stream position where reading began, for messages
-  bool sized_ = false;  // remaining_ is known (seekable stream or a limit)
+  std::istream* in_ = nullptr;        // the stream read, or
+  std::shared_ptr<MappedFile> file_;  // the mapped file read
+  uint64_t base_ = 0;                 // the stream position where reading began, for messages
+  bool sized_ = false;                // remaining_ is known (seekable stream or a limit)
   uint64_t offset_ = 0;
   uint64_t remaining_ = 0;
   std::string place_;

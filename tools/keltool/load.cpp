@@ -1,13 +1,12 @@
 // Opening an object file for the commands: a file that cannot be read is a usage error (exit 2),
 // a file that reads but breaks the format is an invalid file (exit 1).
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
 
 #include "commands.h"
 #include "files/object_file.h"
+#include "model/mapped_file.h"
 
 namespace keltool {
 
@@ -29,19 +28,14 @@ int LoadObjectFile(const std::string& path, kel::SpriteList& list, std::ostream&
     err << "keltool: cannot open " << path << ": not a regular file\n";
     return kExitUsage;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    err << "keltool: cannot open " << path << ": " << std::strerror(errno) << "\n";
+  // Mapped, not copied: the pictures borrow the file's pages for as long as the command runs.
+  int error = 0;
+  std::shared_ptr<kel::MappedFile> file = kel::MappedFile::Open(path, error);
+  if (!file) {
+    err << "keltool: cannot open " << path << ": " << std::strerror(error) << "\n";
     return kExitUsage;
   }
-  errno = 0;
-  const kel::ObjectFileResult result = kel::ReadObjectFile(in, list);
-  if (in.bad()) {
-    const int e = errno;
-    err << "keltool: cannot read " << path << ": " << (e ? std::strerror(e) : "input/output error")
-        << "\n";
-    return kExitUsage;
-  }
+  const kel::ObjectFileResult result = kel::ReadObjectFile(std::move(file), list);
   if (!result.ok) {
     err << "keltool: " << path << ": " << result.message << "\n";
     return kExitInvalidFile;

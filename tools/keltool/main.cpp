@@ -3,6 +3,7 @@
 #include <string>
 
 #include "commands.h"
+#include "model/mapped_file.h"
 
 #ifndef KELTOOL_VERSION
 #error "KELTOOL_VERSION comes from the build (the project's version)"
@@ -45,6 +46,12 @@ Runner FindCommand(const std::string& name) {
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
+  // Object files are read mapped (see LoadObjectFile); one that is cut short by another program
+  // while a command runs, or a disk that fails under it, ends the command with this message.
+  kel::ExitOnMappingFault(
+      "keltool: an input file could not be read to its end: it was shortened while the command "
+      "ran, or the disk failed",
+      keltool::kExitUsage);
   const keltool::Args args(argv + 1, argv + argc);
   if (args.empty()) {
     std::cerr << kUsage;

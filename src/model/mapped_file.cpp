@@ -1,0 +1,82 @@
+#include "model/mapped_file.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "model/save_file.h"
+
+namespace kel {
+
+std::shared_ptr<MappedFile> MappedFile::Open(const std::string& path, int& error) {
+  error = 0;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    error = errno;
+    return nullptr;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0) {
+    error = errno;
+  } else if (!S_ISREG(st.st_mode)) {
+    error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  }
+  if (error) {
+    ::close(fd);
+    return nullptr;
+  }
+  const size_t size = size_t(st.st_size);
+  uint8_t* bytes = nullptr;
+  if (size > 0) {
+    // Read-only while the pages are brought in: populating a writable private mapping would copy
+    // every page. Made writable afterwards, so that a change copies only the page it touches.
+    void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (p == MAP_FAILED || ::mprotect(p, size, PROT_READ | PROT_WRITE) != 0) {
+      error = errno;
+      if (p != MAP_FAILED) ::munmap(p, size);
+      ::close(fd);
+      return nullptr;
+    }
+    bytes = static_cast<uint8_t*>(p);
+  }
+  // The mapping keeps the file; the descriptor is not needed any more.
+  ::close(fd);
+  return std::shared_ptr<MappedFile>(new MappedFile(bytes, size));
+}
+
+MappedFile::~MappedFile() {
+  if (bytes_) ::munmap(bytes_, size_);
+}
+
+namespace {
+
+const char* g_faultMessage = "";
+int g_faultStatus = 1;
+
+extern "C" void OnMappingFault(int) {
+  RemoveUnfinishedSave();
+  const size_t n = std::strlen(g_faultMessage);
+  if (n > 0 && ::write(STDERR_FILENO, g_faultMessage, n) >= 0) {
+    (void)!::write(STDERR_FILENO, "\n", 1);
+  }
+  ::_exit(g_faultStatus);
+}
+
+}  // namespace
+
+void ExitOnMappingFault(const char* message, int status) {
+  g_faultMessage = message;
+  g_faultStatus = status;
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = OnMappingFault;
+  sigemptyset(&action.sa_mask);
+  ::sigaction(SIGBUS, &action, nullptr);
+}
+
+}  // namespace kel

@@ -1,0 +1,42 @@
+// A whole file mapped into memory, for reading it without copying its bytes: the pictures read
+// from it borrow their rows straight from the mapping.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace kel {
+
+class MappedFile {
+ public:
+  // Maps the regular file at path; null with error set to the system's reason (errno) when it
+  // cannot. The mapping is private: the bytes may be changed in memory, and nothing reaches the
+  // file. Its pages are read in at once, so reading it later costs no page faults.
+  //
+  // The file must keep its length while it is mapped: touching a page that a truncation took
+  // away ends the process (SIGBUS). Long-running programs that keep what they read should copy
+  // instead; tools that read, work and exit can use ExitOnMappingFault.
+  static std::shared_ptr<MappedFile> Open(const std::string& path, int& error);
+
+  ~MappedFile();
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+
+  uint8_t* Bytes() const { return bytes_; }  // null for an empty file
+  size_t Size() const { return size_; }
+
+ private:
+  MappedFile(uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+  uint8_t* bytes_;
+  size_t size_;
+};
+
+// Makes a fault on a mapping (a mapped file that shrank underneath the process) end the process
+// cleanly: the temporary file of an unfinished SaveFileAtomically is removed, message and a
+// newline go to standard error, and the process exits with status. Replaces the handler of
+// SIGBUS for the whole process.
+void ExitOnMappingFault(const char* message, int status);
+
+}  // namespace kel
