@@ -268,6 +268,12 @@ TEST(MalformedObjectFile, EachIsRefusedWithItsReasonAndPlace) {
     EXPECT_EQ(a.message, r.message);
     EXPECT_EQ(asked, 0);
     EXPECT_EQ(list.size(), 1u);
+
+    // Read mapped, the file is refused in the same words.
+    const ObjectFileResult m = ReadMapped(c.bytes, list);
+    EXPECT_FALSE(m.ok);
+    EXPECT_EQ(m.message, r.message);
+    EXPECT_EQ(list[0].get(), kept);
   }
 }
 
@@ -304,6 +310,10 @@ TEST(MalformedObjectFile, EveryCutOfAValidFileIsRefused) {
     const long long at = OffsetIn(r.message);
     EXPECT_GE(at, 0) << r.message;
     EXPECT_LE(at, (long long)cut) << r.message;
+    EXPECT_EQ(keep.size(), 1u);
+    // A mapped read never touches a byte past the cut (the sanitizer build would see it) and
+    // says the same.
+    EXPECT_EQ(ReadMapped(whole.substr(0, cut), keep).message, r.message);
     EXPECT_EQ(keep.size(), 1u);
   }
 }

@@ -6,12 +6,24 @@
 #include <string>
 
 #include "files/object_file.h"
+#include "model/mapped_file.h"
+#include "support/test_paths.h"
 
 namespace kel::test {
 
 inline ObjectFileResult ReadBytes(const std::string& bytes, SpriteList& list) {
   std::istringstream in(bytes, std::ios::binary);
   return ReadObjectFile(in, list);
+}
+
+// The same bytes read as a mapped file on disk, as keltool reads them.
+inline ObjectFileResult ReadMapped(const std::string& bytes, SpriteList& list) {
+  TempDir dir;
+  WriteFileBytes(dir / "mapped.kel", bytes);
+  int error = 0;
+  std::shared_ptr<MappedFile> file = MappedFile::Open((dir / "mapped.kel").string(), error);
+  if (!file) return {false, "<cannot map: " + std::to_string(error) + ">"};
+  return ReadObjectFile(std::move(file), list);
 }
 
 inline std::string WriteBytes(const SpriteList& list) {

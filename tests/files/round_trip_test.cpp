@@ -97,7 +97,50 @@ TEST(ObjectFileRoundTrip, ValidFilesReadAndWriteBackByteForByte) {
     ASSERT_TRUE(r.ok) << r.message;
     ASSERT_EQ(list.size(), c.objects.size());
     EXPECT_EQ(WriteBytes(list), bytes);
+
+    SpriteList mapped;
+    const ObjectFileResult m = ReadMapped(bytes, mapped);
+    ASSERT_TRUE(m.ok) << m.message;
+    EXPECT_EQ(WriteBytes(mapped), bytes);
   }
+}
+
+// Pictures read from a mapped file borrow its pages: they stay readable when the file is gone and
+// nothing else holds the mapping, and a change made to one stays in memory.
+TEST(ObjectFileRoundTrip, MappedPicturesOutliveTheFileAndKeepChangesToThemselves) {
+  TempDir dir;
+  b::Object o = Named("mapped");
+  o.frames.push_back(
+      {b::Slot::Pic(b::ImageRecord(5, 4, 8)), b::Slot::Pic(b::ImageRecord(5, 4, 1))});
+  o.frames.push_back({b::Slot::Cont(), {}});
+  const std::string bytes = b::File({o});
+  const std::string path = (dir / "a.kel").string();
+  WriteFileBytes(path, bytes);
+  SpriteList list;
+  {
+    int error = 0;
+    std::shared_ptr<MappedFile> file = MappedFile::Open(path, error);
+    ASSERT_TRUE(file) << error;
+    ASSERT_TRUE(ReadObjectFile(std::move(file), list).ok);
+  }
+  std::filesystem::remove(path);
+  EXPECT_EQ(WriteBytes(list), bytes);
+
+  const ObBmpImage* image = list[0]->ImageArray[0].Image.Image();
+  ASSERT_NE(image, nullptr);
+  uint8_t* pixels = const_cast<uint8_t*>(image->Dib()->Bits());
+  pixels[0] ^= 0xFF;
+  std::string changed = bytes;
+  // The file header, the object header, the slot marker and the record's file header come first.
+  const size_t firstPixel = 34 + 79 + 4 + 14 + size_t(pixels - image->Dib()->Data());
+  changed[firstPixel] = char(changed[firstPixel] ^ 0xFF);
+  EXPECT_EQ(WriteBytes(list), changed);
+
+  // The file itself is untouched by a change made through a mapping.
+  WriteFileBytes(path, bytes);
+  SpriteList again;
+  ASSERT_TRUE(ReadMapped(bytes, again).ok);
+  EXPECT_EQ(WriteBytes(again), bytes);
 }
 
 TEST(ObjectFileRoundTrip, FieldsAndSlotsReadAsStored) {

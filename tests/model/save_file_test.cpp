@@ -17,6 +17,7 @@
 #include <ostream>
 #include <set>
 #include <stdexcept>
+#include <vector>
 
 #include "support/test_paths.h"
 
@@ -62,15 +63,36 @@ int InChild(const std::function<int()>& f) {
   return WEXITSTATUS(status);
 }
 
+// Bytes that differ from one position to the next, so that a piece written twice, left out or
+// put in the wrong place shows.
+std::string Pattern(size_t n, unsigned seed) {
+  std::string s(n, '\0');
+  for (size_t i = 0; i < n; ++i) s[i] = char((i * 131 + seed * 7 + i / 251) & 0xFF);
+  return s;
+}
+
 TEST(SaveFileTest, WritesANewFileOrReplacesTheOldOneWhole) {
-  // Small pieces go through the buffer, a block larger than it straight to the file.
-  const std::string big(300000, 'x');
+  // Picture-sized pieces fill the buffer several times over, a block larger than the buffer
+  // goes straight to the file between them, and the whole is large enough to be sent on to the
+  // disk in steps while it is written.
+  std::vector<std::string> pieces;
+  for (unsigned i = 0; i < 40; ++i) pieces.push_back(Pattern(66000 + i, i));
+  const std::string big = Pattern(1500000, 99);
   const Writer writer = [&](std::ostream& out) {
     out << "head";
-    out.write(big.data(), std::streamsize(big.size()));
+    for (size_t i = 0; i < pieces.size(); ++i) {
+      out.write(pieces[i].data(), std::streamsize(pieces[i].size()));
+      if (i == 20) out.write(big.data(), std::streamsize(big.size()));
+    }
     out << "tail";
     return true;
   };
+  std::string expected = "head";
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    expected += pieces[i];
+    if (i == 20) expected += big;
+  }
+  expected += "tail";
   const struct {
     const char* what;
     std::optional<std::string> old;
@@ -84,7 +106,7 @@ TEST(SaveFileTest, WritesANewFileOrReplacesTheOldOneWhole) {
     if (c.old) WriteFileBytes(target, *c.old);
     std::string error;
     EXPECT_TRUE(SaveFileAtomically(target.string(), writer, error)) << error;
-    EXPECT_EQ(ReadFileBytes(target), "head" + big + "tail");
+    EXPECT_TRUE(ReadFileBytes(target) == expected) << "the saved bytes differ";
     EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"a.kel"});
   }
 }

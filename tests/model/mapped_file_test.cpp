@@ -1,0 +1,122 @@
+// Files mapped into memory, and what happens when one is cut short while a tool works on it.
+#include "model/mapped_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <ostream>
+#include <set>
+
+#include "model/save_file.h"
+#include "support/test_paths.h"
+
+namespace kel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileBytes;
+using test::TempDir;
+using test::WriteFileBytes;
+
+std::set<std::string> NamesIn(const fs::path& dir) {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+  return names;
+}
+
+TEST(MappedFileTest, MapsTheWholeFileAndChangesStayInMemory) {
+  TempDir dir;
+  std::string bytes(3 * 4096 + 17, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = char(i * 7 + i / 4096);
+  WriteFileBytes(dir / "a.bin", bytes);
+  int error = -1;
+  std::shared_ptr<MappedFile> file = MappedFile::Open((dir / "a.bin").string(), error);
+  ASSERT_TRUE(file) << std::strerror(error);
+  EXPECT_EQ(error, 0);
+  ASSERT_EQ(file->Size(), bytes.size());
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(file->Bytes()), file->Size()), bytes);
+  file->Bytes()[5000] ^= 0xFF;
+  EXPECT_EQ(ReadFileBytes(dir / "a.bin"), bytes);
+}
+
+TEST(MappedFileTest, EmptyFilesMapAsNothingAndOtherThingsAreRefusedWithTheReason) {
+  TempDir dir;
+  WriteFileBytes(dir / "empty.kel", "");
+  int error = -1;
+  std::shared_ptr<MappedFile> empty = MappedFile::Open((dir / "empty.kel").string(), error);
+  ASSERT_TRUE(empty);
+  EXPECT_EQ(empty->Size(), 0u);
+  EXPECT_EQ(empty->Bytes(), nullptr);
+
+  const struct {
+    fs::path path;
+    int reason;
+  } refused[] = {{dir / "none.kel", ENOENT}, {dir.Path(), EISDIR}, {"/dev/null", EINVAL}};
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.path.string());
+    EXPECT_FALSE(MappedFile::Open(c.path.string(), error));
+    EXPECT_EQ(error, c.reason) << std::strerror(error);
+  }
+}
+
+TEST(MappedFileTest, RemovingAnUnfinishedSaveTakesItsTemporaryAndTheSaveFails) {
+  TempDir dir;
+  const fs::path target = dir / "out.kel";
+  WriteFileBytes(target, "old contents");
+  bool sawTemporary = false;
+  std::string error;
+  const bool saved = SaveFileAtomically(
+      target.string(),
+      [&](std::ostream& out) {
+        out << "new contents";
+        sawTemporary = NamesIn(dir.Path()).size() == 2;
+        RemoveUnfinishedSave();
+        return true;
+      },
+      error);
+  EXPECT_TRUE(sawTemporary);
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(error.rfind("cannot write " + target.string() + ": ", 0), 0u) << error;
+  EXPECT_EQ(ReadFileBytes(target), "old contents");
+  EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"out.kel"});
+  RemoveUnfinishedSave();  // nothing under way: nothing happens
+  EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"out.kel"});
+}
+
+// Another program truncates the input while a tool writes what it read from it: the tool ends
+// with its message and status, the file it was replacing is as it was and no temporary is left.
+TEST(MappedFileDeathTest, AFileCutShortUnderAToolEndsItCleanly) {
+  TempDir dir;
+  const fs::path input = dir / "in.kel";
+  const fs::path target = dir / "out.kel";
+  WriteFileBytes(input, std::string(4 * 4096, 'i'));
+  WriteFileBytes(target, "old contents");
+  EXPECT_EXIT(
+      {
+        ExitOnMappingFault("keltool: the input was cut short", 7);
+        int error = 0;
+        std::shared_ptr<MappedFile> file = MappedFile::Open(input.string(), error);
+        if (!file) std::_Exit(100);
+        std::string message;
+        SaveFileAtomically(
+            target.string(),
+            [&](std::ostream& out) {
+              out.write(reinterpret_cast<const char*>(file->Bytes()), 4096);
+              if (::truncate(input.c_str(), 0) != 0) std::_Exit(101);
+              const volatile uint8_t* gone = file->Bytes() + 3 * 4096;
+              out.put(char(*gone));
+              return true;
+            },
+            message);
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(7), "keltool: the input was cut short");
+  EXPECT_EQ(ReadFileBytes(target), "old contents");
+  EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"in.kel", "out.kel"}));
+}
+
+}  // namespace
+}  // namespace kel
