@@ -250,7 +250,8 @@ bool ObImage::WriteDIB(std::ostream& out) const {
   uint32_t body = 0;
   if (!StoredFileHeader(*Data->Info, header, &body)) return false;
   out.write(reinterpret_cast<const char*>(header), kFileHeaderSize);
-  out.write(reinterpret_cast<const char*>(Data->Info->Data()), std::streamsize(body));
+  // Pictures are the bulk of a file: a save writes them from where they stand.
+  WriteShared(out, Data->Info, Data->Info->Data(), body);
   return true;
 }
 

@@ -3,8 +3,10 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include <ostream>
 #include <random>
 #include <streambuf>
+#include <vector>
 
 namespace kel {
 
@@ -22,14 +25,31 @@ namespace {
 
 // A stream buffer on a file descriptor that remembers the first write error, so the message can
 // give the system's reason (a full disk, say) rather than a bare stream failure.
+//
+// What is put on the stream is gathered into writes of about a megabyte: every write costs the
+// file system a fixed amount of work, which for pictures of a few kilobytes each is more than the
+// bytes themselves. Small pieces are copied into the buffer; lent blocks (Lend) are written from
+// where they stand, in order with the pieces around them.
 class FdBuf : public std::streambuf {
  public:
   // writeBack: send the bytes on to the disk while writing (for a file that is flushed at the
   // end).
   FdBuf(int fd, bool writeBack) : fd_(fd), writeBack_(writeBack), buf_(new char[kSize]) {
-    setp(buf_.get(), buf_.get() + kSize);
+    Restart();
   }
   int Error() const { return error_; }
+
+  // Puts the n bytes at p after what the stream holds, without copying them; owner keeps them
+  // alive until they are written.
+  bool Lend(std::shared_ptr<const void> owner, const char* p, size_t n) {
+    if (error_) return false;
+    EndSegment();
+    pieces_.push_back({const_cast<char*>(p), n});
+    owners_.push_back(std::move(owner));
+    lent_ += n;
+    if (lent_ >= kSize || pieces_.size() >= kMaxPieces) return Flush();
+    return true;
+  }
 
  protected:
   int_type overflow(int_type ch) override {
@@ -41,12 +61,11 @@ class FdBuf : public std::streambuf {
     return traits_type::not_eof(ch);
   }
   std::streamsize xsputn(const char* s, std::streamsize n) override {
-    // Writes of a megabyte each: every write costs the file system a fixed amount of work, which
-    // for pictures of a few kilobytes each costs more than copying them. Only blocks as large as
-    // the buffer go straight to the file.
+    // A block as large as the buffer goes straight to the file.
     if (n >= std::streamsize(kSize)) {
-      if (!Flush() || !WriteAll(s, size_t(n))) return 0;
-      return n;
+      if (!Flush()) return 0;
+      pieces_.push_back({const_cast<char*>(s), size_t(n)});
+      return Flush() ? n : 0;
     }
     return std::streambuf::xsputn(s, n);
   }
@@ -54,25 +73,45 @@ class FdBuf : public std::streambuf {
 
  private:
   static constexpr size_t kSize = 1 << 20;
+  static constexpr size_t kMaxPieces = 512;  // well below IOV_MAX
 
-  bool Flush() {
-    const size_t n = size_t(pptr() - pbase());
-    const bool ok = WriteAll(pbase(), n);
+  void Restart() {
     setp(buf_.get(), buf_.get() + kSize);
+    segment_ = buf_.get();
+  }
+  // The bytes copied into the buffer since the last piece become a piece of their own.
+  void EndSegment() {
+    if (pptr() == segment_) return;
+    pieces_.push_back({segment_, size_t(pptr() - segment_)});
+    segment_ = pptr();
+  }
+  bool Flush() {
+    EndSegment();
+    const bool ok = WritePieces();
+    pieces_.clear();
+    owners_.clear();
+    lent_ = 0;
+    Restart();
     return ok;
   }
-  bool WriteAll(const char* p, size_t n) {
+  bool WritePieces() {
     if (error_) return false;
-    while (n > 0) {
-      const ssize_t w = ::write(fd_, p, n);
-      if (w < 0) {
-        if (errno == EINTR) continue;
-        error_ = errno;
+    size_t i = 0;
+    while (i < pieces_.size()) {
+      const int count = int(std::min(pieces_.size() - i, kMaxPieces));
+      ssize_t w = ::writev(fd_, &pieces_[i], count);
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) {
+        // Nothing written of what remains: a regular file takes no more.
+        error_ = w < 0 ? errno : EIO;
         return false;
       }
-      p += w;
-      n -= size_t(w);
       written_ += uint64_t(w);
+      for (; i < pieces_.size() && size_t(w) >= pieces_[i].iov_len; ++i) w -= pieces_[i].iov_len;
+      if (i < pieces_.size()) {
+        pieces_[i].iov_base = static_cast<char*>(pieces_[i].iov_base) + w;
+        pieces_[i].iov_len -= size_t(w);
+      }
     }
     StartWriteBack();
     return true;
@@ -94,6 +133,10 @@ class FdBuf : public std::streambuf {
   uint64_t written_ = 0;  // bytes in the file so far
   uint64_t started_ = 0;  // bytes already sent on to the disk
   std::unique_ptr<char[]> buf_;
+  char* segment_ = nullptr;    // where the buffer's bytes not yet in pieces_ begin
+  std::vector<iovec> pieces_;  // what the next write writes, in order
+  std::vector<std::shared_ptr<const void>> owners_;  // what keeps the lent pieces alive
+  size_t lent_ = 0;                                  // bytes lent since the last write
   int error_ = 0;
 };
 
@@ -243,6 +286,17 @@ bool SaveFileAtomically(const std::string& path, const std::function<bool(std::o
 
 void RemoveUnfinishedSave() noexcept {
   if (const char* path = g_unfinished.load()) ::unlink(path);
+}
+
+void WriteShared(std::ostream& out, std::shared_ptr<const void> owner, const void* p, size_t n) {
+  if (!out || n == 0) return;
+  if (auto* saving = dynamic_cast<FdBuf*>(out.rdbuf())) {
+    if (!saving->Lend(std::move(owner), static_cast<const char*>(p), n)) {
+      out.setstate(std::ios::badbit);
+    }
+    return;
+  }
+  out.write(static_cast<const char*>(p), std::streamsize(n));
 }
 
 }  // namespace kel

@@ -2,8 +2,10 @@
 // the target, which is flushed to disk and then renamed into place.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 namespace kel {
@@ -18,6 +20,11 @@ namespace kel {
 // "cannot write PATH: " and the system's reason.
 bool SaveFileAtomically(const std::string& path, const std::function<bool(std::ostream&)>& write,
                         std::string& error);
+
+// Writes the n bytes at p to out. On the stream of a SaveFileAtomically they are not copied but
+// written from where they stand, at the latest when the save ends, owner keeping them alive till
+// then: they must not change before. Any other stream gets them at once.
+void WriteShared(std::ostream& out, std::shared_ptr<const void> owner, const void* p, size_t n);
 
 // Removes the temporary file of a SaveFileAtomically that is under way, if there is one; for a
 // handler of a fatal signal (it does nothing a signal handler may not do).
