@@ -13,9 +13,11 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <set>
+#include <sstream>
 #include <stdexcept>
 #include <vector>
 
@@ -109,6 +111,40 @@ TEST(SaveFileTest, WritesANewFileOrReplacesTheOldOneWhole) {
     EXPECT_TRUE(ReadFileBytes(target) == expected) << "the saved bytes differ";
     EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"a.kel"});
   }
+}
+
+// Lent blocks are written from where they stand, in order with the bytes around them, even once
+// their owner has let go of them; so many in a row that the stream writes them in several goes.
+TEST(SaveFileTest, LentBlocksComeOutInOrderWithTheCopiedBytes) {
+  std::string expected;
+  const Writer writer = [&](std::ostream& out) {
+    for (unsigned i = 0; i < 1200; ++i) {
+      auto block = std::make_shared<std::string>(Pattern(100 + 900 * (i % 7), i));
+      const std::string small = std::to_string(i) + ";";
+      out << small;
+      WriteShared(out, block, block->data(), block->size());
+      expected += small + *block;
+      if (i == 600) {
+        const std::string big = Pattern(1100000, i);
+        out.write(big.data(), std::streamsize(big.size()));
+        expected += big;
+      }
+    }
+    out << "end";
+    expected += "end";
+    return true;
+  };
+  TempDir dir;
+  std::string error;
+  ASSERT_TRUE(SaveFileAtomically((dir / "a.kel").string(), writer, error)) << error;
+  EXPECT_TRUE(ReadFileBytes(dir / "a.kel") == expected) << "the saved bytes differ";
+
+  // Any other stream takes the bytes at once.
+  std::ostringstream other;
+  const auto block = std::make_shared<std::string>("lent");
+  WriteShared(other, block, block->data(), block->size());
+  block->assign("gone");
+  EXPECT_EQ(other.str(), "lent");
 }
 
 TEST(SaveFileTest, AFailedWriteLeavesTheOldFileWholeAndNoTemporary) {
@@ -380,11 +416,20 @@ TEST(SaveFileTest, AWriteThatFailsPartWayIsReportedWithTheReason) {
     const rlimit limit{16384, 16384};
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 100;
     int result = 0;
-    std::string error;
-    if (SaveFileAtomically(target.string(), Bytes(std::string(300000, 'x')), error)) result |= 1;
-    if (error != Expected(target.string(), std::strerror(EFBIG))) result |= 2;
-    if (ReadFileBytes(target) != "old contents") result |= 4;
-    if (NamesIn(dir.Path()) != std::set<std::string>{"a.kel"}) result |= 8;
+    // Bytes copied into the stream, and bytes lent to it.
+    const auto block = std::make_shared<const std::string>(300000, 'x');
+    const Writer writers[] = {Bytes(*block), [&](std::ostream& out) {
+                                for (size_t at = 0; at < block->size(); at += 30000)
+                                  WriteShared(out, block, block->data() + at, 30000);
+                                return true;
+                              }};
+    for (const Writer& writer : writers) {
+      std::string error;
+      if (SaveFileAtomically(target.string(), writer, error)) result |= 1;
+      if (error != Expected(target.string(), std::strerror(EFBIG))) result |= 2;
+      if (ReadFileBytes(target) != "old contents") result |= 4;
+      if (NamesIn(dir.Path()) != std::set<std::string>{"a.kel"}) result |= 8;
+    }
     return result;
   });
   EXPECT_EQ(code, 0) << "1 saved, 2 wrong message, 4 old file changed, 8 leftovers, "
