@@ -17,15 +17,10 @@ namespace kel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::NamesIn;
 using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
-
-std::set<std::string> NamesIn(const fs::path& dir) {
-  std::set<std::string> names;
-  for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
-  return names;
-}
 
 TEST(MappedFileTest, MapsTheWholeFileAndChangesStayInMemory) {
   TempDir dir;

@@ -27,18 +27,12 @@ namespace kel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::NamesIn;
 using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
 
 using Writer = std::function<bool(std::ostream&)>;
-
-// Everything in dir (links by their own names, not followed).
-std::set<std::string> NamesIn(const fs::path& dir) {
-  std::set<std::string> names;
-  for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
-  return names;
-}
 
 Writer Bytes(const std::string& bytes) {
   return [bytes](std::ostream& out) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <set>
 #include <string>
 
 namespace kel::test {
@@ -23,6 +24,8 @@ class TempDir {
 };
 
 std::string ReadFileBytes(const std::filesystem::path& p);
+// The names of everything in dir (links by their own names, not followed).
+std::set<std::string> NamesIn(const std::filesystem::path& dir);
 void WriteFileBytes(const std::filesystem::path& p, const std::string& bytes);
 
 }  // namespace kel::test
