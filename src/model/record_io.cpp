@@ -55,7 +55,9 @@ RecordReader::RecordReader(std::istream& in, uint64_t limit) : RecordReader(in) 
 }
 
 RecordReader::RecordReader(std::shared_ptr<MappedFile> file)
-    : file_(std::move(file)), sized_(true), remaining_(file_->Size()) {}
+    : file_(std::move(file)), sized_(true), remaining_(file_ ? file_->Size() : 0) {
+  if (!file_) Fail("ファイルを読み込めません");
+}
 
 bool RecordReader::ReadBytes(void* dst, size_t n, const char* what) {
   if (!Ok()) return false;

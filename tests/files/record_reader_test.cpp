@@ -27,6 +27,42 @@ TEST(RecordReader, KnowsWhatASeekableStreamHolds) {
   EXPECT_FALSE(r.AtEnd());
 }
 
+// Over a mapped file the reader copies what it reads and lends blocks where they stand; a
+// stream reader lends nothing, and neither lends past the end.
+TEST(RecordReader, LendsBlocksOfAMappedFileOnly) {
+  TempDir dir;
+  WriteFileBytes(dir / "a.bin", "0123456789");
+  int error = 0;
+  std::shared_ptr<MappedFile> file = MappedFile::Open((dir / "a.bin").string(), error);
+  ASSERT_TRUE(file);
+  RecordReader r(file);
+  EXPECT_TRUE(r.Sized());
+  EXPECT_EQ(r.Remaining(), 10u);
+  char buf[3] = {};
+  ASSERT_TRUE(r.ReadBytes(buf, 3, "x"));
+  EXPECT_EQ(std::string(buf, 3), "012");
+  ASSERT_TRUE(r.Skip(4, "x"));
+  EXPECT_EQ(r.Offset(), 7u);
+  const std::shared_ptr<uint8_t[]> lent = r.Lend(2, 8);
+  ASSERT_TRUE(lent);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(lent.get()), 8), "23456789");
+  EXPECT_EQ(r.Offset(), 7u);
+  EXPECT_FALSE(r.Lend(3, 8));
+  EXPECT_FALSE(r.Skip(4, "末尾"));
+  EXPECT_NE(r.Error().find("末尾の途中でファイルが終わっています"), std::string::npos) << r.Error();
+
+  std::istringstream in("0123456789");
+  EXPECT_FALSE(RecordReader(in).Lend(0, 1));
+
+  // No mapping at all is a file that cannot be read, and the list stays as it was.
+  SpriteList list;
+  list.push_back(std::make_unique<ObSpriteData>());
+  const ObjectFileResult none = ReadObjectFile(std::shared_ptr<MappedFile>(), list);
+  EXPECT_FALSE(none.ok);
+  EXPECT_NE(none.message.find("ファイルを読み込めません"), std::string::npos) << none.message;
+  EXPECT_EQ(list.size(), 1u);
+}
+
 TEST(RecordReader, FailureSticksAndNamesPlaceAndOffset) {
   std::istringstream in("0123456789");
   in.seekg(2);
