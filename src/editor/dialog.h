@@ -10,6 +10,7 @@
 //   palette.cpp     realizing the shown object's palette
 //   object_commands.cpp  switching between objects, new, rename, delete and clear
 //   cell_commands.cpp    the cell commands on the grid's active cell and the grid's keys
+//   clipboard.cpp        cut, copy and paste of the active cell
 #pragma once
 
 #include <QWidget>
@@ -163,6 +164,14 @@ class ObKELDialog : public QWidget {
   // The mask of an image (black is background): a new picture, or null when the image has no
   // DIB or no mask can be made of it.
   std::unique_ptr<ObBmpImage> MakeBmpMask(const ObImage* image);
+
+  // --- clipboard (clipboard.cpp): cut, copy and paste on the grid's active cell. Pictures of
+  // the image and mask rows travel as bitmaps, the numbers of the location rows as text.
+  void CmEditCut();
+  void CmEditCopy();
+  void CmEditPaste();
+  // Copy's work: true when the active cell went onto the clipboard (cut empties it only then).
+  bool CopyActiveCell();
 
   // The display the dialog draws on: pictures get their display bitmaps made for it.
   DisplayDevice& DC() { return *dc_; }
