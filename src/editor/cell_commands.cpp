@@ -119,6 +119,11 @@ int ObKELDialog::ReadImage(long col, long row, const char* fileName, std::string
     if (error) *error = image->LoadError();
     return 0;
   }
+  PutImage(col, row, std::move(image));
+  return 1;
+}
+
+void ObKELDialog::PutImage(long col, long row, std::unique_ptr<ObBmpImage> image) {
   image->MakePalette();
   image->DIBtoDDB(DC());
 
@@ -145,7 +150,6 @@ int ObKELDialog::ReadImage(long col, long row, const char* fileName, std::string
   MarkFrameColumns(CurrentSprite->FrameCount());
   WriteField(FramesEdit, CurrentSprite->FrameCount());
   Spread->SSSetBool(TSpread::kBoolRedraw, true);
-  return 1;
 }
 
 void ObKELDialog::CmSoundRead() {

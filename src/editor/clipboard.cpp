@@ -126,18 +126,9 @@ void ObKELDialog::CmEditPaste() {
         ShowError(text);
         return;
       }
-      auto image = std::make_unique<ObBmpImage>(picture.dib);
-      image->MakePalette();
-      image->DIBtoDDB(DC());
-      const uint16_t width = image->Width(), height = image->Height();
       // A column beyond the last frame grows the frame list to it; the frames between stay
       // empty.
-      CurrentSprite->AddImage(FrameSlot(std::move(image)), int16_t(col - 1),
-                              row == kRowImage ? 0 : 1);
-      SetBitmapToSpread();
-      // The size fields only grow: the object's size must hold its largest picture.
-      if (AtolRule(SizeXEdit->text().toStdString()) < width) WriteField(SizeXEdit, width);
-      if (AtolRule(SizeYEdit->text().toStdString()) < height) WriteField(SizeYEdit, height);
+      PutImage(col, row, std::make_unique<ObBmpImage>(picture.dib));
       Modified = 1;
       return;
     }

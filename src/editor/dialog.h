@@ -113,6 +113,10 @@ class ObKELDialog : public QWidget {
   // (other rows) slot of frame col - 1, growing the frame list to col frames. 1 on success; 0
   // when there is no object or the file is no bitmap this program takes (why in *error).
   int ReadImage(long col, long row, const char* fileName, std::string* error = nullptr);
+  // Puts a picture with a DIB into the image (row 1) or mask (other rows) slot of frame col - 1
+  // of the shown object (1 <= col <= kGridCols), growing the frame list to col frames: makes it
+  // drawable, widens the image-size fields to it, shows it and the frame count.
+  void PutImage(long col, long row, std::unique_ptr<ObBmpImage> image);
   void CmSoundRead();
   void CmContIcon();
   void CmDelButton();
