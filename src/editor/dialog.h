@@ -10,6 +10,7 @@
 //   palette.cpp     realizing the shown object's palette
 //   object_commands.cpp  switching between objects, new, rename, delete and clear
 //   cell_commands.cpp    the cell commands on the grid's active cell and the grid's keys
+//   paint_tool.cpp       handing a picture to the external paint program
 #pragma once
 
 #include <QWidget>
@@ -27,6 +28,7 @@ class QLineEdit;
 namespace kel {
 
 class DisplayDevice;
+class LaunchPort;
 class PromptPort;
 class TSpread;
 class TUpDown;
@@ -163,6 +165,20 @@ class ObKELDialog : public QWidget {
   // The mask of an image (black is background): a new picture, or null when the image has no
   // DIB or no mask can be made of it.
   std::unique_ptr<ObBmpImage> MakeBmpMask(const ObImage* image);
+
+  // --- the external paint program (paint_tool.cpp)
+  // The grid's double-click on a data cell: the picture of an image or mask cell is written as
+  // a bitmap file under the next numbered name ("pebbl000.bmp" …) in PaintFolder(), and the
+  // paint program is started on it. The object does not change; the user reads the edited file
+  // back with the image-read command. 1 when a program was started, 0 otherwise.
+  long EvDblClick(int col, int row);
+  // Where those files go: the folder of the file last chosen in a file dialog, else the folder
+  // of the open document, else the home folder.
+  QString PaintFolder() const;
+  // The number of the next such file, one counter for the whole program run (0 to 998).
+  static inline int32_t PaintFileCounter = 0;
+  // Starts the paint program; a QtLaunchPort when left null (tests put a scripted one here).
+  std::shared_ptr<LaunchPort> Launcher;
 
   // The display the dialog draws on: pictures get their display bitmaps made for it.
   DisplayDevice& DC() { return *dc_; }
