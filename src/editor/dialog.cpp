@@ -164,6 +164,7 @@ void ObKELDialog::CreateControls() {
   connect(RandomCheckBox, &QCheckBox::clicked, this, [this] { RandomCheck(); });
   connect(ObjectCombo, &QComboBox::currentIndexChanged, this, [this] { RedrawDialogParam(); });
   connect(Spread, &TSpread::KeyDown, this, &ObKELDialog::EvKeydown);
+  connect(Spread, &TSpread::DblClick, this, [this](int col, int row) { EvDblClick(col, row); });
   // What the user types into a field or a grid cell is work that a later save stores: it makes
   // the document modified, so New, Open and the end of the program ask before dropping it.
   for (QLineEdit* edit :

@@ -11,6 +11,7 @@
 //   object_commands.cpp  switching between objects, new, rename, delete and clear
 //   cell_commands.cpp    the cell commands on the grid's active cell and the grid's keys
 //   clipboard.cpp        cut, copy and paste of the active cell
+//   paint_tool.cpp       handing a picture to the external paint program
 #pragma once
 
 #include <QWidget>
@@ -28,6 +29,7 @@ class QLineEdit;
 namespace kel {
 
 class DisplayDevice;
+class LaunchPort;
 class PromptPort;
 class TSpread;
 class TUpDown;
@@ -176,6 +178,20 @@ class ObKELDialog : public QWidget {
   void CmEditPaste();
   // Copy's work: true when the active cell went onto the clipboard (cut empties it only then).
   bool CopyActiveCell();
+
+  // --- the external paint program (paint_tool.cpp)
+  // The grid's double-click on a data cell: the picture of an image or mask cell is written as
+  // a bitmap file under the next numbered name ("pebbl000.bmp" …) in PaintFolder(), and the
+  // paint program is started on it. The object does not change; the user reads the edited file
+  // back with the image-read command. 1 when a program was started, 0 otherwise.
+  long EvDblClick(int col, int row);
+  // Where those files go: the folder of the file last chosen in a file dialog, else the folder
+  // of the open document, else the home folder.
+  QString PaintFolder() const;
+  // The number of the next such file, one counter for the whole program run (0 to 998).
+  static inline int32_t PaintFileCounter = 0;
+  // Starts the paint program; a QtLaunchPort when left null (tests put a scripted one here).
+  std::shared_ptr<LaunchPort> Launcher;
 
   // The display the dialog draws on: pictures get their display bitmaps made for it.
   DisplayDevice& DC() { return *dc_; }

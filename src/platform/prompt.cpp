@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
@@ -289,12 +290,24 @@ int QtPromptPort::MessageBox(QWidget* owner, const QString& text, const QString&
   return IDCANCEL;
 }
 
+void PromptPort::NoteChosenFile(const std::optional<QString>& path) {
+  if (path && !path->isEmpty()) lastChosenFolder_ = QFileInfo(*path).absolutePath();
+}
+
 std::optional<QString> QtPromptPort::OpenFileName(QWidget* owner, const FileDialogRequest& req) {
-  return RunFileDialog(owner, req, false);
+  FileDialogRequest where = req;
+  if (where.directory.isEmpty()) where.directory = LastChosenFolder();
+  std::optional<QString> path = RunFileDialog(owner, where, false);
+  NoteChosenFile(path);
+  return path;
 }
 
 std::optional<QString> QtPromptPort::SaveFileName(QWidget* owner, const FileDialogRequest& req) {
-  return RunFileDialog(owner, req, true);
+  FileDialogRequest where = req;
+  if (where.directory.isEmpty()) where.directory = LastChosenFolder();
+  std::optional<QString> path = RunFileDialog(owner, where, true);
+  NoteChosenFile(path);
+  return path;
 }
 
 std::optional<QString> QtPromptPort::InputText(QWidget* owner, const QString& caption,
@@ -345,12 +358,16 @@ std::optional<QString> ScriptedPromptPort::NextText() {
 
 std::optional<QString> ScriptedPromptPort::OpenFileName(QWidget*, const FileDialogRequest& req) {
   asked_.push_back({Asked::Open, req.title, {}, 0, req, {}, 0});
-  return NextText();
+  std::optional<QString> path = NextText();
+  NoteChosenFile(path);
+  return path;
 }
 
 std::optional<QString> ScriptedPromptPort::SaveFileName(QWidget*, const FileDialogRequest& req) {
   asked_.push_back({Asked::Save, req.title, {}, 0, req, {}, 0});
-  return NextText();
+  std::optional<QString> path = NextText();
+  NoteChosenFile(path);
+  return path;
 }
 
 std::optional<QString> ScriptedPromptPort::InputText(QWidget*, const QString& caption,

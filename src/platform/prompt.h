@@ -51,6 +51,18 @@ class PromptPort {
   virtual std::optional<QString> InputText(QWidget* owner, const QString& caption,
                                            const QString& prompt, const QString& initial,
                                            int byteLimit) = 0;
+
+  // The folder of the file last chosen in one of this port's file dialogs (absolute; empty
+  // before any). A dialog asked for without a start folder opens there, and the editor puts the
+  // files it hands to other programs there, where the user has just been looking for files.
+  const QString& LastChosenFolder() const { return lastChosenFolder_; }
+
+ protected:
+  // Every file dialog's answer passes through here.
+  void NoteChosenFile(const std::optional<QString>& path);
+
+ private:
+  QString lastChosenFolder_;
 };
 
 // The "description|pattern|" pairs of a file-dialog filter as Qt name filters
