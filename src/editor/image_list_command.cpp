@@ -94,6 +94,11 @@ int ObKELDialog::ReadImageList(const char* path, ImageListProblems* problems) {
 
   int loaded = 0;
   for (const ImageListEntry& e : read.list.entries) {
+    // A zero byte would end the path early and could name another file.
+    if (e.path.find('\0') != std::string::npos) {
+      out.failed.push_back({e.frame, e.mask, e.path, "パスに 0 のバイトがあります"});
+      continue;
+    }
     std::string error;
     if (ReadImage(e.frame, e.mask ? kRowMask : kRowImage, e.path.c_str(), &error))
       ++loaded;

@@ -190,7 +190,8 @@ TEST_F(ImageListTest, EntriesThatFailAreNamedTogetherAndTheOthersLoad) {
   File("junk.bmp", "this is no picture");
   ChooseList("mixed.lst",
              "[Image List]\nNumFrames=3\nI1=i21.bmp\nI2=gone.bmp\nM2=junk.bmp\nI3=i23.bmp\n"
-             "M3=i73.bmp\n");
+             "M3=i73.bmp\n" +
+                 std::string("M1=i73.bmp\0.old\n", 16));
   dialog->CmImageListRead();
 
   EXPECT_EQ(ImageWidths(*s), (std::vector<int>{21, 11, 23})) << "failed slots keep their picture";
@@ -211,6 +212,8 @@ TEST_F(ImageListTest, EntriesThatFailAreNamedTogetherAndTheOthersLoad) {
   const std::string reason = ObBmpImage((dir / "junk.bmp").c_str()).LoadError();
   ASSERT_FALSE(reason.empty());
   EXPECT_TRUE(m.text.contains(QString::fromStdString(reason))) << m.text.toStdString();
+  EXPECT_TRUE(m.text.contains(QStringLiteral("フレーム 1 のマスク")))
+      << "a path cut by a zero byte";
   EXPECT_FALSE(m.text.contains(QStringLiteral("i21.bmp"))) << "only the failures are named";
 }
 

@@ -127,16 +127,6 @@ TEST(ImageList, PathsLeadFromTheListsFolder) {
   }
 }
 
-TEST(ImageList, LongPathsAreTakenWhole) {
-  std::string name(300, 'x');
-  name += ".bmp";
-  const ImageListResult r =
-      ParseImageList("[Image List]\nNumFrames=1\nI1=" + name + "\n", kFolder, 128);
-  ASSERT_TRUE(r.ok);
-  ASSERT_EQ(r.list.entries.size(), 1u);
-  EXPECT_EQ(r.list.entries[0].path, "/lists/walk/" + name);
-}
-
 TEST(ImageList, Cp932AndUtf8ListsGiveTheSamePaths) {
   // "画像\表.bmp": the CP932 form has a 0x5C inside 表, which is no folder separator.
   const std::string cp932 = "[Image List]\r\nNumFrames=1\r\nI1=\x89\xE6\x91\x9C\\\x95\x5C.bmp\r\n";

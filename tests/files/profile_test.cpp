@@ -152,11 +152,5 @@ TEST(Profile, TextEncodings) {
   }
 }
 
-TEST(Profile, ACp932FileIsLookedUpAfterConversion) {
-  const std::string bytes = "[Image List]\r\nI1=\x95\x5C\\\x89\xE6\x91\x9C.bmp\r\n";
-  const Profile p(ProfileTextToUtf8(bytes));
-  EXPECT_EQ(p.GetString("image list", "i1", ""), "表\\画像.bmp");
-}
-
 }  // namespace
 }  // namespace kel::test
