@@ -12,12 +12,14 @@
 //   cell_commands.cpp    the cell commands on the grid's active cell and the grid's keys
 //   clipboard.cpp        cut, copy and paste of the active cell
 //   paint_tool.cpp       handing a picture to the external paint program
+//   image_list_command.cpp  filling frames from an image list file
 #pragma once
 
 #include <QWidget>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/image.h"
 #include "model/sprite.h"
@@ -138,6 +140,29 @@ class ObKELDialog : public QWidget {
   static int GridKeyCommand(int key, bool ctrl);
   // The cell message "選択ｾﾙが違っています".
   void ShowWrongCell();
+
+  // --- image list files (image_list_command.cpp)
+  // An entry of an image list that could not be loaded: frame from 1, image or mask slot, the
+  // path as the file system took it, and why.
+  struct ImageListFailure {
+    int frame = 0;
+    bool mask = false;
+    std::string path;
+    std::string reason;
+  };
+  // What went wrong in ReadImageList: why the file is no usable list, or the entries that did
+  // not load (the others did).
+  struct ImageListProblems {
+    std::string listError;
+    std::vector<ImageListFailure> failed;
+  };
+  // Asks for an image list file and loads the bitmaps it names into the shown object's frames.
+  void CmImageListRead();
+  // Loads every bitmap the list file at path (the file system's path) names into its slot of the
+  // shown object, through ReadImage; slots whose entry is missing or does not load keep what
+  // they held. 1 when at least one bitmap was loaded (the active cell is then (1, 1)); 0 when
+  // the file is no usable list or nothing in it could be loaded, and the object is unchanged.
+  int ReadImageList(const char* path, ImageListProblems* problems = nullptr);
 
   // --- the document's save-changes prompt (document_prompt.cpp) and name checks (name_checks.cpp)
   // The id of the Save command, which the prompt sends along the command route.

@@ -104,8 +104,6 @@ std::string Cp932ToUtf8Lossy(std::string_view cp932) {
   return s ? *s : std::string();
 }
 
-namespace {
-
 bool IsValidUtf8(std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
@@ -130,8 +128,6 @@ bool IsValidUtf8(std::string_view s) {
   }
   return true;
 }
-
-}  // namespace
 
 bool IsCp932LeadByte(uint8_t c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);

@@ -19,6 +19,9 @@ std::optional<std::string> Utf8ToCp932(std::string_view utf8);
 // For display of stored bytes that may be damaged: undecodable bytes become U+FFFD.
 std::string Cp932ToUtf8Lossy(std::string_view cp932);
 
+// Whether every byte sequence of s is a UTF-8 character (ASCII text included).
+bool IsValidUtf8(std::string_view s);
+
 // The first byte of a CP932 double-byte character; the byte after it belongs to that character.
 bool IsCp932LeadByte(uint8_t c);
 

@@ -1,0 +1,117 @@
+// Filling the shown object's frames from an image list file: every bitmap the list names goes
+// into its frame slot through ReadImage, the single-image loader, so that the object changes
+// only as loading one picture changes it.
+//
+// The list is read whole first (files/image_list.h); a file that is no usable list changes
+// nothing. Entries that cannot be loaded do not stop the others: they are named together in one
+// message afterwards, and their slots keep what they held.
+#include <QFile>
+#include <QGuiApplication>
+
+#include "editor/dialog.h"
+#include "files/image_list.h"
+#include "grid/spread.h"
+#include "platform/prompt.h"
+
+namespace kel {
+
+namespace {
+
+const char kListInvalid[] = "ﾘｽﾄﾌｧｲﾙが存在しないか，異常なﾌｧｲﾙです.";
+// How many failed entries the message names; the rest are counted.
+constexpr size_t kFailuresNamed = 10;
+
+// Shows the wait cursor for as long as it lives: a list may name hundreds of bitmaps.
+class WaitCursor {
+ public:
+  WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+QString FailureText(const std::vector<ObKELDialog::ImageListFailure>& failed, bool anyLoaded) {
+  QString text = anyLoaded
+                     ? QStringLiteral("次のイメージを読み込めませんでした (ほかは読み込みました)。")
+                     : QStringLiteral("リストのイメージを 1 つも読み込めませんでした。");
+  text += QLatin1Char('\n');
+  for (size_t i = 0; i < failed.size() && i < kFailuresNamed; ++i) {
+    const ObKELDialog::ImageListFailure& f = failed[i];
+    text += QStringLiteral("\nフレーム %1 の%2: %3\n    %4")
+                .arg(f.frame)
+                .arg(f.mask ? QStringLiteral("マスク") : QStringLiteral("イメージ"))
+                .arg(QString::fromStdString(f.path), QString::fromStdString(f.reason));
+  }
+  if (failed.size() > kFailuresNamed)
+    text += QStringLiteral("\nほか %1 件").arg(failed.size() - kFailuresNamed);
+  return text;
+}
+
+}  // namespace
+
+void ObKELDialog::CmImageListRead() {
+  if (!CheckObject()) return;
+  FileDialogRequest req;
+  req.filter = QString::fromUtf8("ｲﾒｰｼﾞﾘｽﾄﾌｧｲﾙ (*.lst)|*.lst|");
+  req.defaultExt = QStringLiteral("lst");
+  req.mustExist = true;
+  const std::optional<QString> path = prompt_.OpenFileName(window(), req);
+  if (!path) return;  // cancelled
+
+  ImageListProblems problems;
+  int loaded = 0;
+  {
+    WaitCursor wait;
+    loaded = ReadImageList(QFile::encodeName(*path).constData(), &problems);
+  }
+  if (loaded) {
+    SetBitmapToSpread();
+    Modified = 1;
+  }
+  if (!problems.listError.empty()) {
+    // Under the message, as for object files, what exactly is wrong with this one.
+    prompt_.MessageBox(window(),
+                       QString::fromUtf8(kListInvalid) + QStringLiteral("\n\n") + *path +
+                           QLatin1Char('\n') + QString::fromStdString(problems.listError),
+                       QStringLiteral("エラー"), MB_OK);
+  } else if (!problems.failed.empty()) {
+    ShowError(FailureText(problems.failed, loaded != 0));
+  }
+}
+
+int ObKELDialog::ReadImageList(const char* path, ImageListProblems* problems) {
+  ImageListProblems local;
+  ImageListProblems& out = problems ? *problems : local;
+  out = {};
+  if (!CurrentSprite) return 0;
+
+  // Frames past the grid's last column could be neither shown nor saved.
+  const ImageListResult read = ReadImageListFile(path, kMaxFrames);
+  if (!read.ok) {
+    out.listError = read.message;
+    return 0;
+  }
+
+  int loaded = 0;
+  for (const ImageListEntry& e : read.list.entries) {
+    // A zero byte would end the path early and could name another file.
+    if (e.path.find('\0') != std::string::npos) {
+      out.failed.push_back({e.frame, e.mask, e.path, "パスに 0 のバイトがあります"});
+      continue;
+    }
+    std::string error;
+    if (ReadImage(e.frame, e.mask ? kRowMask : kRowImage, e.path.c_str(), &error))
+      ++loaded;
+    else
+      out.failed.push_back({e.frame, e.mask, e.path, error});
+  }
+  for (const ImageListEntry& e : read.list.beyond)
+    out.failed.push_back(
+        {e.frame, e.mask, e.path, "フレームは " + std::to_string(kMaxFrames) + " までです"});
+
+  if (!loaded) return 0;
+  Spread->SSSetActiveCell(1, 1);
+  return 1;
+}
+
+}  // namespace kel

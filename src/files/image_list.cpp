@@ -1,0 +1,131 @@
+#include "files/image_list.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <optional>
+
+#include "files/profile.h"
+
+namespace kel {
+
+namespace {
+
+constexpr char kNumFramesKey[] = "NumFrames";
+
+// The frame number of an "I<k>" or "M<k>" key as the format writes it ("I%d": no sign, no
+// leading zero), or nullopt for any other key.
+std::optional<int64_t> ListedFrame(std::string_view key, bool* mask) {
+  if (key.size() < 2 || key.size() > 11) return std::nullopt;
+  const char kind = key.front();
+  if (kind != 'I' && kind != 'i' && kind != 'M' && kind != 'm') return std::nullopt;
+  if (key[1] == '0') return std::nullopt;
+  int64_t k = 0;
+  for (char c : key.substr(1)) {
+    if (c < '0' || c > '9') return std::nullopt;
+    k = k * 10 + (c - '0');
+  }
+  *mask = kind == 'M' || kind == 'm';
+  return k;
+}
+
+std::string KeyOf(bool mask, int frame) {
+  return (mask ? "M" : "I") + std::to_string(frame);
+}
+
+}  // namespace
+
+std::string ResolveListedPath(std::string_view written, const std::filesystem::path& listFolder) {
+  std::string path(written);
+  // The text is UTF-8 by now, so a 0x5C byte is a backslash and never the second byte of a
+  // CP932 character.
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  const std::filesystem::path p(path);
+  if (p.is_absolute() || listFolder.empty()) return path;
+  return (listFolder / p).string();
+}
+
+ImageListResult ParseImageList(std::string_view bytes, const std::filesystem::path& listFolder,
+                               int maxFrames) {
+  ImageListResult result;
+  const Profile profile(ProfileTextToUtf8(bytes));
+  if (!profile.HasSection(kImageListSection)) {
+    result.message = "[Image List] セクションがありません";
+    return result;
+  }
+  const std::optional<std::string> count = profile.Find(kImageListSection, kNumFramesKey);
+  if (!count || count->empty()) {
+    result.message = "NumFrames がありません";
+    return result;
+  }
+  ImageList& list = result.list;
+  list.numFrames = ProfileNumber(*count);
+  if (list.numFrames <= 0) {
+    result.message = "NumFrames が " + std::to_string(list.numFrames) + " です";
+    return result;
+  }
+
+  auto entry = [&](bool mask, int frame) -> std::optional<ImageListEntry> {
+    const std::string key = KeyOf(mask, frame);
+    const std::string value = profile.GetString(kImageListSection, key, "");
+    if (value.empty()) return std::nullopt;
+    return ImageListEntry{frame, mask, key, ResolveListedPath(value, listFolder)};
+  };
+  // Only the frames the reader can take are looked up: a count of two billion costs nothing.
+  const int last = list.numFrames < maxFrames ? int(list.numFrames) : maxFrames;
+  for (int k = 1; k <= last; ++k) {
+    for (bool mask : {false, true})
+      if (auto e = entry(mask, k)) list.entries.push_back(std::move(*e));
+  }
+  // Entries past that are found among the keys the file has, not by counting up to NumFrames.
+  for (const std::string& key : profile.Keys(kImageListSection)) {
+    bool mask = false;
+    const std::optional<int64_t> k = ListedFrame(key, &mask);
+    if (!k || *k <= last || *k > list.numFrames) continue;
+    const std::string value = profile.GetString(kImageListSection, key, "");
+    if (!value.empty())
+      list.beyond.push_back({int(*k), mask, key, ResolveListedPath(value, listFolder)});
+  }
+  std::stable_sort(list.beyond.begin(), list.beyond.end(),
+                   [](const ImageListEntry& a, const ImageListEntry& b) {
+                     return a.frame != b.frame ? a.frame < b.frame : !a.mask && b.mask;
+                   });
+
+  if (list.entries.empty() && list.beyond.empty()) {
+    result.message = "フレーム 1 から " + std::to_string(list.numFrames) +
+                     " までのイメージもマスクも書かれていません";
+    return result;
+  }
+  result.ok = true;
+  return result;
+}
+
+ImageListResult ReadImageListFile(const std::filesystem::path& path, int maxFrames) {
+  ImageListResult result;
+  std::error_code ec;
+  const uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) {
+    result.message = "ファイルを開けません (" + ec.message() + ")";
+    return result;
+  }
+  if (size > kMaxImageListFileSize) {
+    result.message = "ファイルが大きすぎます (" + std::to_string(size) + " バイト)";
+    return result;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    result.message = "ファイルを開けません (" + std::string(std::strerror(errno)) + ")";
+    return result;
+  }
+  std::string bytes(size_t(size), '\0');
+  in.read(bytes.data(), std::streamsize(bytes.size()));
+  if (in.gcount() != std::streamsize(bytes.size())) {
+    result.message = "ファイルを最後まで読めません";
+    return result;
+  }
+  return ParseImageList(bytes, path.parent_path(), maxFrames);
+}
+
+}  // namespace kel
