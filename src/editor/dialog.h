@@ -10,6 +10,7 @@
 //   palette.cpp     realizing the shown object's palette
 //   object_commands.cpp  switching between objects, new, rename, delete and clear
 //   cell_commands.cpp    the cell commands on the grid's active cell and the grid's keys
+//   help.cpp        the help window and the help contents command
 #pragma once
 
 #include <QWidget>
@@ -23,10 +24,12 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QUrl;
 
 namespace kel {
 
 class DisplayDevice;
+class HelpWindow;
 class PromptPort;
 class TSpread;
 class TUpDown;
@@ -163,6 +166,17 @@ class ObKELDialog : public QWidget {
   // The mask of an image (black is background): a new picture, or null when the image has no
   // DIB or no mask can be made of it.
   std::unique_ptr<ObBmpImage> MakeBmpMask(const ObImage* image);
+
+  // --- help (help.cpp)
+  // Shows the program's help at its contents page in the help window, which the dialog owns: made
+  // on first use, afterwards brought to the front and turned back to the contents. true when the
+  // contents were shown.
+  bool CmHelpCont();
+  // Shows a help page ("qrc:/help/…") in the same window; false, after the help's message, when
+  // the program holds no such page.
+  bool ShowHelp(const QUrl& page);
+  // The help window, or null before the first help command.
+  HelpWindow* Help() const;
 
   // The display the dialog draws on: pictures get their display bitmaps made for it.
   DisplayDevice& DC() { return *dc_; }
