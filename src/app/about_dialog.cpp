@@ -11,7 +11,7 @@ namespace kel {
 namespace {
 
 // The line above the program's name: the family the program belongs to.
-const char kProductFamily[] = "keledit スプライトアニメーション ツール";
+const char kProductFamily[] = "keledit アニメーション制作ツール";
 const char kReleaseLine[] = "オブジェクトエディタ R1.03g";
 const char kCaption[] = "オブジェクトエディタ について";
 const char kProgramIcon[] = ":/icons/keledit-32.png";  // icon 10, the program icon
