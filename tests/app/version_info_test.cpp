@@ -124,36 +124,5 @@ TEST(ProjectRCVersionTest, AMissingValueLeavesThePointerAlone) {
   }
 }
 
-TEST(ProjectRCVersionTest, SubBlockPaths) {
-  VersionBlock block = Block({0x04E40409u}, "040904E4", kAllValues);
-  const struct {
-    const char* path;
-    bool found;
-    const char* text;  // null: the translation entry
-  } cases[] = {
-      {"\\VarFileInfo\\Translation", true, nullptr},
-      {"\\varfileinfo\\translation", true, nullptr},
-      {"\\StringFileInfo\\040904E4\\ProductVersion", true, "2.5"},
-      {"\\StringFileInfo\\040904e4\\specialbuild", true, "private"},
-      {"\\StringFileInfo\\040904E4\\Comments", false, nullptr},
-      {"\\StringFileInfo\\040904E4", false, nullptr},
-      {"\\StringFileInfo\\040904E4\\ProductVersion\\x", false, nullptr},
-      {"\\VarFileInfo", false, nullptr},
-      {"", false, nullptr},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.path);
-    VersionValue value;
-    ASSERT_EQ(VerQueryValue(block, c.path, value), c.found);
-    if (!c.found) continue;
-    if (c.text) {
-      EXPECT_STREQ(value.text, c.text);
-    } else {
-      ASSERT_NE(value.translation, nullptr);
-      EXPECT_EQ(*value.translation, 0x04E40409u);
-    }
-  }
-}
-
 }  // namespace
 }  // namespace kel
