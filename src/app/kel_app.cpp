@@ -71,6 +71,12 @@ void kelApp::InitMainWindow() {
       {CM_FILESAVEAS, [this] { return CmFileSaveAs(); }},
       // Exit closes the main window, which asks the dialog first.
       {CM_EXIT, [this] { return frame_->close(); }},
+      {CM_HELPCONTENTS, [this] { return CmHelpCont(); }},
+      {CM_HELPABOUT,
+       [this] {
+         CmHelpAbout();
+         return true;
+       }},
   };
 
   SetCaption(QString::fromUtf8(kUntitled));

@@ -51,6 +51,12 @@ class kelApp : public QObject {
   bool CmFileSave();
   bool CmFileSaveAs();
 
+  // The help commands (help_commands.cpp). CmHelpCont shows the help's contents through the
+  // dialog, which owns the help window; true when it is shown. CmHelpAbout runs the about box
+  // modally over the main window until OK, Esc or the close box ends it.
+  bool CmHelpCont();
+  void CmHelpAbout();
+
   // Reads the file into the list: replacing it (only when the whole file reads) or appending to
   // it. false when the file cannot be opened or is not a valid object file; ReadError() then
   // says what was wrong and where.

@@ -13,6 +13,7 @@
 //   clipboard.cpp        cut, copy and paste of the active cell
 //   paint_tool.cpp       handing a picture to the external paint program
 //   image_list_command.cpp  filling frames from an image list file
+//   help.cpp             the help window and the help contents command
 #pragma once
 
 #include <QWidget>
@@ -27,10 +28,12 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QUrl;
 
 namespace kel {
 
 class DisplayDevice;
+class HelpWindow;
 class LaunchPort;
 class PromptPort;
 class TSpread;
@@ -217,6 +220,17 @@ class ObKELDialog : public QWidget {
   static inline int32_t PaintFileCounter = 0;
   // Starts the paint program; a QtLaunchPort when left null (tests put a scripted one here).
   std::shared_ptr<LaunchPort> Launcher;
+
+  // --- help (help.cpp)
+  // Shows the program's help at its contents page in the help window, which the dialog owns: made
+  // on first use, afterwards brought to the front and turned back to the contents. true when the
+  // contents were shown.
+  bool CmHelpCont();
+  // Shows a help page ("qrc:/help/…") in the same window; false, after the help's message, when
+  // the program holds no such page.
+  bool ShowHelp(const QUrl& page);
+  // The help window, or null before the first help command.
+  HelpWindow* Help() const;
 
   // The display the dialog draws on: pictures get their display bitmaps made for it.
   DisplayDevice& DC() { return *dc_; }
