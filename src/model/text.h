@@ -21,6 +21,8 @@ std::string Cp932ToUtf8Lossy(std::string_view cp932);
 
 // Whether every byte sequence of s is a UTF-8 character (ASCII text included).
 bool IsValidUtf8(std::string_view s);
+// Appends the UTF-8 bytes of the code point cp (at most U+10FFFF) to out.
+void AppendUtf8(std::string& out, uint32_t cp);
 
 // The first byte of a CP932 double-byte character; the byte after it belongs to that character.
 bool IsCp932LeadByte(uint8_t c);

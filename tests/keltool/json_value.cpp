@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "model/text.h"
+
 namespace kel::test {
 
 namespace {
@@ -134,24 +136,6 @@ class Parser {
     return v;
   }
 
-  static void Utf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-      out += char(cp);
-    } else if (cp < 0x800) {
-      out += char(0xC0 | (cp >> 6));
-      out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += char(0xE0 | (cp >> 12));
-      out += char(0x80 | ((cp >> 6) & 0x3F));
-      out += char(0x80 | (cp & 0x3F));
-    } else {
-      out += char(0xF0 | (cp >> 18));
-      out += char(0x80 | ((cp >> 12) & 0x3F));
-      out += char(0x80 | ((cp >> 6) & 0x3F));
-      out += char(0x80 | (cp & 0x3F));
-    }
-  }
-
   std::string StringBody() {
     Expect('"');
     std::string out;
@@ -201,7 +185,7 @@ class Parser {
           } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
             Fail("unpaired surrogate");
           }
-          Utf8(out, cp);
+          AppendUtf8(out, cp);
           break;
         }
         default:

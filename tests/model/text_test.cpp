@@ -124,5 +124,28 @@ TEST(NamePartTest, KeepsTheNameWithoutDriveDirectoryOrExtension) {
   for (const Case& c : cases) EXPECT_EQ(NamePart(c.path), c.name) << c.path;
 }
 
+TEST(TextTest, AppendUtf8WritesEachLengthAtItsBoundaries) {
+  const struct {
+    uint32_t cp;
+    std::string bytes;
+  } cases[] = {
+      {0x41, "A"},
+      {0x7F, "\x7F"},
+      {0x80, "\xC2\x80"},
+      {0x7FF, "\xDF\xBF"},
+      {0x800, "\xE0\xA0\x80"},
+      {0x8868, "\xE8\xA1\xA8"},  // 表
+      {0xFFFD, "\xEF\xBF\xBD"},
+      {0x10000, "\xF0\x90\x80\x80"},
+      {0x10FFFF, "\xF4\x8F\xBF\xBF"},
+  };
+  for (const auto& c : cases) {
+    std::string out = "x";
+    AppendUtf8(out, c.cp);
+    EXPECT_EQ(out, "x" + c.bytes) << std::hex << c.cp;
+    EXPECT_TRUE(IsValidUtf8(out)) << std::hex << c.cp;
+  }
+}
+
 }  // namespace
 }  // namespace kel
