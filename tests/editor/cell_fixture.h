@@ -67,15 +67,18 @@ class CellTest : public DialogTest {
     return sprite;
   }
 
-  // The widths of the frames' images, 0 for a slot without a picture: which frame went where.
-  static std::vector<int> ImageWidths(const ObSpriteData& s) {
+  // The widths of the frames' images (or masks), 0 for a slot without a picture: which frame
+  // went where.
+  static std::vector<int> SlotWidths(const ObSpriteData& s, bool mask) {
     std::vector<int> w;
     for (int i = 0; i < s.FrameCount(); ++i) {
-      const ObBmpImage* image = s.GetImage(int16_t(i)).Image();
-      w.push_back(image ? image->Width() : 0);
+      const ObBmpImage* p = (mask ? s.GetMask(int16_t(i)) : s.GetImage(int16_t(i))).Image();
+      w.push_back(p ? p->Width() : 0);
     }
     return w;
   }
+  static std::vector<int> ImageWidths(const ObSpriteData& s) { return SlotWidths(s, false); }
+  static std::vector<int> MaskWidths(const ObSpriteData& s) { return SlotWidths(s, true); }
 
   void SetActive(int col, int row) { ASSERT_TRUE(dialog->Spread->SSSetActiveCell(col, row)); }
   std::pair<int, int> ActiveCell() const {

@@ -20,15 +20,6 @@ class ImageListTest : public CellTest {
     Choose(path);
     return path;
   }
-  // The widths of the frames' masks, 0 for a slot without a picture.
-  static std::vector<int> MaskWidths(const ObSpriteData& s) {
-    std::vector<int> w;
-    for (int i = 0; i < s.FrameCount(); ++i) {
-      const ObBmpImage* mask = s.GetMask(int16_t(i)).Image();
-      w.push_back(mask ? mask->Width() : 0);
-    }
-    return w;
-  }
   // Bitmaps i<w>.bmp for each width, in the temporary folder.
   void Bitmaps(std::initializer_list<int> widths) {
     for (int w : widths) Bitmap("i" + std::to_string(w) + ".bmp", w, 4);
