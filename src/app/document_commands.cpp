@@ -2,7 +2,6 @@
 // object file they call. A command that fails or is refused leaves the document as it was.
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <array>
 #include <istream>
 #include <optional>
@@ -13,6 +12,7 @@
 #include "app/kel_app.h"
 #include "editor/dialog.h"
 #include "files/object_file.h"
+#include "platform/cursor_guard.h"
 #include "platform/prompt.h"
 
 namespace kel {
@@ -24,15 +24,6 @@ constexpr qint64 kLargeFile = qint64(1) << 20;
 
 const char kInvalidFile[] = "ｵﾌﾞｼﾞｪｸﾄﾌｧｲﾙが存在しないか，異常なﾌｧｲﾙです．";
 const char kDuplicateNames[] = "重複するオブジェクト名があります";
-
-// Shows a busy pointer for as long as it lives.
-class CursorGuard {
- public:
-  explicit CursorGuard(Qt::CursorShape shape) { QGuiApplication::setOverrideCursor(shape); }
-  ~CursorGuard() { QGuiApplication::restoreOverrideCursor(); }
-  CursorGuard(const CursorGuard&) = delete;
-  CursorGuard& operator=(const CursorGuard&) = delete;
-};
 
 // The busy pointer while a large file is read and its pictures prepared.
 void BusyWhileReading(std::optional<CursorGuard>& guard, const QString& path) {

@@ -6,11 +6,11 @@
 // nothing. Entries that cannot be loaded do not stop the others: they are named together in one
 // message afterwards, and their slots keep what they held.
 #include <QFile>
-#include <QGuiApplication>
 
 #include "editor/dialog.h"
 #include "files/image_list.h"
 #include "grid/spread.h"
+#include "platform/cursor_guard.h"
 #include "platform/prompt.h"
 
 namespace kel {
@@ -20,15 +20,6 @@ namespace {
 const char kListInvalid[] = "ﾘｽﾄﾌｧｲﾙが存在しないか，異常なﾌｧｲﾙです.";
 // How many failed entries the message names; the rest are counted.
 constexpr size_t kFailuresNamed = 10;
-
-// Shows the wait cursor for as long as it lives: a list may name hundreds of bitmaps.
-class WaitCursor {
- public:
-  WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QString FailureText(const std::vector<ObKELDialog::ImageListFailure>& failed, bool anyLoaded) {
   QString text = anyLoaded
@@ -61,7 +52,8 @@ void ObKELDialog::CmImageListRead() {
   ImageListProblems problems;
   int loaded = 0;
   {
-    WaitCursor wait;
+    // A list may name hundreds of bitmaps.
+    CursorGuard wait(Qt::WaitCursor);
     loaded = ReadImageList(QFile::encodeName(*path).constData(), &problems);
   }
   if (loaded) {
