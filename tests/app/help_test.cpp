@@ -166,5 +166,23 @@ TEST_F(AppTest, EveryHelpLinkLeadsToAPageAndAnchorTheProgramHolds) {
   for (const QString& page : pages) EXPECT_TRUE(reached.contains(page)) << page.toStdString();
 }
 
+// The menu page names every menu and item as the menu bar shows it: the text with its "&"
+// dropped, so the mnemonic letter stays in its parentheses.
+TEST_F(AppTest, MenuHelpNamesEveryMenuItemAsTheMenuShowsIt) {
+  const QString page = PageText(QStringLiteral(":/help/menus.html"));
+  ASSERT_FALSE(page.isEmpty());
+  auto shown = [](const char* text) { return QString::fromUtf8(text).remove(QLatin1Char('&')); };
+  int items = 0;
+  for (const MenuPopup& popup : MenuBar()) {
+    EXPECT_TRUE(page.contains(shown(popup.title))) << popup.title;
+    for (const MenuEntry& entry : popup.entries) {
+      if (entry.id == 0) continue;
+      ++items;
+      EXPECT_TRUE(page.contains(shown(entry.text))) << entry.text;
+    }
+  }
+  EXPECT_GT(items, 20);
+}
+
 }  // namespace
 }  // namespace kel::test
