@@ -1,6 +1,8 @@
 #include "app/owl_main.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <csignal>
 #include <cstdio>
 
@@ -48,7 +50,9 @@ CommandLine ParseCommandLine(const QStringList& args) {
       cl.message = QStringLiteral("the file name is empty");
       return cl;
     }
-    cl.file = files.first();
+    // Kept with its folder: the document's folder must not depend on where the program was
+    // started (the paint program's pictures, for one, go beside the document).
+    cl.file = QDir::cleanPath(QFileInfo(files.first()).absoluteFilePath());
   }
   return cl;
 }

@@ -25,10 +25,12 @@ TEST(CommandLine, AcceptsOneFileOrHelp) {
     const char* file;
   } cases[] = {
       {{}, CommandLine::Run, ""},
-      {{"a.kel"}, CommandLine::Run, "a.kel"},
+      // A file named relative to the current folder is taken with its folder.
+      {{"a.kel"}, CommandLine::Run, "/start/a.kel"},
+      {{"sub/../b.kel"}, CommandLine::Run, "/start/b.kel"},
       {{"/path/with space/名前.kel"}, CommandLine::Run, "/path/with space/名前.kel"},
-      {{"--", "-dash.kel"}, CommandLine::Run, "-dash.kel"},
-      {{"-"}, CommandLine::Run, "-"},
+      {{"--", "-dash.kel"}, CommandLine::Run, "/start/-dash.kel"},
+      {{"-"}, CommandLine::Run, "/start/-"},
       {{"--help"}, CommandLine::Help, ""},
       {{"-h"}, CommandLine::Help, ""},
       {{"a.kel", "--help"}, CommandLine::Help, ""},
@@ -38,13 +40,20 @@ TEST(CommandLine, AcceptsOneFileOrHelp) {
       {{""}, CommandLine::Error, ""},
       {{"--", "a.kel", "b.kel"}, CommandLine::Error, ""},
   };
+  TempDir start;
+  const QString startFolder = QString::fromStdString(fs::canonical(start.Path()).string());
+  const fs::path before = fs::current_path();
+  fs::current_path(start.Path());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.join(' ').toStdString());
     const CommandLine cl = ParseCommandLine(c.args);
+    QString file = QString::fromUtf8(c.file);
+    if (file.startsWith(QLatin1String("/start/"))) file.replace(0, 6, startFolder);
     EXPECT_EQ(cl.kind, c.kind);
-    EXPECT_EQ(cl.file, QString::fromUtf8(c.file));
+    EXPECT_EQ(cl.file, file);
     EXPECT_EQ(cl.message.isEmpty(), c.kind != CommandLine::Error);
   }
+  fs::current_path(before);
 }
 
 struct ShellRun {
