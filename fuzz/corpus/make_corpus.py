@@ -119,6 +119,8 @@ def image_lists():
     yield "cp932.lst", japanese.encode("cp932")
     yield "utf8.lst", japanese.encode("utf-8")
     yield "utf8_bom.lst", b"\xef\xbb\xbf" + japanese.encode("utf-8")
+    # A mark says UTF-8, but the bytes after it are not all UTF-8.
+    yield "utf8_bom_damaged.lst", b"\xef\xbb\xbf[Image List]\nNumFrames=1\nI1=a\xff.bmp\nM1=\xe7\x94"
     yield "utf16le.lst", b"\xff\xfe" + japanese.encode("utf-16-le")
     yield "utf16be.lst", b"\xfe\xff" + japanese.encode("utf-16-be")
     yield "utf16_lone_surrogate.lst", (b"\xff\xfe" + "[Image List]\nNumFrames=1\nI1=a".encode(

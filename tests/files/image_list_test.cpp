@@ -61,6 +61,8 @@ TEST(ImageList, EntriesListedForEachSlot) {
        128, 2147483647, "I1=/lists/walk/a.bmp", "M200=/lists/walk/z.bmp"},
       {"only entries past the bound", "[Image List]\nNumFrames=200\nI129=a.bmp\n", 128, 200, "",
        "I129=/lists/walk/a.bmp"},
+      {"damaged UTF-8 after a mark", "\xEF\xBB\xBF[Image List]\nNumFrames=1\nI1=a\xFF.bmp\n", 128,
+       1, "I1=/lists/walk/a\xEF\xBF\xBD.bmp", ""},
   };
   for (const ListCase& c : cases) {
     SCOPED_TRACE(c.name);
