@@ -74,6 +74,36 @@ TEST(ImageList, EntriesListedForEachSlot) {
   }
 }
 
+std::string Keys(const std::vector<ImageListEntry>& entries) {
+  std::string out;
+  for (const ImageListEntry& e : entries) out += (out.empty() ? "" : " ") + e.key;
+  return out;
+}
+
+TEST(ImageList, EntriesKeepTheirKeysAsWritten) {
+  const struct {
+    const char* name;
+    std::string text;
+    int maxFrames;
+    const char* entries;
+    const char* beyond;
+  } cases[] = {
+      {"letter case as written", "[Image List]\nNumFrames=2\ni1=a.bmp\nM1=b.bmp\nm2=c.bmp\n", 128,
+       "i1 M1 m2", ""},
+      {"the same either side of the bound",
+       "[Image List]\nNumFrames=3\ni1=a.bmp\nm2=b.bmp\ni3=c.bmp\nM3=d.bmp\n", 1, "i1", "m2 i3 M3"},
+      {"the first of two spellings", "[Image List]\nNumFrames=1\ni1=a.bmp\nI1=b.bmp\n", 128, "i1",
+       ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ImageListResult r = ParseImageList(c.text, kFolder, c.maxFrames);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(Keys(r.list.entries), c.entries);
+    EXPECT_EQ(Keys(r.list.beyond), c.beyond);
+  }
+}
+
 struct RefusedCase {
   const char* name;
   std::string text;
