@@ -1,13 +1,19 @@
 // Fuzz target: any bytes read as an object file. Beyond "no crash, no overrun, no runaway
 // allocation" it checks the reader's promises: a refused file comes with a message and leaves the
 // caller's list as it was; an accepted file writes back, and what is written reads again and
-// writes the same bytes.
+// writes the same bytes. The same bytes read from a mapped file give the same answer and, when
+// accepted, the same objects as the stream reader.
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 
 #include "files/object_file.h"
+#include "model/mapped_file.h"
 
 namespace {
 
@@ -19,6 +25,47 @@ std::string Written(const kel::SpriteList& list) {
   std::ostringstream out;
   Require(kel::WriteObjectFile(out, list));
   return out.str();
+}
+
+// A folder of this process's own for the mapped reading, removed at exit.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "fuzz_object_file.XXXXXX");
+    Require(::mkdtemp(pattern.data()) != nullptr);
+    path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The bytes written to a file and read through its mapping: the pictures then borrow their rows
+// from the mapping instead of copying them, which must change nothing the reader answers.
+void CheckMappedRead(const std::string& bytes, const kel::ObjectFileResult& streamed,
+                     const kel::SpriteList& streamedList) {
+  static const ScratchFolder scratch;
+  const std::string path = (scratch.Path() / "object.kel").string();
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    Require(bool(out));
+  }
+  int error = 0;
+  std::shared_ptr<kel::MappedFile> file = kel::MappedFile::Open(path, error);
+  Require(file != nullptr && file->Size() == bytes.size());
+  kel::SpriteList mapped;
+  const kel::ObjectFileResult m = kel::ReadObjectFile(std::move(file), mapped);
+  Require(m.ok == streamed.ok && m.message == streamed.message);
+  if (m.ok) {
+    Require(mapped.size() == streamedList.size());
+    Require(Written(mapped) == Written(streamedList));
+  }
 }
 
 }  // namespace
@@ -42,6 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(reread.size() == list.size());
     Require(Written(reread) == first);
   }
+  CheckMappedRead(bytes, r, list);
 
   // Appending: refusing the second name keeps exactly the objects before it.
   kel::SpriteList appended;

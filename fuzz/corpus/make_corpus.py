@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of the fuzz targets: small object files and bitmap files covering each
-kind of record and each bitmap form the loader accepts. Run from anywhere; it writes beside itself.
+kind of record and each bitmap form the loader accepts, and image list files in each text
+encoding the list reader tells apart. Run from anywhere; it writes beside itself.
 The files are committed, so the replay test does not need this script."""
 import os
 import struct
@@ -110,8 +111,42 @@ def object_files():
     yield "bad_tag.kel", object_file([b"SPX" + full[3:]])
 
 
+def image_lists():
+    crlf = "[Image List]\r\nNumFrames=3\r\nI1=walk1.bmp\r\nM1=walk1m.bmp\r\nI2=..\\common\\walk2.bmp\r\n"
+    yield "ascii.lst", crlf.encode("ascii")
+    # "画像\表.bmp": in CP932 the second byte of 表 is 0x5C, a backslash that is no separator.
+    japanese = "[Image List]\r\nNumFrames=2\r\nI1=画像\\表.bmp\r\nM1=画像\\表マスク.bmp\r\ni2=ｱﾆﾒ\\歩く.bmp\r\n"
+    yield "cp932.lst", japanese.encode("cp932")
+    yield "utf8.lst", japanese.encode("utf-8")
+    yield "utf8_bom.lst", b"\xef\xbb\xbf" + japanese.encode("utf-8")
+    # A mark says UTF-8, but the bytes after it are not all UTF-8.
+    yield "utf8_bom_damaged.lst", b"\xef\xbb\xbf[Image List]\nNumFrames=1\nI1=a\xff.bmp\nM1=\xe7\x94"
+    yield "utf16le.lst", b"\xff\xfe" + japanese.encode("utf-16-le")
+    yield "utf16be.lst", b"\xfe\xff" + japanese.encode("utf-16-be")
+    yield "utf16_lone_surrogate.lst", (b"\xff\xfe" + "[Image List]\nNumFrames=1\nI1=a".encode(
+        "utf-16-le") + b"\x00\xd8" + ".bmp\n".encode("utf-16-le") + b"\x41")
+    yield "comments_quotes.lst", (
+        b"; written by hand\n[Other]\nI1=other.bmp\n[ Image List ]\n  ; NumFrames=9\n"
+        b"numframes = 4 ; four\nI1=\"  spaced name.bmp  \"\nM1='single.bmp'\nI2=\"unclosed.bmp\n"
+        b"I3=a;b.bmp\nM3\n=nokey.bmp\nI4=\n[Image List]\nI4=second_section.bmp\n")
+    yield "odd_sections.lst", (
+        b"I1=before.bmp\n[Image List\nNumFrames=1\n[Image List]]\nNumFrames=2\n[image list]\r"
+        b"NumFrames=2\rI1=cr.bmp\rI01=zero.bmp\rI+2=plus.bmp\rI2x=x.bmp\rM2=m.bmp\r[]\n=\n")
+    yield "huge_count.lst", (b"[Image List]\nNumFrames=99999999999999999999\nI1=a.bmp\n"
+                             b"M2147483647=last.bmp\nI2147483648=past.bmp\nI129=b.bmp\n")
+    yield "negative_count.lst", b"[Image List]\nNumFrames=-2147483649\nI1=a.bmp\n"
+    yield "count_with_junk.lst", b"[Image List]\nNumFrames=\t+3frames\nI3=c.bmp\nM3=c.bmp\n"
+    yield "no_entries.lst", b"[Image List]\nNumFrames=5\nX1=a.bmp\nI6=f.bmp\n"
+    long_path = "C:\\" + "\\".join(["フォルダ" * 8] * 12) + "\\a.bmp"
+    yield "long_paths.lst", ("[Image List]\r\nNumFrames=2\r\nI1=" + long_path + "\r\nM1=" +
+                             "x" * 300 + ".bmp\r\nI2=/abs/" + "y" * 4000 + "\r\n").encode("cp932")
+    yield "zero_bytes.lst", b"[Image List]\nNumFrames=2\nI1=a.bmp\0../b.bmp\nM1=\0\nI2=c.bmp\0\0\0"
+    yield "cp932_broken.lst", b"[Image List]\nNumFrames=1\nI1=\x89\xe6\x91\nM1=\xa0\xfd\xff.bmp\n\x81"
+
+
 def main():
-    for folder, files in (("bitmap", bitmaps()), ("object_file", object_files())):
+    for folder, files in (("bitmap", bitmaps()), ("object_file", object_files()),
+                          ("image_list", image_lists())):
         os.makedirs(os.path.join(HERE, folder), exist_ok=True)
         for name, data in files:
             with open(os.path.join(HERE, folder, name), "wb") as f:

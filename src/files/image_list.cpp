@@ -30,10 +30,6 @@ std::optional<int64_t> ListedFrame(std::string_view key, bool* mask) {
   return k;
 }
 
-std::string KeyOf(bool mask, int frame) {
-  return (mask ? "M" : "I") + std::to_string(frame);
-}
-
 }  // namespace
 
 std::string ResolveListedPath(std::string_view written, const std::filesystem::path& listFolder) {
@@ -67,31 +63,25 @@ ImageListResult ParseImageList(std::string_view bytes, const std::filesystem::pa
     return result;
   }
 
-  auto entry = [&](bool mask, int frame) -> std::optional<ImageListEntry> {
-    const std::string key = KeyOf(mask, frame);
-    const std::string value = profile.GetString(kImageListSection, key, "");
-    if (value.empty()) return std::nullopt;
-    return ImageListEntry{frame, mask, key, ResolveListedPath(value, listFolder)};
-  };
-  // Only the frames the reader can take are looked up: a count of two billion costs nothing.
+  // Every slot listed is found among the keys the file has, each name once (its first line, as
+  // lookups find it): a count of two billion costs nothing, and each entry keeps its key as
+  // written. The frames the reader can take are its entries, the others up to the count beyond.
   const int last = list.numFrames < maxFrames ? int(list.numFrames) : maxFrames;
-  for (int k = 1; k <= last; ++k) {
-    for (bool mask : {false, true})
-      if (auto e = entry(mask, k)) list.entries.push_back(std::move(*e));
-  }
-  // Entries past that are found among the keys the file has, not by counting up to NumFrames.
   for (const std::string& key : profile.Keys(kImageListSection)) {
     bool mask = false;
     const std::optional<int64_t> k = ListedFrame(key, &mask);
-    if (!k || *k <= last || *k > list.numFrames) continue;
+    if (!k || *k > list.numFrames) continue;
     const std::string value = profile.GetString(kImageListSection, key, "");
-    if (!value.empty())
-      list.beyond.push_back({int(*k), mask, key, ResolveListedPath(value, listFolder)});
+    if (value.empty()) continue;
+    (*k <= last ? list.entries : list.beyond)
+        .push_back({int(*k), mask, key, ResolveListedPath(value, listFolder)});
   }
-  std::stable_sort(list.beyond.begin(), list.beyond.end(),
-                   [](const ImageListEntry& a, const ImageListEntry& b) {
-                     return a.frame != b.frame ? a.frame < b.frame : !a.mask && b.mask;
-                   });
+  // Frame by frame, image before mask.
+  const auto slotOrder = [](const ImageListEntry& a, const ImageListEntry& b) {
+    return a.frame != b.frame ? a.frame < b.frame : !a.mask && b.mask;
+  };
+  std::sort(list.entries.begin(), list.entries.end(), slotOrder);
+  std::sort(list.beyond.begin(), list.beyond.end(), slotOrder);
 
   if (list.entries.empty() && list.beyond.empty()) {
     result.message = "フレーム 1 から " + std::to_string(list.numFrames) +

@@ -65,6 +65,28 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   return out;
 }
 
+// UTF-8 text as it stands, but each byte that starts no whole character becomes U+FFFD. A
+// character is the shortest run of bytes from where the text stands that IsValidUtf8 takes, so
+// both agree on what UTF-8 is.
+std::string Utf8Lossy(std::string_view bytes) {
+  if (IsValidUtf8(bytes)) return std::string(bytes);
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 2);
+  size_t i = 0;
+  while (i < bytes.size()) {
+    size_t n = 1;
+    while (n <= 4 && !IsValidUtf8(bytes.substr(i, n))) ++n;
+    if (n <= 4) {
+      out.append(bytes.substr(i, n));
+      i += n;
+    } else {
+      AppendUtf8(out, 0xFFFD);
+      ++i;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 bool ProfileNameEqual(std::string_view a, std::string_view b) {
@@ -79,7 +101,8 @@ int32_t ProfileNumber(std::string_view value) {
 }
 
 std::string ProfileTextToUtf8(std::string_view bytes) {
-  if (bytes.substr(0, 3) == kUtf8Bom) return std::string(bytes.substr(3));
+  // The mark says UTF-8, so what follows is taken as UTF-8 even where it is damaged.
+  if (bytes.substr(0, 3) == kUtf8Bom) return Utf8Lossy(bytes.substr(3));
   if (bytes.size() >= 2 && uint8_t(bytes[0]) == 0xFF && uint8_t(bytes[1]) == 0xFE)
     return Utf16ToUtf8(bytes.substr(2), false);
   if (bytes.size() >= 2 && uint8_t(bytes[0]) == 0xFE && uint8_t(bytes[1]) == 0xFF)

@@ -61,6 +61,8 @@ TEST(ImageList, EntriesListedForEachSlot) {
        128, 2147483647, "I1=/lists/walk/a.bmp", "M200=/lists/walk/z.bmp"},
       {"only entries past the bound", "[Image List]\nNumFrames=200\nI129=a.bmp\n", 128, 200, "",
        "I129=/lists/walk/a.bmp"},
+      {"damaged UTF-8 after a mark", "\xEF\xBB\xBF[Image List]\nNumFrames=1\nI1=a\xFF.bmp\n", 128,
+       1, "I1=/lists/walk/a\xEF\xBF\xBD.bmp", ""},
   };
   for (const ListCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -69,6 +71,36 @@ TEST(ImageList, EntriesListedForEachSlot) {
     EXPECT_EQ(r.list.numFrames, c.numFrames);
     EXPECT_EQ(Entries(r.list.entries), c.entries);
     EXPECT_EQ(Entries(r.list.beyond), c.beyond);
+  }
+}
+
+std::string Keys(const std::vector<ImageListEntry>& entries) {
+  std::string out;
+  for (const ImageListEntry& e : entries) out += (out.empty() ? "" : " ") + e.key;
+  return out;
+}
+
+TEST(ImageList, EntriesKeepTheirKeysAsWritten) {
+  const struct {
+    const char* name;
+    std::string text;
+    int maxFrames;
+    const char* entries;
+    const char* beyond;
+  } cases[] = {
+      {"letter case as written", "[Image List]\nNumFrames=2\ni1=a.bmp\nM1=b.bmp\nm2=c.bmp\n", 128,
+       "i1 M1 m2", ""},
+      {"the same either side of the bound",
+       "[Image List]\nNumFrames=3\ni1=a.bmp\nm2=b.bmp\ni3=c.bmp\nM3=d.bmp\n", 1, "i1", "m2 i3 M3"},
+      {"the first of two spellings", "[Image List]\nNumFrames=1\ni1=a.bmp\nI1=b.bmp\n", 128, "i1",
+       ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ImageListResult r = ParseImageList(c.text, kFolder, c.maxFrames);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(Keys(r.list.entries), c.entries);
+    EXPECT_EQ(Keys(r.list.beyond), c.beyond);
   }
 }
 

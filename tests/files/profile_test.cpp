@@ -145,6 +145,20 @@ TEST(Profile, TextEncodings) {
        "\xEF\xBF\xBD"
        "a\xEF\xBF\xBD"},
       {"undecodable CP932 byte", "a\x80z", "a\xEF\xBF\xBDz"},
+      // A mark says UTF-8 even where the text is damaged: what no character holds is U+FFFD,
+      // and the whole characters around it stay.
+      {"UTF-8 mark, then a byte no UTF-8 holds",
+       "\xEF\xBB\xBF"
+       "a\xFFz",
+       "a\xEF\xBF\xBDz"},
+      {"UTF-8 mark, then a character cut short", "\xEF\xBB\xBF\xE7\x94z",
+       "\xEF\xBF\xBD\xEF\xBF\xBDz"},
+      {"UTF-8 mark, then a lead byte at the end",
+       "\xEF\xBB\xBF"
+       "a\xE7",
+       "a\xEF\xBF\xBD"},
+      {"UTF-8 mark, whole character after a damaged one", "\xEF\xBB\xBF\xC3" + gazou,
+       "\xEF\xBF\xBD" + gazou},
   };
   for (const EncodingCase& c : cases) {
     SCOPED_TRACE(c.name);
