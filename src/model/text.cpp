@@ -124,6 +124,14 @@ bool IsValidUtf8(std::string_view s) {
     for (size_t k = 1; k <= trail; ++k) {
       if ((uint8_t(s[i + k]) & 0xC0) != 0x80) return false;
     }
+    // The second byte narrows what a lead byte may start: no longer form of a shorter character
+    // (E0 80-9F, F0 80-8F), no UTF-16 surrogate (ED A0-BF), nothing above U+10FFFF (F4 90-BF).
+    if (trail >= 2) {
+      const uint8_t next = uint8_t(s[i + 1]);
+      if ((c == 0xE0 && next < 0xA0) || (c == 0xED && next > 0x9F) || (c == 0xF0 && next < 0x90) ||
+          (c == 0xF4 && next > 0x8F))
+        return false;
+    }
     i += trail + 1;
   }
   return true;

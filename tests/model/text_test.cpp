@@ -147,5 +147,30 @@ TEST(TextTest, AppendUtf8WritesEachLengthAtItsBoundaries) {
   }
 }
 
+TEST(TextTest, IsValidUtf8TakesOnlyTheShortestFormOfEachCharacter) {
+  const struct {
+    const char* bytes;
+    bool valid;
+  } cases[] = {
+      {"", true},
+      {"plain", true},
+      {"\xE8\xA1\xA8", true},       // 表
+      {"\xED\x9F\xBF", true},       // U+D7FF, the last before the surrogates
+      {"\xEE\x80\x80", true},       // U+E000, the first after them
+      {"\xF4\x8F\xBF\xBF", true},   // U+10FFFF
+      {"\xC0\xAF", false},          // '/' in two bytes
+      {"\xE0\x80\xAF", false},      // '/' in three bytes
+      {"\xE0\x9F\xBF", false},      // U+07FF in three bytes
+      {"\xF0\x8F\xBF\xBF", false},  // U+FFFF in four bytes
+      {"\xED\xA0\x80", false},      // a UTF-16 surrogate
+      {"\xED\xBF\xBF", false},
+      {"\xF4\x90\x80\x80", false},  // above U+10FFFF
+      {"\xF5\x80\x80\x80", false},
+      {"\xE8\xA1", false},  // cut short
+      {"\x80", false},      // a trail byte alone
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsValidUtf8(c.bytes), c.valid) << c.bytes;
+}
+
 }  // namespace
 }  // namespace kel
