@@ -7,14 +7,13 @@
 #include <cstring>
 #include <string>
 
+#include "fuzz_support.h"
 #include "model/bmp_file.h"
 #include "model/display.h"
 
 namespace {
 
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
+using fuzz::Require;
 
 void CheckStoredForm(const kel::DibLoad& load) {
   if (!load.dib) {

@@ -24,36 +24,17 @@
 
 #include "files/image_list.h"
 #include "files/profile.h"
+#include "fuzz_support.h"
 #include "model/text.h"
 
 namespace {
 
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
+using fuzz::Require;
 
 // The folder relative entries are taken from. It need not exist: paths are only resolved.
 const std::filesystem::path kListFolder = "/lists/walk";
 constexpr int kMaxFrames = 128;  // what the editor's grid takes
 constexpr int kSmallBound = 2;
-
-// A folder of this process's own for the file form of the reader, removed at exit.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "fuzz_image_list.XXXXXX");
-    Require(::mkdtemp(pattern.data()) != nullptr);
-    path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 bool SameEntry(const kel::ImageListEntry& a, const kel::ImageListEntry& b) {
   return a.frame == b.frame && a.mask == b.mask && a.key == b.key && a.path == b.path;
@@ -153,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   // The file form reads the same bytes, taking relative paths from the file's folder.
-  static const ScratchFolder scratch;
+  static const fuzz::ScratchFolder scratch("fuzz_image_list");
   const std::filesystem::path file = scratch.Path() / "list.lst";
   {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);

@@ -13,13 +13,12 @@
 #include <string>
 
 #include "files/object_file.h"
+#include "fuzz_support.h"
 #include "model/mapped_file.h"
 
 namespace {
 
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
+using fuzz::Require;
 
 std::string Written(const kel::SpriteList& list) {
   std::ostringstream out;
@@ -27,29 +26,11 @@ std::string Written(const kel::SpriteList& list) {
   return out.str();
 }
 
-// A folder of this process's own for the mapped reading, removed at exit.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "fuzz_object_file.XXXXXX");
-    Require(::mkdtemp(pattern.data()) != nullptr);
-    path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
 // The bytes written to a file and read through its mapping: the pictures then borrow their rows
 // from the mapping instead of copying them, which must change nothing the reader answers.
 void CheckMappedRead(const std::string& bytes, const kel::ObjectFileResult& streamed,
                      const kel::SpriteList& streamedList) {
-  static const ScratchFolder scratch;
+  static const fuzz::ScratchFolder scratch("fuzz_object_file");
   const std::string path = (scratch.Path() / "object.kel").string();
   {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
