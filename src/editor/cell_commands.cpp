@@ -131,22 +131,12 @@ void ObKELDialog::PutImage(long col, long row, std::unique_ptr<ObBmpImage> image
   if (NumberOf(SizeXEdit) < image->Width()) WriteField(SizeXEdit, image->Width());
   if (NumberOf(SizeYEdit) < image->Height()) WriteField(SizeYEdit, image->Height());
 
-  const int16_t frame = int16_t(col - 1);
-  const int mask = row == kRowImage ? 0 : 1;
-  const bool wasContinue =
-      (mask ? CurrentSprite->GetMask(frame) : CurrentSprite->GetImage(frame)).IsContinue();
-  CurrentSprite->AddImage(FrameSlot(std::move(image)), frame, mask);
+  CurrentSprite->AddImage(FrameSlot(std::move(image)), int16_t(col - 1), row == kRowImage ? 0 : 1);
 
   Spread->SSSetBool(TSpread::kBoolRedraw, false);
-  if (wasContinue) {
-    // The frame no longer continues: its other slot was emptied with the marker, and its cell
-    // must not go on showing the continue icon.
-    SetImageToCell(col, kRowImage, CurrentSprite->GetImage(frame).Image());
-    SetImageToCell(col, kRowMask, CurrentSprite->GetMask(frame).Image());
-  } else {
-    const FrameSlot& slot = mask ? CurrentSprite->GetMask(frame) : CurrentSprite->GetImage(frame);
-    SetImageToCell(col, mask ? kRowMask : kRowImage, slot.Image());
-  }
+  // Both cells of the column: a continue frame that gets a picture loses the marker in its
+  // other slot too, and that cell must not go on showing the continue icon.
+  ShowFrameCells(int(col));
   MarkFrameColumns(CurrentSprite->FrameCount());
   WriteField(FramesEdit, CurrentSprite->FrameCount());
   Spread->SSSetBool(TSpread::kBoolRedraw, true);
@@ -273,9 +263,12 @@ void ObKELDialog::CmEditDelete() {
   Spread->SSGetActiveCell(&col, &row);
   if (row != kRowImage && row != kRowMask) return;
   // A column past the last frame has no picture to empty; emptying it must not add frames.
-  if (col >= 1 && col <= CurrentSprite->FrameCount())
-    CurrentSprite->AddImage(FrameSlot(), int16_t(col - 1), row == kRowImage ? 0 : 1);
-  DispSpriteData(CurrentSprite);
+  if (col < 1 || col > CurrentSprite->FrameCount()) return;
+  CurrentSprite->AddImage(FrameSlot(), int16_t(col - 1), row == kRowImage ? 0 : 1);
+  // Only this column's cells change. Showing the whole object again would put back the fields
+  // and location cells the user has typed but not yet stored, move the active cell and play the
+  // sound.
+  ShowFrameCells(col);
   Modified = 1;
 }
 

@@ -105,7 +105,6 @@ void ObKELDialog::CmEditCut() {
   // frame, no DIB, an empty cell, a clipboard that did not take it) would otherwise lose it.
   if (!CopyActiveCell()) return;
   CmEditDelete();
-  Modified = 1;
 }
 
 void ObKELDialog::CmEditPaste() {

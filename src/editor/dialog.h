@@ -90,6 +90,9 @@ class ObKELDialog : public QWidget {
   void SetPointToSpread(int count);
   void GetPointFromSpread(int unused = 0);
   void SetImageToCell(long col, long row, const ObImage* image);
+  // The image and mask cells of column col (1 to kGridCols) show frame col - 1 of the shown
+  // object as it is now: its pictures, the continue icon, or nothing.
+  void ShowFrameCells(int col);
 
   // --- parameter fields (validation.cpp)
   static int CheckValue(const QString& text, int min, int max);

@@ -172,19 +172,22 @@ void ObKELDialog::SetBitmapToSpread() {
 
   const int count = CurrentSprite->FrameCount();
   const int shown = std::min(count, kGridCols);  // the grid has no column beyond the last
-  auto pictureOf = [this](const FrameSlot& slot) -> const ObImage* {
-    if (slot.IsContinue()) return ContIconImage.get();
-    return slot.Image();  // null for an empty slot
-  };
-  for (int i = 0; i < shown; ++i) {
-    SetImageToCell(i + 1, kRowImage, pictureOf(CurrentSprite->GetImage(int16_t(i))));
-    SetImageToCell(i + 1, kRowMask, pictureOf(CurrentSprite->GetMask(int16_t(i))));
-  }
+  for (int col = 1; col <= shown; ++col) ShowFrameCells(col);
   WriteField(FramesEdit, count);
   MarkFrameColumns(count);
 
   Spread->SSSetBool(TSpread::kBoolRedraw, true);
   SelectRealizePalette();
+}
+
+void ObKELDialog::ShowFrameCells(int col) {
+  const int16_t frame = int16_t(col - 1);
+  auto pictureOf = [this](const FrameSlot& slot) -> const ObImage* {
+    if (slot.IsContinue()) return ContIconImage.get();
+    return slot.Image();  // null for an empty slot
+  };
+  SetImageToCell(col, kRowImage, pictureOf(CurrentSprite->GetImage(frame)));
+  SetImageToCell(col, kRowMask, pictureOf(CurrentSprite->GetMask(frame)));
 }
 
 void ObKELDialog::MarkFrameColumns(int count) {

@@ -56,10 +56,8 @@ void ObKELDialog::CmImageListRead() {
     CursorGuard wait(Qt::WaitCursor);
     loaded = ReadImageList(QFile::encodeName(*path).constData(), &problems);
   }
-  if (loaded) {
-    SetBitmapToSpread();
-    Modified = 1;
-  }
+  // Each picture was shown in its cell as it went in.
+  if (loaded) Modified = 1;
   if (!problems.listError.empty()) {
     // Under the message, as for object files, what exactly is wrong with this one.
     prompt_.MessageBox(window(),

@@ -294,20 +294,21 @@ void PromptPort::NoteChosenFile(const std::optional<QString>& path) {
   if (path && !path->isEmpty()) lastChosenFolder_ = QFileInfo(*path).absolutePath();
 }
 
-std::optional<QString> QtPromptPort::OpenFileName(QWidget* owner, const FileDialogRequest& req) {
+std::optional<QString> QtPromptPort::ChooseFile(QWidget* owner, const FileDialogRequest& req,
+                                                bool save) {
   FileDialogRequest where = req;
   if (where.directory.isEmpty()) where.directory = LastChosenFolder();
-  std::optional<QString> path = RunFileDialog(owner, where, false);
+  std::optional<QString> path = RunFileDialog(owner, where, save);
   NoteChosenFile(path);
   return path;
 }
 
+std::optional<QString> QtPromptPort::OpenFileName(QWidget* owner, const FileDialogRequest& req) {
+  return ChooseFile(owner, req, false);
+}
+
 std::optional<QString> QtPromptPort::SaveFileName(QWidget* owner, const FileDialogRequest& req) {
-  FileDialogRequest where = req;
-  if (where.directory.isEmpty()) where.directory = LastChosenFolder();
-  std::optional<QString> path = RunFileDialog(owner, where, true);
-  NoteChosenFile(path);
-  return path;
+  return ChooseFile(owner, req, true);
 }
 
 std::optional<QString> QtPromptPort::InputText(QWidget* owner, const QString& caption,

@@ -91,6 +91,8 @@ class QtPromptPort final : public PromptPort {
 
  private:
   QString CaptionOr(const QString& caption) const;
+  // A file dialog, opening in the last chosen folder unless req names one.
+  std::optional<QString> ChooseFile(QWidget* owner, const FileDialogRequest& req, bool save);
   QString defaultCaption_;
 };
 

@@ -427,6 +427,30 @@ TEST_F(ClipboardTest, ACutAfterAFrameCountTypedIntoItsFieldCutsTheChosenCell) {
   EXPECT_EQ(SlotKinds(*s), "II -I II --");
 }
 
+TEST_F(ClipboardTest, ACutChangesOnlyItsCellAndKeepsWhatWasTypedButNotStored) {
+  // A depth the fields refuse keeps the speed typed beside it out of the object too: the cut
+  // goes on after the refusal, and neither typed value may be put back from the object.
+  for (bool refused : {false, true}) {
+    SCOPED_TRACE(refused ? "fields refused" : "fields stored");
+    list.clear();
+    ObSpriteData* s = ShowFixed(3);
+    prompt.ClearHistory();
+    dialog->SpeedXEdit->setText("7");
+    dialog->DepthEdit->setText(refused ? "999" : "3");
+    dialog->Spread->SSSetData(3, ObKELDialog::kRowY, "45");  // a location typed into the grid
+    SetActive(2, 1);
+    dialog->CmEditCut();
+
+    EXPECT_EQ(SlotKinds(*s), "I- -- I-");
+    EXPECT_EQ(prompt.Messages().size(), refused ? 1u : 0u);
+    EXPECT_EQ(dialog->SpeedXEdit->text(), "7");
+    EXPECT_EQ(dialog->DepthEdit->text(), refused ? "999" : "3");
+    EXPECT_EQ(Cell(3, ObKELDialog::kRowY), "45");
+    EXPECT_EQ(ActiveCell(), std::make_pair(2, 1));
+    EXPECT_EQ(dialog->Modified, 1);
+  }
+}
+
 TEST_F(ClipboardTest, CutAndCopyOfAColumnBeyondTheFramesDoNothing) {
   ObSpriteData* s = ShowFrames(2);
   PutText("keep");
