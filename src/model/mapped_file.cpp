@@ -15,7 +15,9 @@ namespace kel {
 
 std::shared_ptr<MappedFile> MappedFile::Open(const std::string& path, int& error) {
   error = 0;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking: opening a named pipe for reading would otherwise wait for a writer, and it is
+  // refused below in any case. Reading a regular file is not affected.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     error = errno;
     return nullptr;

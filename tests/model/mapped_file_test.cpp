@@ -2,6 +2,7 @@
 #include "model/mapped_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -55,6 +56,21 @@ TEST(MappedFileTest, EmptyFilesMapAsNothingAndOtherThingsAreRefusedWithTheReason
     EXPECT_FALSE(MappedFile::Open(c.path.string(), error));
     EXPECT_EQ(error, c.reason) << std::strerror(error);
   }
+}
+
+// A named pipe is no file to map: it is refused at once instead of waiting for a writer.
+TEST(MappedFileDeathTest, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
+  TempDir dir;
+  const fs::path pipe = dir / "pipe.kel";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0) << std::strerror(errno);
+  EXPECT_EXIT(
+      {
+        ::alarm(5);  // ends a process left waiting
+        int error = 0;
+        const bool mapped = MappedFile::Open(pipe.string(), error) != nullptr;
+        std::_Exit(!mapped && error == EINVAL ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST(MappedFileTest, RemovingAnUnfinishedSaveTakesItsTemporaryAndTheSaveFails) {
