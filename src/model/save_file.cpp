@@ -140,8 +140,10 @@ class FdBuf : public std::streambuf {
   int error_ = 0;
 };
 
-// The temporary file being written, for RemoveUnfinishedSave.
+// The temporary file being written, for RemoveUnfinishedSave. A signal handler reads it: an
+// atomic that took a lock could wait forever for the code the signal interrupted.
 std::atomic<const char*> g_unfinished{nullptr};
+static_assert(std::atomic<const char*>::is_always_lock_free);
 
 // The temporary file until it is renamed into place: closed and removed on every way out,
 // an exception thrown by the writer and a fatal signal included.
