@@ -97,6 +97,37 @@ TEST(MappedFileTest, RemovingAnUnfinishedSaveTakesItsTemporaryAndTheSaveFails) {
   EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"out.kel"});
 }
 
+// A save nested in another's writer ends first: the outer save, still under way, is removed all
+// the same.
+TEST(MappedFileTest, RemovingUnfinishedSavesTakesTheOuterOneAfterANestedSaveEnds) {
+  TempDir dir;
+  const fs::path outerTarget = dir / "outer.kel";
+  const fs::path innerTarget = dir / "inner.kel";
+  WriteFileBytes(outerTarget, "old contents");
+  std::string innerError, outerError;
+  bool inner = false;
+  const bool outer = SaveFileAtomically(
+      outerTarget.string(),
+      [&](std::ostream& out) {
+        out << "new contents";
+        inner = SaveFileAtomically(
+            innerTarget.string(),
+            [](std::ostream& in) {
+              in << "inner";
+              return true;
+            },
+            innerError);
+        RemoveUnfinishedSave();
+        return true;
+      },
+      outerError);
+  EXPECT_TRUE(inner) << innerError;
+  EXPECT_FALSE(outer);
+  EXPECT_EQ(ReadFileBytes(outerTarget), "old contents");
+  EXPECT_EQ(ReadFileBytes(innerTarget), "inner");
+  EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"inner.kel", "outer.kel"}));
+}
+
 // Another program truncates the input while a tool writes what it read from it: the tool ends
 // with its message and status, the file it was replacing is as it was and no temporary is left.
 TEST(MappedFileDeathTest, AFileCutShortUnderAToolEndsItCleanly) {
