@@ -10,8 +10,6 @@
 //   - reading the same bytes from a file, or a second time, gives the same list.
 // A path may hold a zero byte (UTF-8 and UTF-16 text can carry one): the editor refuses such an
 // entry itself, so the reader hands it on as written.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

@@ -3,8 +3,6 @@
 // caller's list as it was; an accepted file writes back, and what is written reads again and
 // writes the same bytes. The same bytes read from a mapped file give the same answer and, when
 // accepted, the same objects as the stream reader.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>

@@ -15,7 +15,9 @@ namespace kel {
 
 std::shared_ptr<MappedFile> MappedFile::Open(const std::string& path, int& error) {
   error = 0;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking: opening a named pipe for reading would otherwise wait for a writer, and it is
+  // refused below in any case. Reading a regular file is not affected.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     error = errno;
     return nullptr;
@@ -55,13 +57,15 @@ MappedFile::~MappedFile() {
 
 namespace {
 
+// Set before the handler is, so that it only reads them. The length is measured here: the
+// handler calls nothing but unlink, write and _exit.
 const char* g_faultMessage = "";
+size_t g_faultLength = 0;
 int g_faultStatus = 1;
 
 extern "C" void OnMappingFault(int) {
   RemoveUnfinishedSave();
-  const size_t n = std::strlen(g_faultMessage);
-  if (n > 0 && ::write(STDERR_FILENO, g_faultMessage, n) >= 0) {
+  if (g_faultLength > 0 && ::write(STDERR_FILENO, g_faultMessage, g_faultLength) >= 0) {
     (void)!::write(STDERR_FILENO, "\n", 1);
   }
   ::_exit(g_faultStatus);
@@ -71,6 +75,7 @@ extern "C" void OnMappingFault(int) {
 
 void ExitOnMappingFault(const char* message, int status) {
   g_faultMessage = message;
+  g_faultLength = std::strlen(message);
   g_faultStatus = status;
   struct sigaction action;
   std::memset(&action, 0, sizeof action);

@@ -140,20 +140,39 @@ class FdBuf : public std::streambuf {
   int error_ = 0;
 };
 
-// The temporary file being written, for RemoveUnfinishedSave.
-std::atomic<const char*> g_unfinished{nullptr};
+// The temporary files being written, for RemoveUnfinishedSave: one slot a save under way, as
+// saves may nest (a writer that saves another file) or run on several threads. A save holds its
+// slot from creating its temporary until the file is renamed or removed, so a slot never names a
+// file that is gone. A signal handler reads them: an atomic that took a lock could wait forever
+// for the code the signal interrupted.
+constexpr size_t kUnfinishedSlots = 16;
+std::atomic<const char*> g_unfinished[kUnfinishedSlots];
+static_assert(std::atomic<const char*>::is_always_lock_free);
+
+// The slot now holding path, or kUnfinishedSlots when all are taken (that save is not removed).
+size_t HoldUnfinished(const char* path) {
+  for (size_t i = 0; i < kUnfinishedSlots; ++i) {
+    const char* empty = nullptr;
+    if (g_unfinished[i].compare_exchange_strong(empty, path)) return i;
+  }
+  return kUnfinishedSlots;
+}
+
+void ReleaseUnfinished(size_t& slot) {
+  if (slot < kUnfinishedSlots) g_unfinished[slot] = nullptr;
+  slot = kUnfinishedSlots;
+}
 
 // The temporary file until it is renamed into place: closed and removed on every way out,
 // an exception thrown by the writer and a fatal signal included.
 class TempFile {
  public:
-  TempFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {
-    g_unfinished = path_.c_str();
-  }
+  TempFile(int fd, std::string path)
+      : fd_(fd), path_(std::move(path)), slot_(HoldUnfinished(path_.c_str())) {}
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
   ~TempFile() {
-    g_unfinished = nullptr;
+    ReleaseUnfinished(slot_);
     if (fd_ >= 0) ::close(fd_);
     if (!path_.empty()) ::unlink(path_.c_str());
   }
@@ -165,13 +184,14 @@ class TempFile {
     return ::close(fd) == 0 ? 0 : errno;
   }
   void Kept() {
-    g_unfinished = nullptr;
+    ReleaseUnfinished(slot_);
     path_.clear();
   }
 
  private:
   int fd_;
   std::string path_;
+  size_t slot_;  // in g_unfinished
 };
 
 // As many links in a row as the system follows before it gives up with ELOOP.
@@ -285,7 +305,8 @@ bool SaveFileAtomically(const std::string& path, const std::function<bool(std::o
 }
 
 void RemoveUnfinishedSave() noexcept {
-  if (const char* path = g_unfinished.load()) ::unlink(path);
+  for (const std::atomic<const char*>& slot : g_unfinished)
+    if (const char* path = slot.load()) ::unlink(path);
 }
 
 void WriteShared(std::ostream& out, std::shared_ptr<const void> owner, const void* p, size_t n) {

@@ -26,8 +26,9 @@ bool SaveFileAtomically(const std::string& path, const std::function<bool(std::o
 // then: they must not change before. Any other stream gets them at once.
 void WriteShared(std::ostream& out, std::shared_ptr<const void> owner, const void* p, size_t n);
 
-// Removes the temporary file of a SaveFileAtomically that is under way, if there is one; for a
-// handler of a fatal signal (it does nothing a signal handler may not do).
+// Removes the temporary file of every SaveFileAtomically under way (saves nested in a writer
+// included), if there is one; for a handler of a fatal signal (it does nothing a signal handler
+// may not do).
 void RemoveUnfinishedSave() noexcept;
 
 }  // namespace kel

@@ -2,6 +2,7 @@
 #include "model/mapped_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -57,6 +58,21 @@ TEST(MappedFileTest, EmptyFilesMapAsNothingAndOtherThingsAreRefusedWithTheReason
   }
 }
 
+// A named pipe is no file to map: it is refused at once instead of waiting for a writer.
+TEST(MappedFileDeathTest, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
+  TempDir dir;
+  const fs::path pipe = dir / "pipe.kel";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0) << std::strerror(errno);
+  EXPECT_EXIT(
+      {
+        ::alarm(5);  // ends a process left waiting
+        int error = 0;
+        const bool mapped = MappedFile::Open(pipe.string(), error) != nullptr;
+        std::_Exit(!mapped && error == EINVAL ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 TEST(MappedFileTest, RemovingAnUnfinishedSaveTakesItsTemporaryAndTheSaveFails) {
   TempDir dir;
   const fs::path target = dir / "out.kel";
@@ -79,6 +95,37 @@ TEST(MappedFileTest, RemovingAnUnfinishedSaveTakesItsTemporaryAndTheSaveFails) {
   EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"out.kel"});
   RemoveUnfinishedSave();  // nothing under way: nothing happens
   EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"out.kel"});
+}
+
+// A save nested in another's writer ends first: the outer save, still under way, is removed all
+// the same.
+TEST(MappedFileTest, RemovingUnfinishedSavesTakesTheOuterOneAfterANestedSaveEnds) {
+  TempDir dir;
+  const fs::path outerTarget = dir / "outer.kel";
+  const fs::path innerTarget = dir / "inner.kel";
+  WriteFileBytes(outerTarget, "old contents");
+  std::string innerError, outerError;
+  bool inner = false;
+  const bool outer = SaveFileAtomically(
+      outerTarget.string(),
+      [&](std::ostream& out) {
+        out << "new contents";
+        inner = SaveFileAtomically(
+            innerTarget.string(),
+            [](std::ostream& in) {
+              in << "inner";
+              return true;
+            },
+            innerError);
+        RemoveUnfinishedSave();
+        return true;
+      },
+      outerError);
+  EXPECT_TRUE(inner) << innerError;
+  EXPECT_FALSE(outer);
+  EXPECT_EQ(ReadFileBytes(outerTarget), "old contents");
+  EXPECT_EQ(ReadFileBytes(innerTarget), "inner");
+  EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"inner.kel", "outer.kel"}));
 }
 
 // Another program truncates the input while a tool writes what it read from it: the tool ends
