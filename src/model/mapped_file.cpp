@@ -35,12 +35,11 @@ std::shared_ptr<MappedFile> MappedFile::Open(const std::string& path, int& error
   const size_t size = size_t(st.st_size);
   uint8_t* bytes = nullptr;
   if (size > 0) {
-    // Read-only while the pages are brought in: populating a writable private mapping would copy
-    // every page. Made writable afterwards, so that a change copies only the page it touches.
-    void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-    if (p == MAP_FAILED || ::mprotect(p, size, PROT_READ | PROT_WRITE) != 0) {
+    // Pages come in as they are touched: a file that is refused at its first bytes costs no
+    // more than those. Private and writable, a change copies only the page it touches.
+    void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE, fd, 0);
+    if (p == MAP_FAILED) {
       error = errno;
-      if (p != MAP_FAILED) ::munmap(p, size);
       ::close(fd);
       return nullptr;
     }

@@ -13,11 +13,12 @@ class MappedFile {
  public:
   // Maps the regular file at path; null with error set to the system's reason (errno) when it
   // cannot. The mapping is private: the bytes may be changed in memory, and nothing reaches the
-  // file. Its pages are read in at once, so reading it later costs no page faults.
+  // file. Its pages are read as they are touched.
   //
-  // The file must keep its length while it is mapped: touching a page that a truncation took
-  // away ends the process (SIGBUS). Long-running programs that keep what they read should copy
-  // instead; tools that read, work and exit can use ExitOnMappingFault.
+  // The file must keep its length and its bytes while it is mapped: touching a page that a
+  // truncation took away ends the process (SIGBUS), and a picture whose header another program
+  // rewrites is no longer the one that was checked. Long-running programs that keep what they read
+  // should copy instead; tools that read, work and exit can use ExitOnMappingFault.
   static std::shared_ptr<MappedFile> Open(const std::string& path, int& error);
 
   ~MappedFile();
