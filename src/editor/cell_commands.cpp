@@ -78,19 +78,22 @@ std::optional<QString> WaveProblem(const ObSound& sound) {
 
 }  // namespace
 
+bool ObKELDialog::ActiveCellIn(int firstRow, int lastRow, int& col, int& row) {
+  if (!CheckObject()) return false;
+  Spread->SSGetActiveCell(&col, &row);
+  if (row >= firstRow && row <= lastRow) return true;
+  ShowWrongCell();
+  return false;
+}
+
 void ObKELDialog::ShowWrongCell() {
   prompt_.MessageBox(window(), QStringLiteral("選択ｾﾙが違っています"), QStringLiteral("エラー"),
                      MB_OK);
 }
 
 void ObKELDialog::CmImageRead() {
-  if (!CheckObject()) return;
   int col = 0, row = 0;
-  Spread->SSGetActiveCell(&col, &row);
-  if (row != kRowImage && row != kRowMask) {
-    ShowWrongCell();
-    return;
-  }
+  if (!ActiveCellIn(kRowImage, kRowMask, col, row)) return;
   const std::optional<QString> path =
       prompt_.OpenFileName(window(), CellFileRequest("Bitmap File(*.bmp)|*.bmp|", "bmp"));
   if (!path) return;  // cancelled
@@ -143,13 +146,8 @@ void ObKELDialog::PutImage(long col, long row, std::unique_ptr<ObBmpImage> image
 }
 
 void ObKELDialog::CmSoundRead() {
-  if (!CheckObject()) return;
   int col = 0, row = 0;
-  Spread->SSGetActiveCell(&col, &row);
-  if (row != kRowSound) {
-    ShowWrongCell();
-    return;
-  }
+  if (!ActiveCellIn(kRowSound, kRowSound, col, row)) return;
   const std::optional<QString> path =
       prompt_.OpenFileName(window(), CellFileRequest("Wave File(*.wav)|*.wav|", "wav"));
   if (!path) return;  // cancelled
@@ -192,13 +190,8 @@ void ObKELDialog::CmSoundRead() {
 }
 
 void ObKELDialog::CmContIcon() {
-  if (!CheckObject()) return;
   int col = 0, row = 0;
-  Spread->SSGetActiveCell(&col, &row);
-  if (row != kRowImage && row != kRowMask) {
-    ShowWrongCell();
-    return;
-  }
+  if (!ActiveCellIn(kRowImage, kRowMask, col, row)) return;
   // A continue frame shows the picture of the frame before it; the first frame has none.
   if (col <= 1) {
     ShowError(QStringLiteral("最初のフレームには連続アイコンを指定できません"));

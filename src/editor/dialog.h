@@ -146,6 +146,9 @@ class ObKELDialog : public QWidget {
   static int GridKeyCommand(int key, bool ctrl);
   // The cell message "選択ｾﾙが違っています".
   void ShowWrongCell();
+  // The active cell, when an object is shown and the cell is in rows firstRow to lastRow;
+  // otherwise false after the no-object or the wrong-cell message.
+  bool ActiveCellIn(int firstRow, int lastRow, int& col, int& row);
 
   // --- image list files (image_list_command.cpp)
   // An entry of an image list that could not be loaded: frame from 1, image or mask slot, the
