@@ -97,16 +97,6 @@ TEST(FileSaver, ATargetThatCannotBeMadeIsReported) {
 
 // ---- the commands
 
-// Runs f in a child process and returns its exit code (-1 when it ended by a signal).
-int InChild(const std::function<int()>& f) {
-  const pid_t child = fork();
-  if (child < 0) return -2;
-  if (child == 0) _exit(f());
-  int status = 0;
-  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
-}
-
 // A folder whose write bits are off. Root writes there all the same, so the save runs in a
 // child that has given up root for an ordinary user.
 TEST_F(AppTest, SaveIntoAFolderThatCannotBeWrittenIsReported) {

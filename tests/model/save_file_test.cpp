@@ -27,6 +27,7 @@ namespace kel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::InChild;
 using test::NamesIn;
 using test::ReadFileBytes;
 using test::TempDir;
@@ -47,16 +48,6 @@ std::string Expected(const std::string& path, const std::string& reason) {
   s += ": ";
   s += reason;
   return s;
-}
-
-// Runs f in a child process and returns its exit code (-1 when it ended by a signal).
-int InChild(const std::function<int()>& f) {
-  const pid_t child = fork();
-  if (child < 0) return -2;
-  if (child == 0) _exit(f());
-  int status = 0;
-  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
 }
 
 // Bytes that differ from one position to the next, so that a piece written twice, left out or

@@ -1,6 +1,8 @@
 #include "support/test_paths.h"
 
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -44,6 +46,15 @@ std::set<std::string> NamesIn(const std::filesystem::path& dir) {
 void WriteFileBytes(const std::filesystem::path& p, const std::string& bytes) {
   std::ofstream out(p, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+int InChild(const std::function<int()>& f) {
+  const pid_t child = fork();
+  if (child < 0) return -2;
+  if (child == 0) _exit(f());
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
 }
 
 }  // namespace kel::test

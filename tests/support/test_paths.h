@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -27,5 +28,9 @@ std::string ReadFileBytes(const std::filesystem::path& p);
 // The names of everything in dir (links by their own names, not followed).
 std::set<std::string> NamesIn(const std::filesystem::path& dir);
 void WriteFileBytes(const std::filesystem::path& p, const std::string& bytes);
+
+// Runs f in a child process (for limits and signals that must not touch the test program) and
+// returns its exit code; -1 when it ended by a signal, -2 when no child could be made.
+int InChild(const std::function<int()>& f);
 
 }  // namespace kel::test
