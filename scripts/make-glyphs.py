@@ -29,7 +29,7 @@ BLACK, MAROON, GREEN, OLIVE, NAVY, PURPLE, TEAL, SILVER = range(8)
 GRAY, RED, LIME, YELLOW, BLUE, FUCHSIA, AQUA, WHITE = range(8, 16)
 CLEAR = 16  # background: transparent in PNG and ICO, button-face silver in the BMP
 
-SPEEDBAR = [24331, 24332, 24333, 24322, 24323, 24324]
+SPEEDBAR = [24331, 24332, 24333, 24322, 24323, 24324, 24321, 24328]
 TOOLBOX = [25101, 25102, 25103, 25104, 25201, 25202, 25203, 25204, 25205, 25206]
 ICON_SIZES = [16, 32, 48, 64, 128, 256]
 
@@ -237,6 +237,26 @@ def g_edit_paste(c):
     page(c, 8, 8, 18, 19, text=NAVY)
 
 
+def turn_arrow(c, mirror):
+    """A curved arrow turning back: to the left for undo, to the right (mirrored) for redo."""
+    def m(x):
+        return 20 - x if mirror else x
+    halves = [(90, 180), (-180, -90)] if mirror else [(-90, 90)]
+    for color, width in ((BLACK, 4.2), (NAVY, 2.4)):
+        for a0, a1 in halves:
+            c.arc(10, 11, 6, a0, a1, color, width)
+    c.stroke([(m(10), 17), (m(6), 17)], NAVY, 2.4)
+    c.poly([(m(2), 5), (m(9), 0.5), (m(9), 9.5)], NAVY)
+
+
+def g_edit_undo(c):
+    turn_arrow(c, False)
+
+
+def g_edit_redo(c):
+    turn_arrow(c, True)
+
+
 # ----------------------------------------------------------------------------------------------
 # Tool box, 32x32: object and cell commands.
 
@@ -360,6 +380,7 @@ def g_icon_small(c):
 GLYPHS = {
     24331: g_file_new, 24332: g_file_open, 24333: g_file_save,
     24322: g_edit_cut, 24323: g_edit_copy, 24324: g_edit_paste,
+    24321: g_edit_undo, 24328: g_edit_redo,
     25101: g_new_object, 25102: g_delete_object, 25103: g_clear_object, 25104: g_help,
     25201: g_read_image, 25202: g_read_sound, 25203: g_make_mask, 25204: g_continue,
     25205: g_test, 25206: g_delete_frame,

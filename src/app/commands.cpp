@@ -7,7 +7,8 @@ namespace kel {
 const std::vector<int>& AllCommands() {
   static const std::vector<int> all = {
       CM_FILENEW,   CM_FILEOPEN,      CM_FILEADD,      CM_FILESAVE,     CM_FILESAVEAS,
-      CM_FILECLOSE, CM_EXIT,          CM_EDITCUT,      CM_EDITCOPY,     CM_EDITPASTE,
+      CM_FILECLOSE, CM_EXIT,          CM_EDITUNDO,     CM_EDITREDO,     CM_EDITHISTORY,
+      CM_EDITCUT,   CM_EDITCOPY,      CM_EDITPASTE,
       CM_DELFRAME,  CM_NEWOBJECT,     CM_RENAMEOBJECT, CM_DELETEOBJECT, CM_CLEAROBJECT,
       CM_IMAGEREAD, CM_IMAGELISTREAD, CM_SOUNDREAD,    CM_MAKEMASK,     CM_CONTICON,
       CM_TEST,      CM_HELPCONTENTS,  CM_HELPABOUT,
@@ -18,6 +19,9 @@ const std::vector<int>& AllCommands() {
 QString HintText(int id) {
   static const std::map<int, const char*> hints = {
       {CM_EXIT, "ファイルを保存することを促し、終了"},
+      {CM_EDITUNDO, "直前の操作を元に戻す"},
+      {CM_EDITREDO, "元に戻した操作をやり直す"},
+      {CM_EDITHISTORY, "操作の履歴を表示する"},
       {CM_EDITCUT, "セル画像をクリップボードへ切り取る"},
       {CM_EDITCOPY, "セル画像をクリップボードへコピーする"},
       {CM_EDITPASTE, "クリップボードの内容を指定セルの位置に挿入"},
@@ -57,7 +61,11 @@ const std::vector<MenuPopup>& MenuBar() {
         {0, nullptr},
         {CM_EXIT, "終了(&X)"}}},
       {"編集(&E)",
-       {{CM_EDITCUT, "切り取り(&T)"},
+       {{CM_EDITUNDO, "元に戻す(&U)"},
+        {CM_EDITREDO, "やり直し(&R)"},
+        {CM_EDITHISTORY, "履歴(&H)..."},
+        {0, nullptr},
+        {CM_EDITCUT, "切り取り(&T)"},
         {CM_EDITCOPY, "コピー(&C)"},
         {CM_EDITPASTE, "貼り付け(&P)"},
         {0, nullptr},
@@ -88,6 +96,10 @@ QList<QKeySequence> CommandKeys(int id) {
     // The menu shows Alt+F4, which closes the window; the digit 4 with Alt does the same.
     case CM_EXIT:
       return {QKeySequence(Qt::ALT | Qt::Key_F4), QKeySequence(Qt::ALT | Qt::Key_4)};
+    case CM_EDITUNDO:
+      return {QKeySequence(Qt::CTRL | Qt::Key_Z)};
+    case CM_EDITREDO:
+      return {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)};
     case CM_EDITCUT:
       return {QKeySequence(Qt::CTRL | Qt::Key_X)};
     case CM_EDITCOPY:
@@ -106,15 +118,17 @@ QList<QKeySequence> CommandKeys(int id) {
 bool IsTextEditingKey(QKeyCombination key) {
   // Del on the keypad is the same key to a text field.
   const QKeyCombination plain(key.keyboardModifiers() & ~Qt::KeypadModifier, key.key());
-  for (int id : {CM_DELFRAME, CM_CLEAROBJECT, CM_EDITCUT, CM_EDITCOPY, CM_EDITPASTE})
+  for (int id :
+       {CM_DELFRAME, CM_CLEAROBJECT, CM_EDITCUT, CM_EDITCOPY, CM_EDITPASTE, CM_EDITUNDO, CM_EDITREDO})
     for (const QKeySequence& seq : CommandKeys(id))
       if (seq.count() == 1 && seq[0] == plain) return true;
   return false;
 }
 
 const std::vector<int>& SpeedBarCommands() {
-  static const std::vector<int> bar = {CM_FILENEW, CM_FILEOPEN, CM_FILESAVE, 0,
-                                       CM_EDITCUT, CM_EDITCOPY, CM_EDITPASTE};
+  static const std::vector<int> bar = {CM_FILENEW,  CM_FILEOPEN, CM_FILESAVE,  0,
+                                       CM_EDITCUT,  CM_EDITCOPY, CM_EDITPASTE, 0,
+                                       CM_EDITUNDO, CM_EDITREDO};
   return bar;
 }
 

@@ -7,33 +7,10 @@
 #include <QString>
 #include <vector>
 
+#include "document/command_ids.h"
+
 namespace kel {
 
-enum CommandId : int {
-  CM_HELPABOUT = 2009,
-  CM_HELPCONTENTS = 2020,
-  CM_EXIT = 24310,
-  CM_EDITCUT = 24322,
-  CM_EDITCOPY = 24323,
-  CM_EDITPASTE = 24324,
-  CM_FILENEW = 24331,
-  CM_FILEOPEN = 24332,
-  CM_FILESAVE = 24333,
-  CM_FILESAVEAS = 24334,
-  CM_FILEADD = 24335,
-  CM_FILECLOSE = 24339,
-  CM_NEWOBJECT = 25101,
-  CM_DELETEOBJECT = 25102,
-  CM_CLEAROBJECT = 25103,
-  CM_RENAMEOBJECT = 25105,
-  CM_IMAGEREAD = 25201,
-  CM_SOUNDREAD = 25202,
-  CM_MAKEMASK = 25203,
-  CM_CONTICON = 25204,
-  CM_TEST = 25205,
-  CM_DELFRAME = 25206,
-  CM_IMAGELISTREAD = 25207,
-};
 
 // Every command that has an action, in the order the actions are made.
 const std::vector<int>& AllCommands();
@@ -58,7 +35,8 @@ const std::vector<MenuPopup>& MenuBar();
 QList<QKeySequence> CommandKeys(int id);
 
 // Whether the key is the accelerator of a command that a text field does for its own text
-// (Del, Ctrl+Del, cut, copy, paste): while a field is being typed in, the key edits the text.
+// (Del, Ctrl+Del, cut, copy, paste, undo, redo): while a field is being typed in, the key edits
+// the text.
 bool IsTextEditingKey(QKeyCombination key);
 
 // The speed bar: commands in order, 0 for a separator; glyphs ":/speedbar/<id>.png", 20 x 20.

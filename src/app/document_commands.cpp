@@ -1,5 +1,6 @@
-// The file commands New, Close, Open, Add, Save and Save As, and the reading and writing of the
-// object file they call. A command that fails or is refused leaves the document as it was.
+// The file commands New, Close, Open, Add, Save and Save As, the save-changes question, and the
+// reading and writing of the object file they call. A command that fails or is refused leaves
+// the document as it was.
 #include <QFile>
 #include <QFileInfo>
 #include <array>
@@ -7,10 +8,13 @@
 #include <optional>
 #include <streambuf>
 
+#include "app/commands.h"
 #include "app/file_saver.h"
 #include "app/frame_window.h"
 #include "app/kel_app.h"
+#include "document/edit_steps.h"
 #include "editor/dialog.h"
+#include "editor/edit_commands.h"
 #include "files/object_file.h"
 #include "platform/cursor_guard.h"
 #include "platform/prompt.h"
@@ -67,14 +71,33 @@ QString kelApp::MakeCaption(const QString& path) {
   return QStringLiteral("%1 - %2 -").arg(QString::fromUtf8(kTitle), QFileInfo(path).fileName());
 }
 
+bool kelApp::CanClose() {
+  return AbandonOk();
+}
+
+bool kelApp::AbandonOk() {
+  // What is being typed belongs to the document: it goes in before the question.
+  if (dialog_) dialog_->CommitFields();
+  if (!doc_.Modified()) return true;
+  const QString text =
+      doc_.FileName() +
+      QStringLiteral("\nこのオブジェクトファイルは変更されています\n\n変更結果を保存しますか？");
+  switch (prompt_.MessageBox(frame_.get(), text, QStringLiteral("警告"),
+                             MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
+    case IDYES:
+      // The Save command: an untitled document goes through Save As. A save that was refused or
+      // failed keeps the document: the calling command must not discard what was not saved.
+      return Command(CM_FILESAVE);
+    case IDNO:
+      return true;
+    default:  // Cancel, or the box closed
+      return false;
+  }
+}
+
 bool kelApp::CmFileNew() {
-  if (!dialog_->CanClose()) return false;
-  dialog_->ClearSpread();
-  SpriteList.clear();
-  dialog_->InitWindow();
-  dialog_->Modified = 0;
-  SetCaption(QString::fromUtf8(kUntitled));
-  CurrentFileName = QString::fromUtf8(kUntitled);
+  if (!CanClose()) return false;
+  doc_.Reset({}, QString());
   return true;
 }
 
@@ -83,9 +106,9 @@ bool kelApp::CmFileClose() {
 }
 
 bool kelApp::CmFileOpen() {
-  const FileDialogRequest req = ObjectFileRequest(CurrentFileName, false);
+  const FileDialogRequest req = ObjectFileRequest(doc_.FileName(), false);
   // The question comes before the file dialog.
-  if (!dialog_->CanClose()) return false;
+  if (!CanClose()) return false;
   const std::optional<QString> path = prompt_.OpenFileName(frame_.get(), req);
   if (!path) return false;
   return OpenDocument(*path);
@@ -95,24 +118,19 @@ bool kelApp::OpenDocument(const QString& path) {
   {
     std::optional<CursorGuard> busy;
     BusyWhileReading(busy, path);
-    if (OpenFile(path, kOpenReplace)) {
-      CurrentFileName = path;
-      SetCaption(path);
-      ShowFirstObject();
-      dialog_->Modified = 0;
-      return true;
-    }
+    if (OpenFile(path, kOpenReplace)) return true;
   }
-  // The list was read into a list of its own: the document shown is still the one there was.
+  // The list was read into a list of its own: the document shown is still the one there was,
+  // with its history.
   ShowInvalidFile(readError_);
   return false;
 }
 
 bool kelApp::CmFileAdd() {
-  const FileDialogRequest req = ObjectFileRequest(CurrentFileName, false);
-  if (!dialog_->CanClose()) return false;
-  // The shown object's fields go into it first; a refusal (with its message) does not stop Add.
-  dialog_->SaveSpriteData(dialog_->CurrentSprite);
+  const FileDialogRequest req = ObjectFileRequest(doc_.FileName(), false);
+  if (!CanClose()) return false;
+  // What is being typed goes in first; a refusal (with its message) does not stop Add.
+  dialog_->CommitFields();
   const std::optional<QString> path = prompt_.OpenFileName(frame_.get(), req);
   if (!path) return false;
 
@@ -120,43 +138,38 @@ bool kelApp::CmFileAdd() {
   {
     std::optional<CursorGuard> busy;
     BusyWhileReading(busy, *path);
-    const size_t before = SpriteList.size();
     ok = OpenFile(*path, kOpenAdd);
-    // A name clash stops the append, but the objects appended before it are in the document:
-    // they are shown and make it modified, as after any other append.
-    if (ok || SpriteList.size() > before) {
-      ShowFirstObject();
-      dialog_->Modified = 1;
-    }
   }
   if (!ok) ShowInvalidFile(readError_);
   return ok;
 }
 
 bool kelApp::CmFileSave() {
-  return SaveDocument(CurrentFileName, false);
+  // A document without a file of its own is saved under a name the user chooses, with the
+  // question before replacing a file of that name.
+  if (doc_.Untitled()) return CmFileSaveAs();
+  return SaveDocument(doc_.FileName(), false);
 }
 
 bool kelApp::CmFileSaveAs() {
-  const FileDialogRequest req = ObjectFileRequest(CurrentFileName, true);
+  // What is being typed goes in (or is refused) before the file dialog.
+  if (!dialog_->CommitFields()) return false;
+  const FileDialogRequest req = ObjectFileRequest(doc_.FileName(), true);
   const std::optional<QString> path = prompt_.SaveFileName(frame_.get(), req);
   if (!path) return false;
   return SaveDocument(*path, true);
 }
 
 bool kelApp::SaveDocument(const QString& fileName, bool rename) {
-  if (!dialog_->CheckRepeatedName()) {
+  if (!commands_->CheckRepeatedName()) {
     prompt_.MessageBox(frame_.get(), QString::fromUtf8(kDuplicateNames), QString(), MB_OK);
     return false;
   }
   if (!dialog_->Save()) return false;
   // Only a file that was written makes the document clean and, for Save As, gives it its name.
   if (!SaveFile(fileName)) return false;
-  if (rename) {
-    SetCaption(fileName);
-    CurrentFileName = fileName;
-  }
-  dialog_->Modified = 0;
+  if (rename) doc_.SetFileName(fileName);
+  doc_.MarkSaved();
   return true;
 }
 
@@ -172,16 +185,37 @@ bool kelApp::OpenFile(const QString& fileName, int openType) {
   }
   DeviceReadBuffer buffer(file);
   std::istream in(&buffer);
+  SpriteList read;
   ObjectFileResult result;
   if (openType == kOpenAdd) {
-    result = AddReadObjectFile(
-        in, SpriteList, [this](const std::string& name) { return dialog_->CheckName(name) != 0; });
+    result = AddReadObjectFile(in, read, [this, &read](const std::string& name) {
+      for (const auto& sprite : read) {
+        if (sprite->Name == name) {
+          dialog_->ShowError(QString::fromUtf8(kDuplicateNames));
+          return false;
+        }
+      }
+      return commands_->CheckName(name) != 0;
+    });
   } else {
-    result = ReadObjectFile(in, SpriteList);
-    // The objects the dialog pointed into are gone when the list was replaced.
-    if (result.ok) dialog_->GetSpriteData(0);
+    result = ReadObjectFile(in, read);
   }
   if (!result.ok) readError_ = QString::fromStdString(result.message);
+  // Every picture gets its palette and display bitmap before anything shows it.
+  for (const auto& sprite : read) sprite->MakeDDB(dialog_->DC());
+  if (openType != kOpenAdd) {
+    if (result.ok) doc_.Reset(std::move(read), fileName);
+    return result.ok;
+  }
+  // A name clash stops the append, but the objects appended before it are in the document, as
+  // one step that undo takes back whole; the first object of the list is shown.
+  if (!read.empty()) {
+    auto* step = new EditStep(doc_, QStringLiteral("追加読込み"), read.front().get());
+    for (auto& sprite : read)
+      step->Do(new InsertObjectOp(doc_, doc_.Count(), std::move(sprite), step));
+    doc_.Push(step);
+    doc_.SetCurrent(0);
+  }
   return result.ok;
 }
 
@@ -191,7 +225,7 @@ bool kelApp::SaveFile(const QString& fileName) {
   {
     CursorGuard wait(Qt::WaitCursor);
     ok = saver.Save(fileName,
-                    [this](std::ostream& out) { return WriteObjectFile(out, SpriteList); });
+                    [this](std::ostream& out) { return WriteObjectFile(out, doc_.Objects()); });
   }
   if (!ok) {
     prompt_.MessageBox(frame_.get(),
@@ -200,16 +234,6 @@ bool kelApp::SaveFile(const QString& fileName) {
                        QString(), MB_OK | MB_ICONEXCLAMATION);
   }
   return ok;
-}
-
-void kelApp::ShowFirstObject() {
-  dialog_->ClearSpread();
-  dialog_->MakeSpriteDataDDB();
-  dialog_->GetSpriteData(0);
-  if (dialog_->CurrentSprite)
-    dialog_->DispSpriteData(dialog_->CurrentSprite);
-  else
-    dialog_->InitWindow();  // an empty file: the empty form, as after New
 }
 
 void kelApp::ShowInvalidFile(const QString& detail) {

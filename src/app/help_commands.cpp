@@ -2,13 +2,8 @@
 #include "app/about_dialog.h"
 #include "app/frame_window.h"
 #include "app/kel_app.h"
-#include "editor/dialog.h"
 
 namespace kel {
-
-bool kelApp::CmHelpCont() {
-  return dialog_ && dialog_->CmHelpCont();
-}
 
 void kelApp::CmHelpAbout() {
   kelAboutDlg about(frame_.get(), kelAboutDlg::IDD_ABOUT);

@@ -7,11 +7,13 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QUndoView>
 
 #include "app/commands.h"
 #include "app/dialog_routes.h"
 #include "app/frame_window.h"
 #include "editor/dialog.h"
+#include "editor/edit_commands.h"
 #include "platform/prompt.h"
 
 namespace kel {
@@ -28,23 +30,21 @@ QString ActionText(int id) {
 
 }  // namespace
 
-kelApp::kelApp(PromptPort& prompt, QObject* parent) : QObject(parent), prompt_(prompt) {
-  SpriteList.reserve(33);
-}
+kelApp::kelApp(PromptPort& prompt, QObject* parent) : QObject(parent), prompt_(prompt) {}
 
 kelApp::~kelApp() {
-  // The window (and the dialog, which points into the list) goes before the list.
+  // The window and the commands (which show the document) go before the document.
+  commands_.reset();
   frame_.reset();
 }
 
 void kelApp::InitMainWindow() {
-  auto* dialog = new ObKELDialog(&SpriteList, prompt_);
+  auto* dialog = new ObKELDialog(doc_, prompt_);
   dialog_ = dialog;
-  frame_ =
-      std::make_unique<ObFrameWindow>(QString(), dialog, [dialog] { return dialog->CanClose(); });
-  // The dialog's commands travel on to the application; its prompt shows the file's name.
-  dialog->SendCommand = [this](int id) { return Command(id); };
-  dialog->DocumentName = [this] { return CurrentFileName; };
+  frame_ = std::make_unique<ObFrameWindow>(QString(), dialog, [this] { return CanClose(); });
+  commands_ = std::make_unique<EditCommands>(doc_, *dialog, prompt_);
+  // The grid's keys travel the command route, as the menu's commands do.
+  commands_->SendCommand = [this](int id) { return Command(id); };
 
   const auto route = [this](int id) { Command(id); };
   for (int id : AllCommands()) frame_->AddCommand(id, ActionText(id), route);
@@ -61,8 +61,11 @@ void kelApp::InitMainWindow() {
   SetupSpeedBar(*frame_);
   frame_->SetupToolBox();
 
-  dialogCommands_ = DialogResponseTable(*dialog);
+  dialogCommands_ = DialogResponseTable(*commands_);
   appCommands_ = {
+      {CM_EDITUNDO, [this] { return CmEditUndo(); }},
+      {CM_EDITREDO, [this] { return CmEditRedo(); }},
+      {CM_EDITHISTORY, [this] { return CmEditHistory(); }},
       {CM_FILENEW, [this] { return CmFileNew(); }},
       {CM_FILECLOSE, [this] { return CmFileClose(); }},
       {CM_FILEOPEN, [this] { return CmFileOpen(); }},
@@ -79,8 +82,65 @@ void kelApp::InitMainWindow() {
        }},
   };
 
-  SetCaption(QString::fromUtf8(kUntitled));
-  CurrentFileName = QString::fromUtf8(kUntitled);
+  connect(&doc_, &Document::fileNameChanged, this, [this](const QString& path) { SetCaption(path); });
+  SetCaption(doc_.FileName());
+  ConnectHistory();
+}
+
+void kelApp::ConnectHistory() {
+  QUndoStack& history = doc_.History();
+  struct Item {
+    int id;
+    const char* text;
+    bool (QUndoStack::*can)() const;
+    QString (QUndoStack::*step)() const;
+  };
+  for (const Item& item : {Item{CM_EDITUNDO, "元に戻す", &QUndoStack::canUndo, &QUndoStack::undoText},
+                           Item{CM_EDITREDO, "やり直し", &QUndoStack::canRedo, &QUndoStack::redoText}}) {
+    QAction* action = frame_->Action(item.id);
+    const QString mnemonic = item.id == CM_EDITUNDO ? QStringLiteral("(&U)") : QStringLiteral("(&R)");
+    auto update = [this, action, item, mnemonic, &history] {
+      const bool can = (history.*item.can)();
+      const QString step = (history.*item.step)();
+      // "元に戻す - イメージの読み込み(&U)": the menu names the step it takes back.
+      action->setText(QString::fromUtf8(item.text) +
+                      (can && !step.isEmpty() ? QStringLiteral(" - ") + step : QString()) + mnemonic);
+      action->setEnabled(can);
+    };
+    connect(&history, &QUndoStack::indexChanged, action, update);
+    connect(&history, &QUndoStack::cleanChanged, action, update);
+    update();
+  }
+}
+
+bool kelApp::CmEditUndo() {
+  // What is being typed is the latest edit: it goes in first, and is what undo takes back.
+  dialog_->CommitFields();
+  if (!doc_.History().canUndo()) return false;
+  doc_.History().undo();
+  return true;
+}
+
+bool kelApp::CmEditRedo() {
+  dialog_->CommitFields();
+  if (!doc_.History().canRedo()) return false;
+  doc_.History().redo();
+  return true;
+}
+
+bool kelApp::CmEditHistory() {
+  if (!history_) {
+    history_ = new QUndoView(&doc_.History(), frame_.get());
+    history_->setWindowFlag(Qt::Tool);
+    history_->setObjectName(QStringLiteral("HistoryWindow"));
+    history_->setWindowTitle(QStringLiteral("履歴"));
+    history_->setEmptyLabel(QStringLiteral("<最初の状態>"));
+    history_->resize(280, 360);
+  }
+  history_->show();
+  history_->raise();
+  history_->activateWindow();
+  return true;
 }
 
 QToolBar* kelApp::SetupSpeedBar(ObFrameWindow& frame) {

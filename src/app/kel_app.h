@@ -1,20 +1,25 @@
-// kelApp: the application object. It owns the document (the object list and its file name),
-// builds the main window around the editor dialog, carries the file commands and routes every
-// command to its handler.
+// kelApp: the application object. It owns the document (the object list, its file name and its
+// history), builds the main window around the editor dialog, carries the file commands, the
+// save-changes question, undo and redo and the help, and routes every command to its handler.
 #pragma once
 
 #include <QObject>
 #include <QString>
+#include <QUrl>
 #include <functional>
 #include <map>
 #include <memory>
 
+#include "document/document.h"
 #include "model/sprite.h"
 
 class QToolBar;
+class QUndoView;
 
 namespace kel {
 
+class EditCommands;
+class HelpWindow;
 class ObFrameWindow;
 class ObKELDialog;
 class PromptPort;
@@ -51,15 +56,30 @@ class kelApp : public QObject {
   bool CmFileSave();
   bool CmFileSaveAs();
 
-  // The help commands (help_commands.cpp). CmHelpCont shows the help's contents through the
-  // dialog, which owns the help window; true when it is shown. CmHelpAbout runs the about box
-  // modally over the main window until OK, Esc or the close box ends it.
+  // Undo and redo of the document's last step (what is being typed in a field goes in first);
+  // the history window lists every step and goes back to the one clicked.
+  bool CmEditUndo();
+  bool CmEditRedo();
+  bool CmEditHistory();
+  QUndoView* HistoryWindow() const { return history_; }
+
+  // The save-changes question of every command that drops the document, and of the end of the
+  // program: true when the caller may go on (nothing to save, saved, or No).
+  bool CanClose();
+  bool AbandonOk();
+
+  // The help commands (help.cpp, help_commands.cpp). CmHelpCont shows the help's contents in
+  // the help window (made on first use, then brought to the front at the contents); true when it
+  // is shown. ShowHelp shows another page there; false, after the help's message, when the
+  // program holds no such page. CmHelpAbout runs the about box modally over the main window.
   bool CmHelpCont();
+  bool ShowHelp(const QUrl& page);
+  HelpWindow* Help() const;
   void CmHelpAbout();
 
-  // Reads the file into the list: replacing it (only when the whole file reads) or appending to
-  // it. false when the file cannot be opened or is not a valid object file; ReadError() then
-  // says what was wrong and where.
+  // Reads the file into the document: replacing its list (only when the whole file reads) or
+  // appending to it as one step. false when the file cannot be opened or is not a valid object
+  // file; ReadError() then says what was wrong and where.
   bool OpenFile(const QString& fileName, int openType);
   const QString& ReadError() const { return readError_; }
   // Writes the list to the file, atomically: a failure leaves the old file whole, is reported
@@ -80,22 +100,24 @@ class kelApp : public QObject {
 
   ObFrameWindow* MainWindow() const { return frame_.get(); }
   ObKELDialog* Dialog() const { return dialog_; }
+  EditCommands* Commands() const { return commands_.get(); }
   PromptPort& Prompt() const { return prompt_; }
-
-  kel::SpriteList SpriteList;                              // the document's objects, owned
-  QString CurrentFileName = QString::fromUtf8(kUntitled);  // where Save writes
+  Document& Doc() { return doc_; }
+  const QString& CurrentFileName() const { return doc_.FileName(); }
 
  private:
   void SetCaption(const QString& path);
-  // Brings the dialog into line with the list after it was read: object 0 shown, or the empty
-  // form when the list holds none.
-  void ShowFirstObject();
+  // Undo and redo actions follow the history: enabled when there is a step, named after it.
+  void ConnectHistory();
   void ShowInvalidFile(const QString& detail);
   bool SaveDocument(const QString& fileName, bool rename);
 
   PromptPort& prompt_;
+  Document doc_;
   std::unique_ptr<ObFrameWindow> frame_;
   ObKELDialog* dialog_ = nullptr;  // the frame's client
+  std::unique_ptr<EditCommands> commands_;
+  QUndoView* history_ = nullptr;
   std::map<int, std::function<bool()>> dialogCommands_, appCommands_;
   QString readError_;
 };

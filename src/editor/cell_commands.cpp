@@ -1,20 +1,18 @@
 // The cell commands: they act on the frame grid's active cell. Reading a bitmap into an image or
 // mask cell, a wave file into the sound row, marking a continue frame, deleting a frame, opening
-// the animation preview, the clearing step of cut, and the grid's keys.
-//
-// The dialog is not redisplayed from Qt's paint event: showing the object again on every repaint
-// would throw away what the user typed into the fields and the grid, replay the sound each time
-// and, since showing the object repaints, never stop. The commands refresh the grid themselves
-// after each change, and DispSpriteData runs on the events that show another object.
+// the animation preview, the clearing step of cut, and the grid's keys. Each change is one step
+// of the document's history; the form shows it from the document's signals.
 #include <QFile>
-#include <QLineEdit>
 #include <QMetaObject>
 #include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
 
+#include "document/command_ids.h"
+#include "document/edit_steps.h"
 #include "editor/dialog.h"
+#include "editor/edit_commands.h"
 #include "grid/spread.h"
 #include "model/text.h"
 #include "platform/prompt.h"
@@ -23,13 +21,6 @@
 namespace kel {
 
 namespace {
-
-// The commands the grid's keys stand for; the same ids as the menu's.
-constexpr int kCmEditCut = 24322;
-constexpr int kCmEditCopy = 24323;
-constexpr int kCmEditPaste = 24324;
-constexpr int kCmClearObject = 25103;
-constexpr int kCmDelFrame = 25206;
 
 const char kImageReadFailed[] = "ｲﾒｰｼﾞﾌｧｲﾙの読み込みに失敗しました";
 const char kSoundReadFailed[] = "ｻｳﾝﾄﾞﾌｧｲﾙの読み込みに失敗しました";
@@ -44,28 +35,6 @@ FileDialogRequest CellFileRequest(const char* filter, const char* defaultExt) {
   return req;
 }
 
-int NumberOf(const QLineEdit* edit) {
-  return AtolRule(edit->text().toStdString());
-}
-
-// Takes frame index out of the object with its pictures and its location; a sound at a later
-// frame moves with its frame, a sound at this frame goes.
-void DeleteFrame(ObSpriteData& sprite, int index) {
-  sprite.ImageArray.erase(sprite.ImageArray.begin() + index);
-  sprite.ExpandImageArray(sprite.FrameCount());  // keeps NumFrames equal to the list's length
-  const int column = index + 1;
-  if (sprite.Sound) {
-    if (sprite.Sound->Frame == column) {
-      sprite.Sound->DeleteSound();
-      sprite.Sound.reset();
-    } else if (sprite.Sound->Frame > column) {
-      --sprite.Sound->Frame;
-    }
-  }
-  if (size_t(index) < sprite.Locations.size())
-    sprite.Locations.erase(sprite.Locations.begin() + index);
-}
-
 // Why the wave bytes are no sound the player can take, or nullopt when they are one.
 std::optional<QString> WaveProblem(const ObSound& sound) {
   const uint8_t* data = sound.WaveData();
@@ -78,41 +47,55 @@ std::optional<QString> WaveProblem(const ObSound& sound) {
 
 }  // namespace
 
-bool ObKELDialog::ActiveCellIn(int firstRow, int lastRow, int& col, int& row) {
+EditCommands::EditCommands(Document& doc, ObKELDialog& form, PromptPort& prompt, QObject* parent)
+    : QObject(parent), doc_(doc), form_(form), prompt_(prompt) {
+  connect(form_.Spread, &TSpread::KeyDown, this, &EditCommands::EvKeydown);
+  connect(form_.Spread, &TSpread::DblClick, this, [this](int col, int row) { EvDblClick(col, row); });
+}
+
+EditCommands::~EditCommands() = default;
+
+void EditCommands::ShowError(const QString& text) {
+  form_.ShowError(text);
+}
+
+bool EditCommands::ActiveCellIn(int firstRow, int lastRow, int& col, int& row) {
   if (!CheckObject()) return false;
-  Spread->SSGetActiveCell(&col, &row);
+  form_.ActiveCell(col, row);
   if (row >= firstRow && row <= lastRow) return true;
   ShowWrongCell();
   return false;
 }
 
-void ObKELDialog::ShowWrongCell() {
-  prompt_.MessageBox(window(), QStringLiteral("選択ｾﾙが違っています"), QStringLiteral("エラー"),
-                     MB_OK);
+void EditCommands::ShowWrongCell() {
+  prompt_.MessageBox(form_.window(), QStringLiteral("選択ｾﾙが違っています"),
+                     QStringLiteral("エラー"), MB_OK);
 }
 
-void ObKELDialog::CmImageRead() {
+void EditCommands::CmImageRead() {
   int col = 0, row = 0;
   if (!ActiveCellIn(kRowImage, kRowMask, col, row)) return;
-  const std::optional<QString> path =
-      prompt_.OpenFileName(window(), CellFileRequest("Bitmap File(*.bmp)|*.bmp|", "bmp"));
+  // What is being typed is an edit of its own, before this one (a refusal stops the command).
+  if (!form_.CommitFields()) return;
+  const std::optional<QString> path = prompt_.OpenFileName(
+      form_.window(), CellFileRequest("Bitmap File(*.bmp)|*.bmp|", "bmp"));
   if (!path) return;  // cancelled
 
   std::string error;
   if (ReadImage(col, row, QFile::encodeName(*path).constData(), &error)) {
     // The next read goes to the next frame.
-    Spread->SSSetActiveCell(col + 1, row);
-    Modified = 1;
+    form_.SetActiveCell(col + 1, row);
     return;
   }
-  prompt_.MessageBox(window(),
+  prompt_.MessageBox(form_.window(),
                      QString::fromUtf8(kImageReadFailed) + QStringLiteral("\n\n") + *path +
                          QStringLiteral("\n") + QString::fromStdString(error),
                      QStringLiteral("エラー"), MB_OK);
 }
 
-int ObKELDialog::ReadImage(long col, long row, const char* fileName, std::string* error) {
-  if (!CurrentSprite) return 0;
+int EditCommands::ReadImage(long col, long row, const char* fileName, std::string* error,
+                            EditStep* group) {
+  if (!Current()) return 0;
   if (col < 1 || col > kGridCols) {
     if (error) *error = "フレーム " + std::to_string(col) + " はありません";
     return 0;
@@ -122,34 +105,58 @@ int ObKELDialog::ReadImage(long col, long row, const char* fileName, std::string
     if (error) *error = image->LoadError();
     return 0;
   }
-  PutImage(col, row, std::move(image));
+  PutImage(col, row,  std::move(image),
+           row == kRowImage ? QStringLiteral("イメージの読み込み") : QStringLiteral("マスクの読み込み"),
+           group);
   return 1;
 }
 
-void ObKELDialog::PutImage(long col, long row, std::unique_ptr<ObBmpImage> image) {
+void EditCommands::PutImage(long col, long row, std::unique_ptr<ObBmpImage> image,
+                            const QString& text, EditStep* group) {
+  ObSpriteData* sprite = Current();
   image->MakePalette();
-  image->DIBtoDDB(DC());
+  image->DIBtoDDB(form_.DC());
 
-  // The size fields only grow: the object's size must hold its largest picture.
-  if (NumberOf(SizeXEdit) < image->Width()) WriteField(SizeXEdit, image->Width());
-  if (NumberOf(SizeYEdit) < image->Height()) WriteField(SizeYEdit, image->Height());
-
-  CurrentSprite->AddImage(FrameSlot(std::move(image)), int16_t(col - 1), row == kRowImage ? 0 : 1);
-
-  Spread->SSSetBool(TSpread::kBoolRedraw, false);
-  // Both cells of the column: a continue frame that gets a picture loses the marker in its
-  // other slot too, and that cell must not go on showing the continue icon.
-  ShowFrameCells(int(col));
-  MarkFrameColumns(CurrentSprite->FrameCount());
-  WriteField(FramesEdit, CurrentSprite->FrameCount());
-  Spread->SSSetBool(TSpread::kBoolRedraw, true);
+  const DocumentBatch batch(doc_);
+  EditStep* step = group ? group : new EditStep(doc_, text, sprite, {int(col), int(row)});
+  const int frame = int(col - 1);
+  GrowFrames(step, frame + 1);
+  // The image size only grows: the object's size must hold its largest picture.
+  ObSpriteParams p = sprite->Params();
+  p.ImageSizeX = int16_t(std::max<int>(uint16_t(p.ImageSizeX), image->Width()));
+  p.ImageSizeY = int16_t(std::max<int>(uint16_t(p.ImageSizeY), image->Height()));
+  if (!(p == sprite->Params())) step->Do(new ParamsOp(doc_, sprite, p, 0, step));
+  FillSlot(step, frame, row != kRowImage, FrameSlot(std::move(image)));
+  if (!group) doc_.Push(step);
 }
 
-void ObKELDialog::CmSoundRead() {
+void EditCommands::FillSlot(EditStep* step, int frame, bool mask, FrameSlot value) {
+  ObSpriteData* sprite = step->Sprite();
+  const FrameSlot& target =
+      mask ? sprite->GetMask(int16_t(frame)) : sprite->GetImage(int16_t(frame));
+  if (target.IsContinue() && !value.IsContinue())
+    step->Do(new SlotOp(doc_, sprite, frame, !mask, FrameSlot(), step));
+  step->Do(new SlotOp(doc_, sprite, frame, mask, std::move(value), step));
+}
+
+void EditCommands::GrowFrames(EditStep* step, int count) {
+  ObSpriteData* sprite = step->Sprite();
+  if (count <= sprite->FrameCount()) return;
+  step->Do(new FrameCountOp(doc_, sprite, count, step));
+  if (sprite->Behave == ObSpriteData::kFixedPosition &&
+      sprite->Locations.size() < size_t(sprite->FrameCount())) {
+    std::vector<TPoint> locations = sprite->Locations;
+    locations.resize(size_t(sprite->FrameCount()));
+    step->Do(new LocationsOp(doc_, sprite, std::move(locations), step));
+  }
+}
+
+void EditCommands::CmSoundRead() {
   int col = 0, row = 0;
   if (!ActiveCellIn(kRowSound, kRowSound, col, row)) return;
+  if (!form_.CommitFields()) return;
   const std::optional<QString> path =
-      prompt_.OpenFileName(window(), CellFileRequest("Wave File(*.wav)|*.wav|", "wav"));
+      prompt_.OpenFileName(form_.window(), CellFileRequest("Wave File(*.wav)|*.wav|", "wav"));
   if (!path) return;  // cancelled
   auto readFailed = [&](const QString& why) {
     ShowError(QString::fromUtf8(kSoundReadFailed) + QStringLiteral("\n\n") + *path +
@@ -176,20 +183,17 @@ void ObKELDialog::CmSoundRead() {
     readFailed(*problem);
     return;
   }
+  sound->SetFileName(stored->c_str());
+  sound->Frame = int16_t(col);
 
-  // An object has one sound: the old one's name leaves the row.
-  Spread->SSClearDataRange(1, kRowSound, kGridCols, kRowSound);
-  Spread->SSSetData(col, kRowSound, QString::fromStdString(NamePart(path->toStdString())));
-
-  if (CurrentSprite->Sound) CurrentSprite->Sound->DeleteSound();
-  CurrentSprite->Sound = std::move(sound);
-  CurrentSprite->Sound->SetFileName(stored->c_str());
-  CurrentSprite->Sound->Frame = int16_t(col);
-  CurrentSprite->Sound->Play();
-  Modified = 1;
+  // An object has one sound: the old one waits in the step.
+  auto* step = new EditStep(doc_, QStringLiteral("サウンドの読み込み"), Current(), {col, row});
+  step->Do(new SoundOp(doc_, Current(), std::move(sound), step));
+  doc_.Push(step);
+  if (Current()->Sound) Current()->Sound->Play();
 }
 
-void ObKELDialog::CmContIcon() {
+void EditCommands::CmContIcon() {
   int col = 0, row = 0;
   if (!ActiveCellIn(kRowImage, kRowMask, col, row)) return;
   // A continue frame shows the picture of the frame before it; the first frame has none.
@@ -197,94 +201,79 @@ void ObKELDialog::CmContIcon() {
     ShowError(QStringLiteral("最初のフレームには連続アイコンを指定できません"));
     return;
   }
-
-  Spread->SSSetBool(TSpread::kBoolRedraw, false);
-  const int16_t frame = int16_t(col - 1);
-  CurrentSprite->AddImage(FrameSlot(ContinueMark), frame, 0);
-  CurrentSprite->AddImage(FrameSlot(ContinueMark), frame, 1);
-  SetBitmapToSpread();  // the pictures, the frame columns' colour and the frame count
-  Spread->SSSetActiveCell(col + 1, row);
-  Spread->SSSetBool(TSpread::kBoolRedraw, true);
-  Modified = 1;
+  if (!form_.CommitFields()) return;
+  ObSpriteData* sprite = Current();
+  const DocumentBatch batch(doc_);
+  auto* step = new EditStep(doc_, QStringLiteral("連続アイコンの指定"), sprite, {col, row});
+  const int frame = col - 1;
+  GrowFrames(step, frame + 1);
+  step->Do(new SlotOp(doc_, sprite, frame, false, FrameSlot(ContinueMark), step));
+  step->Do(new SlotOp(doc_, sprite, frame, true, FrameSlot(ContinueMark), step));
+  doc_.Push(step);
+  form_.SetActiveCell(col + 1, row);
 }
 
-void ObKELDialog::CmDelButton() {
+void EditCommands::CmDelButton() {
   if (!CheckObject()) return;
-  // The fields go into the object first; a refusal has shown its message, and the frame is
+  // What is being typed goes in first; a refusal has shown its message, and the frame is
   // deleted all the same.
-  SaveSpriteData(CurrentSprite);
+  form_.CommitFields();
 
-  int col = 0;
-  Spread->SSGetActiveCell(&col, nullptr);
-  if (col < 1 || col > CurrentSprite->FrameCount()) return;
-
-  DeleteFrame(*CurrentSprite, col - 1);
-  // The count is the frames that remain. (After a refused save the frame-count field may hold
-  // anything, and its number less one is no count of frames.)
-  WriteField(FramesEdit, CurrentSprite->FrameCount());
-
-  DispSpriteData(CurrentSprite);
-  Spread->SSSetData(0, kRowSound, QStringLiteral("ｻｳﾝﾄﾞ"));
-  Modified = 1;
+  int col = 0, row = 0;
+  form_.ActiveCell(col, row);
+  if (col < 1 || col > Current()->FrameCount()) return;
+  // The frame waits in the step with its location and a sound at it; the active cell stays in
+  // the column, which now shows the frame after it.
+  doc_.Push(new TakeFrameOp(doc_, Current(), col - 1, nullptr, QStringLiteral("フレームの削除")));
+  form_.SetActiveCell(col, row);
 }
 
-void ObKELDialog::CmTstButton() {
+void EditCommands::CmTstButton() {
   if (!CheckObject()) return;
-  // The preview shows the object as stored: the fields go in first, and a refusal (reported)
-  // opens nothing.
-  if (!SaveSpriteData(CurrentSprite)) return;
-  // A window of its own that goes with the dialog, or closes itself; several may be open.
-  auto* preview = new ObTestWindow(this, QStringLiteral("テスト表示"), CurrentSprite);
+  // The preview shows the object as stored: a refusal (reported) opens nothing.
+  if (!form_.SaveSpriteData()) return;
+  // A window of its own that goes with the form, or closes itself; several may be open.
+  auto* preview = new ObTestWindow(&form_, QStringLiteral("テスト表示"), Current());
+  // It lets go of its object when the object leaves the document.
+  connect(&doc_, &Document::objectRemoved, preview, [preview](ObSpriteData* gone) {
+    if (preview->Sprite == gone) preview->SpriteGone();
+  });
   preview->Create();
   preview->TestStart();
 }
 
-void ObKELDialog::ClosePreviewsOfGoneObjects() {
-  for (ObTestWindow* preview : findChildren<ObTestWindow*>(Qt::FindDirectChildrenOnly)) {
-    if (!preview->Sprite) continue;
-    const bool inList =
-        SpriteList && std::any_of(SpriteList->begin(), SpriteList->end(),
-                                  [&](const auto& s) { return s.get() == preview->Sprite; });
-    // Only the pointer is compared: the object it pointed to may be gone.
-    if (!inList) preview->SpriteGone();
-  }
-}
-
-void ObKELDialog::CmEditDelete() {
+void EditCommands::CmEditDelete() {
   if (!CheckObject()) return;
   int col = 0, row = 0;
-  Spread->SSGetActiveCell(&col, &row);
+  form_.ActiveCell(col, row);
   if (row != kRowImage && row != kRowMask) return;
   // A column past the last frame has no picture to empty; emptying it must not add frames.
-  if (col < 1 || col > CurrentSprite->FrameCount()) return;
-  CurrentSprite->AddImage(FrameSlot(), int16_t(col - 1), row == kRowImage ? 0 : 1);
-  // Only this column's cells change. Showing the whole object again would put back the fields
-  // and location cells the user has typed but not yet stored, move the active cell and play the
-  // sound.
-  ShowFrameCells(col);
-  Modified = 1;
+  if (col < 1 || col > Current()->FrameCount()) return;
+  auto* step = new EditStep(doc_, QStringLiteral("切り取り"), Current(), {col, row});
+  FillSlot(step, col - 1, row != kRowImage, FrameSlot());
+  doc_.Push(step);
 }
 
-void ObKELDialog::CmOk() {
+void EditCommands::CmOk() {
   // Enter never ends the editor: it is the main window's client, not a dialog box to close.
 }
 
-int ObKELDialog::GridKeyCommand(int key, bool ctrl) {
+int EditCommands::GridKeyCommand(int key, bool ctrl) {
   switch (key) {
     case Qt::Key_Delete:
-      return ctrl ? kCmClearObject : kCmDelFrame;
+      return ctrl ? CM_CLEAROBJECT : CM_DELFRAME;
     case Qt::Key_X:
-      return ctrl ? kCmEditCut : 0;
+      return ctrl ? CM_EDITCUT : 0;
     case Qt::Key_C:
-      return ctrl ? kCmEditCopy : 0;
+      return ctrl ? CM_EDITCOPY : 0;
     case Qt::Key_V:
-      return ctrl ? kCmEditPaste : 0;
+      return ctrl ? CM_EDITPASTE : 0;
     default:
       return 0;
   }
 }
 
-void ObKELDialog::EvKeydown(int key, bool ctrl) {
+void EditCommands::EvKeydown(int key, bool ctrl) {
   const int id = GridKeyCommand(key, ctrl);
   if (id == 0) return;
   // Posted: the command runs once the grid has finished with the key, and goes the way the

@@ -2,13 +2,12 @@
 // mask cells exchange pictures (our own bitmaps byte for byte, other programs' images and
 // drawings converted to the stored form); the location cells exchange their number as text;
 // the sound row and continue frames are refused with a message.
-#include <QComboBox>
-#include <QLineEdit>
 #include <cstring>
 #include <optional>
 
 #include "editor/clipboard.h"
 #include "editor/dialog.h"
+#include "editor/edit_commands.h"
 #include "grid/spread.h"
 #include "model/text.h"
 #include "platform/clipboard.h"
@@ -23,7 +22,6 @@ const char kContinueCopy[] = "連続アイコンはコピーできません";
 const char kSoundCopy[] = "サウンドのコピーできません．ロードし直して下さい．";
 const char kSoundPaste[] = "サウンドの貼付けはできません．ロードし直して下さい．";
 const char kDibFromClipboard[] = "クリップボードからのDIBの生成に失敗しました．";
-const char kBeyondFrames[] = "フレーム数を超えています．";
 
 }  // namespace
 
@@ -35,11 +33,11 @@ std::shared_ptr<PackedDib> CopyDibToGlobal(const PackedDib& dib) {
   return copy;
 }
 
-bool ObKELDialog::CopyActiveCell() {
+bool EditCommands::CopyActiveCell() {
   if (!CheckObject()) return false;
   int col = 0, row = 0;
-  Spread->SSGetActiveCell(&col, &row);
-  if (col < 1 || col > CurrentSprite->FrameCount()) return false;
+  form_.ActiveCell(col, row);
+  if (col < 1 || col > Current()->FrameCount()) return false;
 
   // Whatever was on the clipboard goes first: a copy that fails leaves it empty rather than
   // holding something other than the cell.
@@ -51,7 +49,7 @@ bool ObKELDialog::CopyActiveCell() {
     case kRowMask: {
       const int16_t frame = int16_t(col - 1);
       const FrameSlot& slot =
-          row == kRowImage ? CurrentSprite->GetImage(frame) : CurrentSprite->GetMask(frame);
+          row == kRowImage ? Current()->GetImage(frame) : Current()->GetMask(frame);
       if (slot.IsEmpty()) return false;
       if (slot.IsContinue()) {
         ShowError(QString::fromUtf8(kContinueCopy));
@@ -76,30 +74,29 @@ bool ObKELDialog::CopyActiveCell() {
       return false;
     case kRowX:
     case kRowY:
-      return clipboard.PutText(Spread->SSGetData(col, row));
+      return clipboard.PutText(form_.Spread->SSGetData(col, row));
     default:
       return false;
   }
 }
 
-void ObKELDialog::CmEditCopy() {
+void EditCommands::CmEditCopy() {
   // Copying changes nothing in the document: Modified stays as it is, so no save-changes
   // question comes up for a copy alone.
   CopyActiveCell();
 }
 
-void ObKELDialog::CmEditCut() {
+void EditCommands::CmEditCut() {
   if (!CheckObject()) return;
   int col = 0, row = 0;
-  Spread->SSGetActiveCell(&col, &row);
+  form_.ActiveCell(col, row);
 
-  // The fields go into the object first; a refusal has shown its message, and the cut goes on.
-  SaveSpriteData(CurrentSprite);
-  // Storing a changed frame count redraws the grid, which puts the active cell back at the
-  // first one: the cut is of the cell the user chose.
-  Spread->SSSetActiveCell(col, row);
+  // What is being typed goes in first; a refusal has shown its message, and the cut goes on.
+  form_.CommitFields();
+  // A changed frame count may have moved the active cell: the cut is of the cell the user chose.
+  form_.SetActiveCell(col, row);
 
-  if (col < 1 || col > CurrentSprite->FrameCount()) return;
+  if (col < 1 || col > Current()->FrameCount()) return;
   if (row != kRowImage && row != kRowMask) return;
   // Only a picture that is on the clipboard may leave its cell: a copy that failed (a continue
   // frame, no DIB, an empty cell, a clipboard that did not take it) would otherwise lose it.
@@ -107,17 +104,19 @@ void ObKELDialog::CmEditCut() {
   CmEditDelete();
 }
 
-void ObKELDialog::CmEditPaste() {
+void EditCommands::CmEditPaste() {
   if (!CheckObject()) return;
   int col = 0, row = 0;
-  Spread->SSGetActiveCell(&col, &row);
+  form_.ActiveCell(col, row);
   if (col < 1 || col > kGridCols) return;
+  // What is being typed is an edit of its own, before this one (a refusal stops the command).
+  if (!form_.CommitFields()) return;
 
   switch (row) {
     case kRowImage:
     case kRowMask: {
       // A drawing is rendered as large as the dialog's client area.
-      const ClipboardPicture picture = Clipboard().Picture(rect().size());
+      const ClipboardPicture picture = Clipboard().Picture(form_.rect().size());
       if (!picture.dib) {
         QString text = QString::fromUtf8(kDibFromClipboard);
         if (!picture.error.empty())
@@ -127,8 +126,7 @@ void ObKELDialog::CmEditPaste() {
       }
       // A column beyond the last frame grows the frame list to it; the frames between stay
       // empty.
-      PutImage(col, row, std::make_unique<ObBmpImage>(picture.dib));
-      Modified = 1;
+      PutImage(col, row, std::make_unique<ObBmpImage>(picture.dib), QStringLiteral("貼り付け"));
       return;
     }
     case kRowSound:
@@ -136,31 +134,11 @@ void ObKELDialog::CmEditPaste() {
       return;
     case kRowX:
     case kRowY: {
-      if (col > CurrentSprite->FrameCount()) {
-        ShowError(QString::fromUtf8(kBeyondFrames));
-        return;
-      }
       // No text, or a blank one, holds no number: nothing changes.
       const std::optional<QString> text = Clipboard().Text();
       if (!text || text->trimmed().isEmpty()) return;
-      // Only a fixed-position object has locations: the grid shows none for the other
-      // behaviours and saving keeps none of them. The behaviour is the one the drop-down shows,
-      // the one saving stores.
-      const int behave = BehaveTypeCombo->currentIndex() >= 0 ? BehaveTypeCombo->currentIndex()
-                                                              : CurrentSprite->Behave;
-      if (behave != ObSpriteData::kFixedPosition) return;
-      // Every frame of a fixed-position object has a location, as the grid shows them; frames
-      // added since the object was shown get theirs here, at (0, 0) as saving would store them.
-      const int16_t frame = int16_t(col - 1);
-      while (int(CurrentSprite->Locations.size()) < CurrentSprite->FrameCount())
-        CurrentSprite->AddLocation(TPoint{});
-      TPoint p = CurrentSprite->Locations[size_t(frame)];
-      const int32_t value = AtolRule(text->toStdString());
-      (row == kRowX ? p.X : p.Y) = value;
-      CurrentSprite->SetLocation(p, frame);
-      // Saving reads the locations back from the grid: the cell must hold the new number.
-      Spread->SSSetData(col, row, QString::number(value));
-      Modified = 1;
+      // As if typed into the cell: the same checks, the same step.
+      form_.CommitLocation(col, row, *text);
       return;
     }
     default:

@@ -36,22 +36,27 @@ const char* const kRowHeaders[] = {"ﾌﾚｰﾑ", "ｲﾒｰｼﾞ", "ﾏｽｸ
 
 }  // namespace
 
-ObKELDialog::ObKELDialog(kel::SpriteList* spriteList, PromptPort& prompt, QWidget* parent)
-    : QWidget(parent), SpriteList(spriteList), prompt_(prompt), dc_(std::make_unique<QtDisplay>()) {
+ObKELDialog::ObKELDialog(Document& doc, PromptPort& prompt, QWidget* parent)
+    : QWidget(parent), doc_(doc), prompt_(prompt), dc_(std::make_unique<QtDisplay>()) {
   RegisterResources();  // the continue icon is one of the program's pictures
   setObjectName(QStringLiteral("ObKELDialog"));
   CreateControls();
   LoadContIcon();
   InitWindow();
+  ConnectDocument();
 }
 
 ObKELDialog::~ObKELDialog() {
   // The controls outlive this part of the object (Qt deletes them with the widget): a focus
   // change or selection change while they go must not reach the handlers any more.
-  FramesEdit->removeEventFilter(this);
+  for (int f = 0; f < kFieldCount; ++f) FieldEdit(Field(f))->removeEventFilter(this);
   ObjectCombo->disconnect(this);
   BehaveTypeCombo->disconnect(this);
   RandomCheckBox->disconnect(this);
+  AutoRepeatCheckBox->disconnect(this);
+  DepthUpDown->disconnect(this);
+  Spread->disconnect(this);
+  doc_.disconnect(this);
 }
 
 QSize ObKELDialog::sizeHint() const {
@@ -100,7 +105,7 @@ void ObKELDialog::CreateControls() {
   label("深さ", "DepthLabel", 168, 12, 18, 8);
   DepthEdit = edit("DepthEdit", 184, 8, 24, 12);
   DepthEdit->setValidator(
-      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), DepthEdit));
+      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9０-９]*")), DepthEdit));
   DepthUpDown = new TUpDown(this);
   place(DepthUpDown, "DepthUpDown", 208, 8, 9, 12);
   DepthUpDown->SetBuddy(DepthEdit);
@@ -162,17 +167,83 @@ void ObKELDialog::CreateControls() {
 
   connect(BehaveTypeCombo, &QComboBox::currentIndexChanged, this, [this] { BehaveCombo(); });
   connect(RandomCheckBox, &QCheckBox::clicked, this, [this] { RandomCheck(); });
+  connect(AutoRepeatCheckBox, &QCheckBox::clicked, this, [this] { AutoRepeatCheck(); });
   connect(ObjectCombo, &QComboBox::currentIndexChanged, this, [this] { RedrawDialogParam(); });
-  connect(Spread, &TSpread::KeyDown, this, &ObKELDialog::EvKeydown);
-  connect(Spread, &TSpread::DblClick, this, [this](int col, int row) { EvDblClick(col, row); });
-  // What the user types into a field or a grid cell is work that a later save stores: it makes
-  // the document modified, so New, Open and the end of the program ask before dropping it.
-  for (QLineEdit* edit :
-       {DepthEdit, PosXEdit, PosYEdit, SpeedXEdit, SpeedYEdit, SizeXEdit, SizeYEdit, FramesEdit})
-    connect(edit, &QLineEdit::textEdited, this, [this] { Modified = 1; });
-  connect(Spread, &TSpread::CellEdited, this, [this] { Modified = 1; });
-  connect(DepthUpDown, &TUpDown::Changed, this, [this] { Modified = 1; });
-  FramesEdit->installEventFilter(this);
+  // Taken once the cell's editor has closed: the grid is shown again from the document then.
+  connect(
+      Spread, &TSpread::CellEdited, this,
+      [this](int col, int row) { CommitLocation(col, row, Spread->SSGetData(col, row)); },
+      Qt::QueuedConnection);
+  connect(DepthUpDown, &TUpDown::Changed, this, [this] { CommitField(kDepth); });
+  // A field goes into the document when the user leaves it or presses Enter in it.
+  for (int f = 0; f < kFieldCount; ++f) {
+    QLineEdit* e = FieldEdit(Field(f));
+    e->installEventFilter(this);
+    connect(e, &QLineEdit::returnPressed, this, [this, f] { CommitField(Field(f)); });
+  }
+}
+
+void ObKELDialog::ConnectDocument() {
+  auto current = [this](ObSpriteData* sprite) { return sprite && sprite == doc_.Current(); };
+  connect(&doc_, &Document::currentChanged, this, [this] {
+    pending_.display = true;
+    Refresh();
+  });
+  connect(&doc_, &Document::listReset, this, [this] {
+    pending_.names = pending_.display = true;
+    Refresh();
+  });
+  for (auto signal : {&Document::objectInserted})
+    connect(&doc_, signal, this, [this] {
+      pending_.names = true;
+      Refresh();
+    });
+  connect(&doc_, &Document::objectRemoved, this, [this] {
+    pending_.names = true;
+    Refresh();
+  });
+  connect(&doc_, &Document::objectRenamed, this, [this] {
+    pending_.names = true;
+    Refresh();
+  });
+  connect(&doc_, &Document::paramsChanged, this, [this, current](ObSpriteData* s) {
+    if (!current(s)) return;
+    pending_.params = true;
+    Refresh();
+  });
+  connect(&doc_, &Document::framesChanged, this, [this, current](ObSpriteData* s) {
+    if (!current(s)) return;
+    pending_.frames = true;
+    Refresh();
+  });
+  connect(&doc_, &Document::slotsChanged, this, [this, current](ObSpriteData* s, int frame) {
+    if (!current(s)) return;
+    pending_.columns.push_back(frame + 1);
+    Refresh();
+  });
+  connect(&doc_, &Document::locationsChanged, this, [this, current](ObSpriteData* s) {
+    if (!current(s)) return;
+    pending_.locations = true;
+    Refresh();
+  });
+  connect(&doc_, &Document::soundChanged, this, [this, current](ObSpriteData* s) {
+    if (!current(s)) return;
+    pending_.sound = true;
+    Refresh();
+  });
+  connect(&doc_, &Document::cellRevealed, this, [this](GridCell cell) {
+    Refresh();
+    SetActiveCell(cell.col, cell.row);
+  });
+  connect(&doc_, &Document::batchStarted, this, [this] {
+    inBatch_ = true;
+    HoldGrid();
+  });
+  connect(&doc_, &Document::batchFinished, this, [this] {
+    inBatch_ = false;
+    Refresh();
+    ReleaseGrid();
+  });
 }
 
 void ObKELDialog::LoadContIcon() {
@@ -186,39 +257,7 @@ void ObKELDialog::LoadContIcon() {
 }
 
 void ObKELDialog::InitWindow() {
-  if (!SpriteList || SpriteList->empty()) CurrentSprite = nullptr;
-  ClosePreviewsOfGoneObjects();  // after New or Close the objects have gone
-
-  {
-    const QSignalBlocker block(ObjectCombo);
-    ObjectCombo->clear();
-    CurrentIndex = 0;
-    if (CurrentSprite) {
-      FillObjectCombo();
-      ObjectCombo->setCurrentIndex(0);
-    }
-  }
-
-  {
-    const QSignalBlocker block(BehaveTypeCombo);
-    BehaveTypeCombo->clear();
-    for (int i = 0; ObSpriteData::BehaveName[i]; ++i)
-      BehaveTypeCombo->addItem(QString::fromUtf8(ObSpriteData::BehaveName[i]));
-    BehaveTypeCombo->setCurrentIndex(CurrentSprite ? CurrentSprite->Behave : 0);
-  }
-  EnableRandomFor(BehaveTypeCombo->currentIndex());
-  RandomCheckBox->setChecked(!CurrentSprite || CurrentSprite->RandomStart != 0);
-
-  DepthUpDown->SetRange(0, kMaxDepth);
-
-  if (!CurrentSprite) {
-    for (QLineEdit* e :
-         {DepthEdit, PosXEdit, PosYEdit, SpeedXEdit, SpeedYEdit, SizeXEdit, SizeYEdit, FramesEdit})
-      e->setText(QString());
-  }
-  AutoRepeatCheckBox->setChecked(!CurrentSprite || CurrentSprite->AutoRepeat != 0);
-
-  Spread->SSSetBool(TSpread::kBoolRedraw, false);
+  HoldGrid();
   Spread->SSClear(-1, -1);
   Spread->SSSetMaxRows(kGridRows);
   Spread->SSSetMaxCols(kGridCols);
@@ -236,12 +275,21 @@ void ObKELDialog::InitWindow() {
   ContIconImage->MakePalette();
   ContIconImage->DIBtoDDB(*dc_);
 
-  Spread->SSSetBool(TSpread::kBoolRedraw, true);
+  {
+    const QSignalBlocker block(BehaveTypeCombo);
+    BehaveTypeCombo->clear();
+    for (int i = 0; ObSpriteData::BehaveName[i]; ++i)
+      BehaveTypeCombo->addItem(QString::fromUtf8(ObSpriteData::BehaveName[i]));
+  }
+  DepthUpDown->SetRange(0, kMaxDepth);
+  ReleaseGrid();
+
+  ShowObjectNames();
+  DispSpriteData(CurrentSprite());
 }
 
 void ObKELDialog::FillObjectCombo() {
-  if (!SpriteList) return;
-  for (const auto& sprite : *SpriteList)
+  for (const auto& sprite : doc_.Objects())
     ObjectCombo->addItem(QString::fromStdString(Cp932ToUtf8Lossy(sprite->Name)));
 }
 
@@ -250,7 +298,7 @@ void ObKELDialog::ShowObjectNames() {
   const QSignalBlocker block(ObjectCombo);
   ObjectCombo->clear();
   FillObjectCombo();
-  ObjectCombo->setCurrentIndex(CurrentIndex);
+  ObjectCombo->setCurrentIndex(doc_.CurrentIndex());
 }
 
 void ObKELDialog::EnableRandomFor(int behave) {
@@ -258,8 +306,30 @@ void ObKELDialog::EnableRandomFor(int behave) {
   RandomCheckBox->setEnabled(behave != 2 && behave != ObSpriteData::kFixedPosition);
 }
 
-void ObKELDialog::WriteField(QLineEdit* edit, long long value) {
-  edit->setText(QString::number(value));
+QLineEdit* ObKELDialog::FieldEdit(Field field) const {
+  QLineEdit* const edits[] = {DepthEdit, PosXEdit,  PosYEdit,  SpeedXEdit,
+                              SpeedYEdit, SizeXEdit, SizeYEdit, FramesEdit};
+  return edits[field];
+}
+
+void ObKELDialog::WriteField(Field field, long long value) {
+  shown_[field] = QString::number(value);
+  FieldEdit(field)->setText(shown_[field]);
+}
+
+void ObKELDialog::ClearFields() {
+  for (int f = 0; f < kFieldCount; ++f) {
+    shown_[size_t(f)].clear();
+    FieldEdit(Field(f))->clear();
+  }
+}
+
+void ObKELDialog::HoldGrid() {
+  if (gridHeld_++ == 0) Spread->SSSetBool(TSpread::kBoolRedraw, false);
+}
+
+void ObKELDialog::ReleaseGrid() {
+  if (gridHeld_ > 0 && --gridHeld_ == 0) Spread->SSSetBool(TSpread::kBoolRedraw, true);
 }
 
 void ObKELDialog::ShowError(const QString& text) {
@@ -273,12 +343,15 @@ bool ObKELDialog::event(QEvent* e) {
 }
 
 bool ObKELDialog::eventFilter(QObject* watched, QEvent* e) {
-  if (watched == FramesEdit && e->type() == QEvent::FocusOut) {
+  if (e->type() == QEvent::FocusOut) {
     // Only a real move of the focus counts: a menu opening or another window (a message box)
     // coming to the front leaves the field in place, and its number is taken when the user
-    // does move on.
+    // does move on (or a command takes it first).
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
-    if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) ChangeImagePair();
+    if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+      for (int f = 0; f < kFieldCount; ++f)
+        if (watched == FieldEdit(Field(f))) CommitField(Field(f));
+    }
   }
   return QWidget::eventFilter(watched, e);
 }

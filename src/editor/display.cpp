@@ -1,4 +1,5 @@
-// Showing one object in the dialog's controls and storing the controls back into it.
+// Showing the document's current object in the dialog's controls and the grid. These are views:
+// they run when the document signals a change (Refresh) and never change the document.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -17,177 +18,142 @@ namespace {
 constexpr COLORREF kFrameColor = RGB(0, 128, 0);  // columns of existing frames
 constexpr COLORREF kEmptyColor = RGB(255, 255, 255);
 
-int32_t NumberOf(const QLineEdit* edit) {
-  return AtolRule(edit->text().toStdString());
-}
-
-// The parameters as the fields hold them, already cut to the widths the object stores.
-struct FieldValues {
-  int32_t behave;
-  int32_t randomStart;
-  int16_t depth;
-  int32_t positionX, positionY, speedX, speedY;
-  uint16_t imageSizeX, imageSizeY;
-  uint16_t numFrames;
-  int32_t autoRepeat;
-};
-
-// The one place where the checked fields go into the object.
-void StoreFields(ObSpriteData& sprite, const FieldValues& v) {
-  sprite.Behave = v.behave;
-  sprite.RandomStart = v.randomStart;
-  sprite.Depth = v.depth;
-  sprite.PositionX = v.positionX;
-  sprite.PositionY = v.positionY;
-  sprite.SpeedX = v.speedX;
-  sprite.SpeedY = v.speedY;
-  sprite.ImageSizeX = int16_t(v.imageSizeX);
-  sprite.ImageSizeY = int16_t(v.imageSizeY);
-  sprite.SetNumFrames(v.numFrames);
-  sprite.AutoRepeat = v.autoRepeat;
-}
-
 }  // namespace
 
-void ObKELDialog::GetSpriteData(int index) {
-  // The list may have been emptied or replaced: no preview may draw an object that went with it.
-  ClosePreviewsOfGoneObjects();
-  if (!SpriteList || SpriteList->empty()) {
-    CurrentSprite = nullptr;
+void ObKELDialog::Refresh() {
+  if (inBatch_) return;  // all at once when the batch ends
+  Pending p = std::move(pending_);
+  pending_ = {};
+  if (p.names) ShowObjectNames();
+  if (p.display) {
+    DispSpriteData(CurrentSprite());
     return;
   }
-  CurrentIndex = index;
-  CurrentSprite =
-      index >= 0 && size_t(index) < SpriteList->size() ? (*SpriteList)[index].get() : nullptr;
+  if (!CurrentSprite()) return;
+  HoldGrid();
+  if (p.params) ShowParams();
+  if (p.frames) {
+    SetBitmapToSpread();
+  } else {
+    std::sort(p.columns.begin(), p.columns.end());
+    p.columns.erase(std::unique(p.columns.begin(), p.columns.end()), p.columns.end());
+    for (int col : p.columns)
+      if (col >= 1 && col <= kGridCols) ShowFrameCells(col);
+  }
+  if (p.frames || p.params || p.locations) SetPointToSpread();
+  if (p.frames || p.sound) ShowSoundName();
+  ReleaseGrid();
 }
 
 void ObKELDialog::DispSpriteData(ObSpriteData* sprite) {
-  if (!sprite) return;
-  CurrentSprite = sprite;
-
   ShowObjectNames();
+  HoldGrid();
+  ClearSpread();
+  if (!sprite) {
+    // The empty form: nothing to edit.
+    ClearFields();
+    {
+      const QSignalBlocker block(BehaveTypeCombo);
+      BehaveTypeCombo->setCurrentIndex(0);
+    }
+    EnableRandomFor(0);
+    RandomCheckBox->setChecked(true);
+    AutoRepeatCheckBox->setChecked(true);
+    ReleaseGrid();
+    return;
+  }
+  ClearFields();  // nothing typed for the object before stays
+  ShowParams();
+  SetPointToSpread();
+  SetActiveCell(1, 1);
+  SetBitmapToSpread();
+  ShowSoundName();
+  ReleaseGrid();
+  if (sprite->Sound) sprite->Sound->Play();
+  SelectRealizePalette();
+}
+
+void ObKELDialog::ShowParams() {
+  const ObSpriteData* sprite = CurrentSprite();
+  if (!sprite) return;
+  const ObSpriteParams p = sprite->Params();
   {
     const QSignalBlocker block(BehaveTypeCombo);
-    BehaveTypeCombo->setCurrentIndex(sprite->Behave);
+    // A behaviour the drop-down does not have shows no entry; the object keeps it.
+    BehaveTypeCombo->setCurrentIndex(p.Behave >= 0 && p.Behave < ObSpriteData::kBehaveCount
+                                         ? p.Behave
+                                         : -1);
   }
-  EnableRandomFor(sprite->Behave);
-  RandomCheckBox->setChecked(sprite->RandomStart != 0);
+  EnableRandomFor(p.Behave);
+  RandomCheckBox->setChecked(p.RandomStart != 0);
+  AutoRepeatCheckBox->setChecked(p.AutoRepeat != 0);
+  const long long values[kFieldCount] = {
+      p.Depth,  p.PositionX, p.PositionY, p.SpeedX, p.SpeedY, uint16_t(p.ImageSizeX),
+      uint16_t(p.ImageSizeY),
+      // NumFrames always equals the frame list's length (the model keeps it so).
+      sprite->FrameCount()};
+  for (int f = 0; f < kFieldCount; ++f) {
+    // A field the user is typing in keeps the text while what it edits stays as it was: the
+    // text goes in when the field is left.
+    QLineEdit* edit = FieldEdit(Field(f));
+    const QString text = QString::number(values[f]);
+    if (edit->text() != shown_[size_t(f)] && text == shown_[size_t(f)]) continue;
+    WriteField(Field(f), values[f]);
+  }
+}
 
-  WriteField(DepthEdit, sprite->Depth);
-  WriteField(PosXEdit, sprite->PositionX);
-  WriteField(PosYEdit, sprite->PositionY);
-  WriteField(SpeedXEdit, sprite->SpeedX);
-  WriteField(SpeedYEdit, sprite->SpeedY);
-  WriteField(SizeXEdit, uint16_t(sprite->ImageSizeX));
-  WriteField(SizeYEdit, uint16_t(sprite->ImageSizeY));
-  // NumFrames always equals the frame list's length (the model keeps it so); the field shows
-  // the list's length.
-  const int count = sprite->FrameCount();
-  WriteField(FramesEdit, count);
-  AutoRepeatCheckBox->setChecked(sprite->AutoRepeat != 0);
-
-  ClearSpread();
-  SetPointToSpread(count);
-  Spread->SSSetActiveCell(1, 1);
-  SetBitmapToSpread();
-
+void ObKELDialog::ShowSoundName() {
   Spread->SSClearDataRange(1, kRowSound, kGridCols, kRowSound);
-  if (sprite->Sound) {
-    const ObSound& sound = *sprite->Sound;
-    const std::string_view path(
-        sound.FileName.data(),
-        std::find(sound.FileName.begin(), sound.FileName.end(), '\0') - sound.FileName.begin());
-    // Decoded first: a CP932 trail byte can be 0x5C, which is no path separator.
-    const std::string name = NamePart(Cp932ToUtf8Lossy(path));
-    // Frame 0 means the sound has no frame yet; it must not overwrite the row's header.
-    if (sound.Frame >= 1) Spread->SSSetData(sound.Frame, kRowSound, QString::fromStdString(name));
-    sound.Play();
-    SelectRealizePalette();
-  }
-}
-
-int ObKELDialog::SaveSpriteData(ObSpriteData* sprite) {
-  if (!sprite) return 0;
-  if (sprite->FrameCount() == 0) {
-    ShowError(QStringLiteral("イメージがありません.設定して下さい"));
-    return 0;
-  }
-  if (!CheckEdit()) return 0;
-
-  FieldValues v;
-  const int behave = BehaveTypeCombo->currentIndex();
-  // Without a selection (an object read with a behaviour this editor does not know) the
-  // object keeps the behaviour it has.
-  v.behave = behave >= 0 ? behave : sprite->Behave;
-  v.randomStart = RandomCheckBox->isChecked() ? 1 : 0;
-  v.depth = int16_t(NumberOf(DepthEdit));
-  v.positionX = int16_t(NumberOf(PosXEdit));
-  v.positionY = int16_t(NumberOf(PosYEdit));
-  v.speedX = int16_t(NumberOf(SpeedXEdit));
-  v.speedY = int16_t(NumberOf(SpeedYEdit));
-  v.imageSizeX = uint16_t(NumberOf(SizeXEdit));
-  v.imageSizeY = uint16_t(NumberOf(SizeYEdit));
-  v.numFrames = uint16_t(NumberOf(FramesEdit));
-  v.autoRepeat = AutoRepeatCheckBox->isChecked() ? 1 : 0;
-  // A frame count typed and stored without leaving its field: the grid follows the frame list
-  // as it does when the field is left, so it never shows frames that are gone.
-  if (sprite == CurrentSprite && v.numFrames != sprite->FrameCount()) ResizeFrames(v.numFrames);
-  StoreFields(*sprite, v);
-
-  if (sprite->Behave == ObSpriteData::kFixedPosition) GetPointFromSpread();
-  return 1;
-}
-
-bool ObKELDialog::Save() {
-  // An empty document has no object to store, and saving it is how deleting the last object
-  // reaches the file: it is written as a list of none.
-  if (!CurrentSprite && SpriteList && SpriteList->empty()) return true;
-  if (SaveSpriteData(CurrentSprite)) return true;
-  ShowError(QStringLiteral("オブジェクトの設定の保存に失敗しました"));
-  return false;
-}
-
-void ObKELDialog::AddSpriteData(std::unique_ptr<ObSpriteData> sprite) {
-  if (sprite && SpriteList) SpriteList->push_back(std::move(sprite));
+  const ObSpriteData* sprite = CurrentSprite();
+  if (!sprite || !sprite->Sound) return;
+  const ObSound& sound = *sprite->Sound;
+  const std::string_view path(
+      sound.FileName.data(),
+      std::find(sound.FileName.begin(), sound.FileName.end(), '\0') - sound.FileName.begin());
+  // Decoded first: a CP932 trail byte can be 0x5C, which is no path separator.
+  const std::string name = NamePart(Cp932ToUtf8Lossy(path));
+  // Frame 0 means the sound has no frame yet; it must not overwrite the row's header.
+  if (sound.Frame >= 1) Spread->SSSetData(sound.Frame, kRowSound, QString::fromStdString(name));
 }
 
 void ObKELDialog::MakeSpriteDataDDB() {
-  if (!SpriteList) return;
-  for (const auto& sprite : *SpriteList) sprite->MakeDDB(*dc_);
+  for (const auto& sprite : doc_.Objects()) sprite->MakeDDB(*dc_);
 }
 
 void ObKELDialog::ClearSpread() {
-  Spread->SSSetBool(TSpread::kBoolRedraw, false);
+  HoldGrid();
   Spread->SSClearDataRange(1, 1, -1, -1);
   SetImageToCell(-1, kRowImage, nullptr);
   SetImageToCell(-1, kRowMask, nullptr);
   Spread->SSSetColorRange(1, 1, -1, -1, kEmptyColor, kDefaultColor);
   Spread->SSSetActiveCell(1, 1);
-  Spread->SSSetBool(TSpread::kBoolRedraw, true);
+  ReleaseGrid();
 }
 
 void ObKELDialog::SetBitmapToSpread() {
-  if (!CurrentSprite) return;
-  Spread->SSSetBool(TSpread::kBoolRedraw, false);
-
-  const int count = CurrentSprite->FrameCount();
-  const int shown = std::min(count, kGridCols);  // the grid has no column beyond the last
-  for (int col = 1; col <= shown; ++col) ShowFrameCells(col);
-  WriteField(FramesEdit, count);
+  const ObSpriteData* sprite = CurrentSprite();
+  if (!sprite) return;
+  HoldGrid();
+  const int count = sprite->FrameCount();
+  // Every column: frames that went leave their cells empty.
+  for (int col = 1; col <= kGridCols; ++col) ShowFrameCells(col);
+  WriteField(kFrames, count);
+  Spread->SSSetColorRange(1, 1, -1, -1, kEmptyColor, kDefaultColor);
   MarkFrameColumns(count);
-
-  Spread->SSSetBool(TSpread::kBoolRedraw, true);
+  ReleaseGrid();
   SelectRealizePalette();
 }
 
 void ObKELDialog::ShowFrameCells(int col) {
+  const ObSpriteData* sprite = CurrentSprite();
+  if (!sprite) return;
   const int16_t frame = int16_t(col - 1);
   auto pictureOf = [this](const FrameSlot& slot) -> const ObImage* {
     if (slot.IsContinue()) return ContIconImage.get();
     return slot.Image();  // null for an empty slot
   };
-  SetImageToCell(col, kRowImage, pictureOf(CurrentSprite->GetImage(frame)));
-  SetImageToCell(col, kRowMask, pictureOf(CurrentSprite->GetMask(frame)));
+  SetImageToCell(col, kRowImage, pictureOf(sprite->GetImage(frame)));
+  SetImageToCell(col, kRowMask, pictureOf(sprite->GetMask(frame)));
 }
 
 void ObKELDialog::MarkFrameColumns(int count) {
@@ -195,34 +161,20 @@ void ObKELDialog::MarkFrameColumns(int count) {
   if (shown > 0) Spread->SSSetColorRange(1, 1, shown, kGridRows, kFrameColor, kDefaultColor);
 }
 
-void ObKELDialog::SetPointToSpread(int count) {
-  if (!CurrentSprite) return;
-  if (CurrentSprite->Behave != ObSpriteData::kFixedPosition) {
-    Spread->SSClearDataRange(1, kRowX, -1, kRowY);
-    return;
+void ObKELDialog::SetPointToSpread() {
+  HoldGrid();
+  Spread->SSClearDataRange(1, kRowX, -1, kRowY);
+  const ObSpriteData* sprite = CurrentSprite();
+  // Only a fixed-position object has locations: the rows show what the file will hold.
+  if (sprite && sprite->Behave == ObSpriteData::kFixedPosition) {
+    const int shown = std::min({sprite->FrameCount(), kGridCols, int(sprite->Locations.size())});
+    for (int i = 0; i < shown; ++i) {
+      const TPoint& p = sprite->Locations[size_t(i)];
+      Spread->SSSetData(i + 1, kRowX, QString::number(p.X));
+      Spread->SSSetData(i + 1, kRowY, QString::number(p.Y));
+    }
   }
-  while (int(CurrentSprite->Locations.size()) < count) CurrentSprite->AddLocation(TPoint{});
-  const int shown = std::min(count, kGridCols);
-  for (int i = 0; i < shown; ++i) {
-    const TPoint& p = CurrentSprite->Locations[size_t(i)];
-    Spread->SSSetData(i + 1, kRowX, QString::number(p.X));
-    Spread->SSSetData(i + 1, kRowY, QString::number(p.Y));
-  }
-}
-
-void ObKELDialog::GetPointFromSpread(int) {
-  if (!CurrentSprite) return;
-  CurrentSprite->Locations.clear();
-  const int count = CurrentSprite->FrameCount();
-  for (int i = 0; i < count; ++i) {
-    const QString x = Spread->SSGetData(i + 1, kRowX);
-    const QString y = Spread->SSGetData(i + 1, kRowY);
-    TPoint p;
-    // A location needs both its numbers; with one cell empty the frame stays at (0, 0).
-    if (!x.isEmpty() && !y.isEmpty())
-      p = TPoint{AtolRule(x.toStdString()), AtolRule(y.toStdString())};
-    CurrentSprite->AddLocation(p, int16_t(i));
-  }
+  ReleaseGrid();
 }
 
 void ObKELDialog::SetImageToCell(long col, long row, const ObImage* image) {
@@ -231,6 +183,14 @@ void ObKELDialog::SetImageToCell(long col, long row, const ObImage* image) {
   TSpread::SSSetTypePictureHandle(&rec, 0x27, image ? image->Bitmap() : nullptr,
                                   image ? image->GetImageData()->Palette : nullptr, 0);
   Spread->SSSetCellType(int(col), int(row), rec);
+}
+
+void ObKELDialog::ActiveCell(int& col, int& row) const {
+  Spread->SSGetActiveCell(&col, &row);
+}
+
+void ObKELDialog::SetActiveCell(int col, int row) {
+  Spread->SSSetActiveCell(std::clamp(col, 1, kGridCols), std::clamp(row, 1, kGridRows));
 }
 
 }  // namespace kel

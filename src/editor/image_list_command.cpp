@@ -7,9 +7,10 @@
 // message afterwards, and their slots keep what they held.
 #include <QFile>
 
+#include "document/edit_steps.h"
 #include "editor/dialog.h"
+#include "editor/edit_commands.h"
 #include "files/image_list.h"
-#include "grid/spread.h"
 #include "platform/cursor_guard.h"
 #include "platform/prompt.h"
 
@@ -21,13 +22,13 @@ const char kListInvalid[] = "ﾘｽﾄﾌｧｲﾙが存在しないか，異常
 // How many failed entries the message names; the rest are counted.
 constexpr size_t kFailuresNamed = 10;
 
-QString FailureText(const std::vector<ObKELDialog::ImageListFailure>& failed, bool anyLoaded) {
+QString FailureText(const std::vector<EditCommands::ImageListFailure>& failed, bool anyLoaded) {
   QString text = anyLoaded
                      ? QStringLiteral("次のイメージを読み込めませんでした (ほかは読み込みました)。")
                      : QStringLiteral("リストのイメージを 1 つも読み込めませんでした。");
   text += QLatin1Char('\n');
   for (size_t i = 0; i < failed.size() && i < kFailuresNamed; ++i) {
-    const ObKELDialog::ImageListFailure& f = failed[i];
+    const EditCommands::ImageListFailure& f = failed[i];
     text += QStringLiteral("\nフレーム %1 の%2: %3\n    %4")
                 .arg(f.frame)
                 .arg(f.mask ? QStringLiteral("マスク") : QStringLiteral("イメージ"))
@@ -40,13 +41,14 @@ QString FailureText(const std::vector<ObKELDialog::ImageListFailure>& failed, bo
 
 }  // namespace
 
-void ObKELDialog::CmImageListRead() {
+void EditCommands::CmImageListRead() {
   if (!CheckObject()) return;
+  if (!form_.CommitFields()) return;
   FileDialogRequest req;
   req.filter = QString::fromUtf8("ｲﾒｰｼﾞﾘｽﾄﾌｧｲﾙ (*.lst)|*.lst|");
   req.defaultExt = QStringLiteral("lst");
   req.mustExist = true;
-  const std::optional<QString> path = prompt_.OpenFileName(window(), req);
+  const std::optional<QString> path = prompt_.OpenFileName(form_.window(), req);
   if (!path) return;  // cancelled
 
   ImageListProblems problems;
@@ -56,11 +58,9 @@ void ObKELDialog::CmImageListRead() {
     CursorGuard wait(Qt::WaitCursor);
     loaded = ReadImageList(QFile::encodeName(*path).constData(), &problems);
   }
-  // Each picture was shown in its cell as it went in.
-  if (loaded) Modified = 1;
   if (!problems.listError.empty()) {
     // Under the message, as for object files, what exactly is wrong with this one.
-    prompt_.MessageBox(window(),
+    prompt_.MessageBox(form_.window(),
                        QString::fromUtf8(kListInvalid) + QStringLiteral("\n\n") + *path +
                            QLatin1Char('\n') + QString::fromStdString(problems.listError),
                        QStringLiteral("エラー"), MB_OK);
@@ -69,11 +69,12 @@ void ObKELDialog::CmImageListRead() {
   }
 }
 
-int ObKELDialog::ReadImageList(const char* path, ImageListProblems* problems) {
+int EditCommands::ReadImageList(const char* path, ImageListProblems* problems) {
   ImageListProblems local;
   ImageListProblems& out = problems ? *problems : local;
   out = {};
-  if (!CurrentSprite) return 0;
+  ObSpriteData* sprite = Current();
+  if (!sprite) return 0;
 
   // Frames past the grid's last column could be neither shown nor saved.
   const ImageListResult read = ReadImageListFile(path, kMaxFrames);
@@ -83,6 +84,9 @@ int ObKELDialog::ReadImageList(const char* path, ImageListProblems* problems) {
   }
 
   int loaded = 0;
+  // The whole list is one step: one undo takes every picture it brought back out.
+  const DocumentBatch batch(doc_);
+  auto* step = new EditStep(doc_, QStringLiteral("イメージリストの読み込み"), sprite, {1, kRowImage});
   for (const ImageListEntry& e : read.list.entries) {
     // A zero byte would end the path early and could name another file.
     if (e.path.find('\0') != std::string::npos) {
@@ -90,7 +94,7 @@ int ObKELDialog::ReadImageList(const char* path, ImageListProblems* problems) {
       continue;
     }
     std::string error;
-    if (ReadImage(e.frame, e.mask ? kRowMask : kRowImage, e.path.c_str(), &error))
+    if (ReadImage(e.frame, e.mask ? kRowMask : kRowImage, e.path.c_str(), &error, step))
       ++loaded;
     else
       out.failed.push_back({e.frame, e.mask, e.path, error});
@@ -99,8 +103,12 @@ int ObKELDialog::ReadImageList(const char* path, ImageListProblems* problems) {
     out.failed.push_back(
         {e.frame, e.mask, e.path, "フレームは " + std::to_string(kMaxFrames) + " までです"});
 
-  if (!loaded) return 0;
-  Spread->SSSetActiveCell(1, 1);
+  if (!loaded) {
+    delete step;  // nothing was carried out
+    return 0;
+  }
+  doc_.Push(step);
+  form_.SetActiveCell(1, 1);
   return 1;
 }
 

@@ -1,15 +1,16 @@
-// Switching between the objects of the list with the name drop-down, and the object commands:
-// new, rename, delete and clear.
-#include <QComboBox>
-#include <QSignalBlocker>
+// The object commands: new, rename, delete and clear, and the checks of object names. Object
+// names are the objects' keys in the file: every name of the list must be unique. Names are
+// compared as stored bytes, so names differing only in letter case are distinct.
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 
+#include "document/edit_steps.h"
 #include "editor/dialog.h"
-#include "grid/spread.h"
+#include "editor/edit_commands.h"
 #include "model/text.h"
 #include "platform/prompt.h"
-#include "preview/test_window.h"
 
 namespace kel {
 
@@ -18,70 +19,47 @@ namespace {
 // An object name is entered into a 12-byte buffer, terminator included: 11 CP932 bytes.
 constexpr int kNameBytes = 11;
 
-// The one place where a command gives an object its name. The name is the stored CP932 bytes.
-void StoreName(ObSpriteData& sprite, std::string cp932) {
-  sprite.Name = std::move(cp932);
-}
-
 // Asks for an object name until the user gives one that the object file can hold and no object
 // of the list has yet, or cancels (nullopt). A refused name is reported and the input dialog
 // comes back with the text as entered, so the user can correct it.
-std::optional<std::string> AskObjectName(ObKELDialog& dialog, const QString& title,
+std::optional<std::string> AskObjectName(EditCommands& commands, const QString& title,
                                          const QString& prompt, QString text) {
   for (;;) {
     const std::optional<QString> answer =
-        dialog.Prompt().InputText(&dialog, title, prompt, text, kNameBytes);
+        commands.Form().Prompt().InputText(&commands.Form(), title, prompt, text, kNameBytes);
     if (!answer) return std::nullopt;
     text = *answer;
     // The file stores the name as CP932 bytes ending at the first zero byte: a character CP932
     // has no code for, or a zero inside the name, would not come back as entered.
     const std::optional<std::string> bytes = Utf8ToCp932(text.toStdString());
     if (!bytes || bytes->find('\0') != std::string::npos) {
-      dialog.ShowError(
+      commands.Form().ShowError(
           QStringLiteral("この名前はオブジェクトファイルに保存できない文字を含んでいます。"));
       continue;
     }
     // The input field keeps to the limit as the user types; this holds for any other source of
     // the text too.
     if (int(bytes->size()) > kNameBytes) {
-      dialog.ShowError(QStringLiteral(
+      commands.Form().ShowError(QStringLiteral(
           "オブジェクト名が長すぎます。半角11文字（全角5文字）以内で入力してください。"));
       continue;
     }
-    if (!dialog.CheckName(*bytes)) continue;  // a duplicate, already reported
+    if (!commands.CheckName(*bytes)) continue;  // a duplicate, already reported
     return bytes;
   }
 }
 
 }  // namespace
 
-bool ObKELDialog::CheckObject() {
-  if (CurrentSprite) return true;
+bool EditCommands::CheckObject() {
+  if (Current()) return true;
   ShowError(QStringLiteral("オブジェクトがありません。"));
   return false;
 }
 
-void ObKELDialog::RedrawDialogParam() {
-  if (!CurrentSprite) return;
-  Modified = 1;
-  if (!SaveSpriteData(CurrentSprite)) {
-    // The present object stays: its stored values and its entry in the drop-down come back.
-    GetSpriteData(CurrentIndex);
-    DispSpriteData(CurrentSprite);
-    return;
-  }
-  const int index = ObjectCombo->currentIndex();
-  if (index < 0) return;
-  CurrentIndex = index;
-  GetSpriteData(CurrentIndex);
-  DispSpriteData(CurrentSprite);
-}
-
-void ObKELDialog::CmNewObject() {
-  Modified = 1;
-  if (!SpriteList) return;
-  // The object shown is stored first; while its fields are refused no other object can come.
-  if (CurrentSprite && !SaveSpriteData(CurrentSprite)) return;
+void EditCommands::CmNewObject() {
+  // The object shown must be fit to leave first; while it is refused no other object comes.
+  if (Current() && !form_.SaveSpriteData()) return;
 
   std::optional<std::string> name =
       AskObjectName(*this, QStringLiteral("新規オブジェクト名の入力"),
@@ -89,71 +67,58 @@ void ObKELDialog::CmNewObject() {
   if (!name) return;
 
   auto created = std::make_unique<ObSpriteData>();
-  ObSpriteData* sprite = created.get();
-  StoreName(*sprite, std::move(*name));
-  AddSpriteData(std::move(created));
-  CurrentIndex = int(SpriteList->size()) - 1;
-  sprite->SetNumFrames(0);
-  DispSpriteData(sprite);
-  Spread->SSSetActiveCell(1, 1);
+  created->SwapName(*name);
+  created->SetNumFrames(0);
+  doc_.Push(new InsertObjectOp(doc_, doc_.Count(), std::move(created), nullptr,
+                               QStringLiteral("オブジェクトの新規作成")));
+  form_.SetActiveCell(1, 1);
 }
 
-void ObKELDialog::CmRenameObject() {
+void EditCommands::CmRenameObject() {
   if (!CheckObject()) return;
-  const QString current = QString::fromStdString(Cp932ToUtf8Lossy(CurrentSprite->Name));
-  Modified = 1;
+  if (!form_.CommitFields()) return;
+  const QString current = QString::fromStdString(Cp932ToUtf8Lossy(Current()->Name));
 
   // The object's own name is in the list too, so keeping it unchanged is refused as well.
   std::optional<std::string> name =
       AskObjectName(*this, QStringLiteral("オブジェクト名の変更"),
                     QStringLiteral("新しいオブジェクト名を入力してください。"), current);
   if (!name) return;
-
-  StoreName(*CurrentSprite, std::move(*name));
-  // Only the name changes: the fields and the grid keep what the user has entered and not yet
-  // stored, which showing the object again would throw away.
-  ShowObjectNames();
-  Spread->SSSetActiveCell(1, 1);
+  doc_.Push(new NameOp(doc_, Current(), std::move(*name), nullptr,
+                       QStringLiteral("オブジェクト名の変更")));
 }
 
-void ObKELDialog::CmDeleteObject() {
+void EditCommands::CmDeleteObject() {
   if (!CheckObject()) return;
-  Modified = 1;
-  const int count = int(SpriteList->size());
-  {
-    // Taking the entry out moves the drop-down's selection: that is no switch of the user's.
-    const QSignalBlocker block(ObjectCombo);
-    ObjectCombo->removeItem(CurrentIndex);
-  }
-  RemoveSpriteData(CurrentIndex);
-
-  if (CurrentIndex == 0 && count == 1) {
-    CurrentIndex = 0;
-    InitWindow();  // nothing left to show
-  } else if (CurrentIndex == count - 1) {
-    --CurrentIndex;  // the last one went: its predecessor takes its place
-  }
-  GetSpriteData(CurrentIndex);
-  DispSpriteData(CurrentSprite);
+  // The object waits in the step: undoing the delete brings it back whole, with its place.
+  doc_.Push(new RemoveObjectOp(doc_, doc_.CurrentIndex(), nullptr,
+                               QStringLiteral("オブジェクトの削除")));
 }
 
-void ObKELDialog::CmClearObject() {
+void EditCommands::CmClearObject() {
   if (!CheckObject()) return;
-  Modified = 1;
-  // Clear takes the name with everything else; the object keeps its name and its place.
-  std::string name = CurrentSprite->Name;
-  CurrentSprite->Clear();
-  StoreName(*CurrentSprite, std::move(name));
-  DispSpriteData(CurrentSprite);
+  // Clear takes everything but the name; the object keeps its name and its place. What was
+  // typed into the fields goes with the rest.
+  form_.DiscardTyping();
+  doc_.Push(new ClearObjectOp(doc_, Current(), nullptr, QStringLiteral("オブジェクトのクリア")));
 }
 
-void ObKELDialog::RemoveSpriteData(int index) {
-  if (!SpriteList || index < 0 || size_t(index) >= SpriteList->size()) return;
-  if ((*SpriteList)[size_t(index)].get() == CurrentSprite) CurrentSprite = nullptr;
-  ObTestWindow::CloseFor((*SpriteList)[size_t(index)].get());  // its previews go first
-  // The object goes with its frames, pictures, locations and sound clip; the clip stops the
-  // sound it may be playing before its wave data goes.
-  SpriteList->erase(SpriteList->begin() + index);
+int EditCommands::CheckName(const std::string& name) {
+  for (const auto& sprite : doc_.Objects()) {
+    if (sprite->Name == name) {
+      ShowError(QStringLiteral("重複するオブジェクト名があります"));
+      return 0;
+    }
+  }
+  return 1;
+}
+
+int EditCommands::CheckRepeatedName() const {
+  std::unordered_set<std::string_view> seen;
+  seen.reserve(doc_.Objects().size());
+  for (const auto& sprite : doc_.Objects())
+    if (!seen.insert(sprite->Name).second) return 0;
+  return 1;
 }
 
 }  // namespace kel

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include "editor/dialog.h"
+#include "editor/edit_commands.h"
 #include "platform/launcher.h"
 #include "platform/prompt.h"
 
@@ -31,26 +32,25 @@ bool IsFolder(const QString& path) {
 
 }  // namespace
 
-QString ObKELDialog::PaintFolder() const {
+QString EditCommands::PaintFolder() const {
   // The user finds the edited picture again through the image-read command's file dialog, which
   // opens where the last file was chosen: the picture goes there.
   if (const QString& chosen = prompt_.LastChosenFolder(); IsFolder(chosen)) return chosen;
-  if (DocumentName) {
-    const QFileInfo document(DocumentName());
-    // An untitled document has a bare name and no folder of its own.
+  if (!doc_.Untitled()) {
+    const QFileInfo document(doc_.FileName());
     if (document.isAbsolute() && IsFolder(document.absolutePath())) return document.absolutePath();
   }
   return QDir::homePath();
 }
 
-long ObKELDialog::EvDblClick(int col, int row) {
+long EditCommands::EvDblClick(int col, int row) {
   if (!CheckObject()) return 0;
   if ((row != kRowImage && row != kRowMask) || col < 1) return 0;
-  if (col > CurrentSprite->FrameCount()) return 0;
+  if (col > Current()->FrameCount()) return 0;
 
   const int16_t frame = int16_t(col - 1);
   const FrameSlot& slot =
-      row == kRowImage ? CurrentSprite->GetImage(frame) : CurrentSprite->GetMask(frame);
+      row == kRowImage ? Current()->GetImage(frame) : Current()->GetMask(frame);
   ObBmpImage* image = slot.Image();
   // A continue frame or an empty cell has no picture of its own; a picture without its DIB has
   // nothing a bitmap file could hold.

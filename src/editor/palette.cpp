@@ -6,8 +6,8 @@
 namespace kel {
 
 bool ObKELDialog::SelectRealizePalette() {
-  if (!CurrentSprite) return false;
-  const FrameSlot& first = CurrentSprite->GetImage(0);
+  if (!CurrentSprite()) return false;
+  const FrameSlot& first = CurrentSprite()->GetImage(0);
   const LogPalette* palette = first.IsImage() ? first.Image()->Palette() : nullptr;
   if (palette) {
     dc_->RealizePalette(*palette, false);

@@ -1,6 +1,7 @@
 #include "model/sprite.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace kel {
 
@@ -149,6 +150,103 @@ void ObSpriteData::AddLocation(const TPoint& p, int16_t i) {
 
 void ObSpriteData::SetLocation(const TPoint& p, int16_t i) {
   if (i >= 0 && size_t(i) < Locations.size()) Locations[size_t(i)] = p;
+}
+
+ObSpriteParams ObSpriteData::Params() const {
+  return {Depth,      Behave,     AutoRepeat, RandomStart, ImageSizeX,
+          ImageSizeY, PositionX, PositionY,  SpeedX,      SpeedY};
+}
+
+void ObSpriteData::SetParams(const ObSpriteParams& p) {
+  Depth = p.Depth;
+  Behave = p.Behave;
+  AutoRepeat = p.AutoRepeat;
+  RandomStart = p.RandomStart;
+  ImageSizeX = p.ImageSizeX;
+  ImageSizeY = p.ImageSizeY;
+  PositionX = p.PositionX;
+  PositionY = p.PositionY;
+  SpeedX = p.SpeedX;
+  SpeedY = p.SpeedY;
+}
+
+void ObSpriteData::SwapSlot(int16_t i, bool mask, FrameSlot& slot) {
+  ImagePair& frame = ImageArray.at(size_t(i));
+  std::swap(mask ? frame.Mask : frame.Image, slot);
+}
+
+ObSpriteData::TakenFrame ObSpriteData::TakeFrame(int16_t i) {
+  TakenFrame taken;
+  taken.Pair = std::move(ImageArray.at(size_t(i)));
+  ImageArray.erase(ImageArray.begin() + i);
+  NumFrames = uint16_t(ImageArray.size());
+  if (size_t(i) < Locations.size()) {
+    taken.Location = Locations[size_t(i)];
+    Locations.erase(Locations.begin() + i);
+  }
+  // Sound frames count from 1: frame index i is sound frame i + 1.
+  if (Sound) {
+    if (Sound->Frame == i + 1)
+      taken.Sound = std::move(Sound);
+    else if (Sound->Frame > i + 1)
+      --Sound->Frame;
+  }
+  return taken;
+}
+
+void ObSpriteData::InsertFrame(int16_t i, TakenFrame frame) {
+  const size_t at = std::min(size_t(std::max<int16_t>(i, 0)), ImageArray.size());
+  ImageArray.insert(ImageArray.begin() + ptrdiff_t(at), std::move(frame.Pair));
+  NumFrames = uint16_t(ImageArray.size());
+  if (frame.Location) {
+    const size_t l = std::min(at, Locations.size());
+    Locations.insert(Locations.begin() + ptrdiff_t(l), *frame.Location);
+  }
+  if (Sound && Sound->Frame >= int(at) + 1) ++Sound->Frame;
+  if (frame.Sound) Sound = std::move(frame.Sound);
+}
+
+std::vector<ObSpriteData::ImagePair> ObSpriteData::TakeFramesFrom(int n) {
+  std::vector<ImagePair> taken;
+  if (n < 0) n = 0;
+  if (n >= FrameCount()) return taken;
+  taken.reserve(ImageArray.size() - size_t(n));
+  std::move(ImageArray.begin() + n, ImageArray.end(), std::back_inserter(taken));
+  ImageArray.erase(ImageArray.begin() + n, ImageArray.end());
+  NumFrames = uint16_t(ImageArray.size());
+  return taken;
+}
+
+void ObSpriteData::AppendFrames(std::vector<ImagePair> frames) {
+  // The count is kept in 16 bits.
+  const size_t room = 0xFFFF - std::min<size_t>(ImageArray.size(), 0xFFFF);
+  if (frames.size() > room) frames.resize(room);
+  std::move(frames.begin(), frames.end(), std::back_inserter(ImageArray));
+  NumFrames = uint16_t(ImageArray.size());
+}
+
+void ObSpriteData::SwapSound(std::unique_ptr<ObSound>& sound) {
+  std::swap(Sound, sound);
+}
+
+void ObSpriteData::SwapLocations(std::vector<TPoint>& locations) {
+  std::swap(Locations, locations);
+}
+
+void ObSpriteData::SwapName(std::string& name) {
+  std::swap(Name, name);
+}
+
+void ObSpriteData::SwapContents(ObSpriteData& other) {
+  std::swap(ImageArray, other.ImageArray);
+  std::swap(Locations, other.Locations);
+  std::swap(Sound, other.Sound);
+  std::swap(Reserved, other.Reserved);
+  std::swap(OwnsImages, other.OwnsImages);
+  std::swap(NumFrames, other.NumFrames);
+  const ObSpriteParams mine = Params();
+  SetParams(other.Params());
+  other.SetParams(mine);
 }
 
 void ObSpriteData::LoadImage(const char* path, int16_t i, int mask) {

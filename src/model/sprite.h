@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,11 +47,33 @@ struct TPoint {
   bool operator==(const TPoint&) const = default;
 };
 
+// The values of an object that its parameter fields and check boxes edit, as one value.
+struct ObSpriteParams {
+  int16_t Depth = 1;
+  int32_t Behave = 0;
+  int32_t AutoRepeat = 1;
+  int32_t RandomStart = 1;
+  int16_t ImageSizeX = 0;
+  int16_t ImageSizeY = 0;
+  int32_t PositionX = 0;
+  int32_t PositionY = 0;
+  int32_t SpeedX = 0;
+  int32_t SpeedY = 0;
+  bool operator==(const ObSpriteParams&) const = default;
+};
+
 class ObSpriteData {
  public:
   struct ImagePair {
     FrameSlot Image;
     FrameSlot Mask;
+  };
+  // A frame taken out of an object with what went with it: its location and the sound that
+  // played at it. Putting it back where it was restores the object as it was.
+  struct TakenFrame {
+    ImagePair Pair;
+    std::optional<TPoint> Location;
+    std::unique_ptr<ObSound> Sound;
   };
 
   static const char* const BehaveName[];  // "流れ" … "指定位置", then null (UTF-8)
@@ -80,6 +103,29 @@ class ObSpriteData {
   void AddLocation(const TPoint& p, int16_t i);
   void SetLocation(const TPoint& p, int16_t i);
   void LoadImage(const char* path, int16_t i, int mask);
+
+  // The reversible operations that edits are made of. Each one either exchanges a part of the
+  // object with a value the caller holds (so calling it twice restores the object) or has an
+  // exact inverse; pictures move, they are never copied.
+  ObSpriteParams Params() const;
+  void SetParams(const ObSpriteParams& p);
+  // Exchanges the Mask (mask true) or Image slot of frame i, which must exist, with slot.
+  void SwapSlot(int16_t i, bool mask, FrameSlot& slot);
+  // Takes frame i (which must exist) out: its pictures, its location, and the sound when it
+  // plays at this frame; a sound at a later frame moves one frame earlier with its picture.
+  TakenFrame TakeFrame(int16_t i);
+  // The inverse of TakeFrame(i).
+  void InsertFrame(int16_t i, TakenFrame frame);
+  // Takes the frames from index n on out of the list (none when it has n or fewer).
+  std::vector<ImagePair> TakeFramesFrom(int n);
+  // Appends frames after the last one (an empty pair for each new empty frame).
+  void AppendFrames(std::vector<ImagePair> frames);
+  void SwapSound(std::unique_ptr<ObSound>& sound);
+  void SwapLocations(std::vector<TPoint>& locations);
+  void SwapName(std::string& name);
+  // Exchanges everything but the name with other: the frames, locations, sound and every
+  // parameter.
+  void SwapContents(ObSpriteData& other);
 
   // One object record of the object file.
   int Read(const char* fileName);

@@ -16,7 +16,7 @@ const QString kWrongCell = QStringLiteral("選択ｾﾙが違っています");
 const QString kImageFailed = QStringLiteral("ｲﾒｰｼﾞﾌｧｲﾙの読み込みに失敗しました");
 const QString kSoundFailed = QStringLiteral("ｻｳﾝﾄﾞﾌｧｲﾙの読み込みに失敗しました");
 
-using Command = void (ObKELDialog::*)();
+using Command = void (EditCommands::*)();
 
 // ---- the common checks
 
@@ -26,21 +26,21 @@ struct NamedCommand {
 };
 
 TEST_F(CellTest, EveryCellCommandWithoutAnObjectSaysSoAndAsksNothing) {
-  const NamedCommand cases[] = {{"image read", &ObKELDialog::CmImageRead},
-                                {"sound read", &ObKELDialog::CmSoundRead},
-                                {"continue icon", &ObKELDialog::CmContIcon},
-                                {"frame delete", &ObKELDialog::CmDelButton},
-                                {"cell clear", &ObKELDialog::CmEditDelete}};
+  const NamedCommand cases[] = {{"image read", &EditCommands::CmImageRead},
+                                {"sound read", &EditCommands::CmSoundRead},
+                                {"continue icon", &EditCommands::CmContIcon},
+                                {"frame delete", &EditCommands::CmDelButton},
+                                {"cell clear", &EditCommands::CmEditDelete}};
   for (const NamedCommand& c : cases) {
     SCOPED_TRACE(c.name);
     prompt.ClearHistory();
-    (dialog.get()->*c.command)();
+    (commands.get()->*c.command)();
     ASSERT_EQ(prompt.Messages().size(), 1u);
     EXPECT_EQ(prompt.Messages()[0].text, kNoObject);
     EXPECT_EQ(prompt.Messages()[0].caption, QStringLiteral("エラー"));
     EXPECT_EQ(prompt.Messages()[0].flags, unsigned(MB_OK | MB_ICONINFORMATION));
     EXPECT_EQ(FileDialogsAsked(), 0);
-    EXPECT_EQ(dialog->Modified, 0);
+    EXPECT_EQ(doc.Modified(), 0);
   }
 }
 
@@ -53,21 +53,21 @@ struct WrongCellCase {
 TEST_F(CellTest, ACommandOnACellOfTheWrongRowSaysSoAndChangesNothing) {
   ObSpriteData* s = ShowFrames(2);
   const WrongCellCase cases[] = {
-      {"image read, sound row", &ObKELDialog::CmImageRead, 3},
-      {"image read, X row", &ObKELDialog::CmImageRead, 4},
-      {"image read, Y row", &ObKELDialog::CmImageRead, 5},
-      {"sound read, image row", &ObKELDialog::CmSoundRead, 1},
-      {"sound read, mask row", &ObKELDialog::CmSoundRead, 2},
-      {"sound read, X row", &ObKELDialog::CmSoundRead, 4},
-      {"sound read, Y row", &ObKELDialog::CmSoundRead, 5},
-      {"continue icon, sound row", &ObKELDialog::CmContIcon, 3},
-      {"continue icon, Y row", &ObKELDialog::CmContIcon, 5},
+      {"image read, sound row", &EditCommands::CmImageRead, 3},
+      {"image read, X row", &EditCommands::CmImageRead, 4},
+      {"image read, Y row", &EditCommands::CmImageRead, 5},
+      {"sound read, image row", &EditCommands::CmSoundRead, 1},
+      {"sound read, mask row", &EditCommands::CmSoundRead, 2},
+      {"sound read, X row", &EditCommands::CmSoundRead, 4},
+      {"sound read, Y row", &EditCommands::CmSoundRead, 5},
+      {"continue icon, sound row", &EditCommands::CmContIcon, 3},
+      {"continue icon, Y row", &EditCommands::CmContIcon, 5},
   };
   for (const WrongCellCase& c : cases) {
     SCOPED_TRACE(c.name);
     prompt.ClearHistory();
     SetActive(2, c.row);
-    (dialog.get()->*c.command)();
+    (commands.get()->*c.command)();
     ASSERT_EQ(prompt.Messages().size(), 1u);
     EXPECT_EQ(prompt.Messages()[0].text, kWrongCell);
     EXPECT_EQ(prompt.Messages()[0].flags, unsigned(MB_OK)) << "no icon";
@@ -75,7 +75,7 @@ TEST_F(CellTest, ACommandOnACellOfTheWrongRowSaysSoAndChangesNothing) {
     EXPECT_EQ(SlotKinds(*s), "II II");
     EXPECT_EQ(s->Sound, nullptr);
     EXPECT_EQ(ActiveCell(), std::make_pair(2, c.row));
-    EXPECT_EQ(dialog->Modified, 0);
+    EXPECT_EQ(doc.Modified(), 0);
   }
 }
 
@@ -88,7 +88,7 @@ TEST_F(CellTest, ImageReadAsksForABitmapAndFillsTheCellAndTheSizeGrows) {
   SetActive(1, 1);
   Choose(Bitmap("pic.bmp", 64, 48));
 
-  dialog->CmImageRead();
+  commands->CmImageRead();
 
   ASSERT_EQ(prompt.History().size(), 1u);
   const FileDialogRequest& req = prompt.History()[0].file;
@@ -110,28 +110,28 @@ TEST_F(CellTest, ImageReadAsksForABitmapAndFillsTheCellAndTheSizeGrows) {
   EXPECT_EQ(dialog->SizeXEdit->text(), "64");
   EXPECT_EQ(dialog->SizeYEdit->text(), "100") << "the fields only grow";
   EXPECT_EQ(ActiveCell(), std::make_pair(2, 1)) << "the next read goes to the next frame";
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
 }
 
 TEST_F(CellTest, ImageReadIntoTheMaskRowReplacesTheMask) {
   ObSpriteData* s = ShowFrames(2);
   SetActive(2, 2);
   Choose(Bitmap("mask.bmp", 20, 8));
-  dialog->CmImageRead();
+  commands->CmImageRead();
 
   EXPECT_EQ(s->GetMask(1).Image()->Width(), 20);
   EXPECT_EQ(s->GetImage(1).Image()->Width(), 11) << "the image stays";
   EXPECT_EQ(ActiveCell(), std::make_pair(3, 2));
   EXPECT_EQ(dialog->SizeXEdit->text(), "20");
   EXPECT_EQ(dialog->SizeYEdit->text(), "16");
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
 }
 
 TEST_F(CellTest, ImageReadBeyondTheLastFrameAddsEmptyFrames) {
   ObSpriteData* s = ShowFrames(2);
   SetActive(5, 1);
   Choose(Bitmap("far.bmp", 12, 12));
-  dialog->CmImageRead();
+  commands->CmImageRead();
 
   EXPECT_EQ(SlotKinds(*s), "II II -- -- I-");
   EXPECT_EQ(s->NumFrames, 5);
@@ -150,7 +150,7 @@ TEST_F(CellTest, ConsecutiveImageReadsFillConsecutiveFrames) {
   Show(0);
   for (int w : {30, 31, 32}) {
     Choose(Bitmap("f" + std::to_string(w) + ".bmp", w, 4));
-    dialog->CmImageRead();
+    commands->CmImageRead();
   }
   EXPECT_EQ(ImageWidths(*s), (std::vector<int>{30, 31, 32}));
   EXPECT_EQ(ActiveCell(), std::make_pair(4, 1));
@@ -161,13 +161,13 @@ TEST_F(CellTest, CancellingTheBitmapDialogChangesNothing) {
   ObSpriteData* s = ShowFrames(2);
   SetActive(3, 1);
   Choose(std::nullopt);
-  dialog->CmImageRead();
+  commands->CmImageRead();
 
   EXPECT_EQ(FileDialogsAsked(), 1);
   EXPECT_TRUE(prompt.Messages().empty());
   EXPECT_EQ(SlotKinds(*s), "II II");
   EXPECT_EQ(ActiveCell(), std::make_pair(3, 1));
-  EXPECT_EQ(dialog->Modified, 0);
+  EXPECT_EQ(doc.Modified(), 0);
 }
 
 struct BadBitmap {
@@ -191,7 +191,7 @@ TEST_F(CellTest, ABitmapThatCannotBeLoadedIsReportedWithTheReasonAndChangesNothi
     SetActive(1, 1);
     const QString path = File(std::string(c.name) + ".bmp", c.bytes);
     Choose(path);
-    dialog->CmImageRead();
+    commands->CmImageRead();
 
     ASSERT_EQ(prompt.Messages().size(), 1u);
     const QString text = prompt.Messages()[0].text;
@@ -205,7 +205,7 @@ TEST_F(CellTest, ABitmapThatCannotBeLoadedIsReportedWithTheReasonAndChangesNothi
     EXPECT_EQ(ImageWidths(*s), (std::vector<int>{10, 11}));
     EXPECT_EQ(dialog->SizeXEdit->text(), "16");
     EXPECT_EQ(ActiveCell(), std::make_pair(1, 1));
-    EXPECT_EQ(dialog->Modified, 0);
+    EXPECT_EQ(doc.Modified(), 0);
   }
 }
 
@@ -218,7 +218,7 @@ TEST_F(CellTest, AnImageReadIntoAContinueFrameShowsTheEmptiedOtherSlot) {
 
   SetActive(2, 1);
   Choose(Bitmap("new.bmp", 9, 9));
-  dialog->CmImageRead();
+  commands->CmImageRead();
 
   EXPECT_EQ(SlotKinds(*s), "II I-");
   EXPECT_TRUE(dialog->Spread->SSHasPicture(2, 1));
@@ -227,7 +227,7 @@ TEST_F(CellTest, AnImageReadIntoAContinueFrameShowsTheEmptiedOtherSlot) {
 }
 
 TEST_F(CellTest, ReadImageWithoutAnObjectReturnsZero) {
-  EXPECT_EQ(dialog->ReadImage(1, 1, Bitmap("x.bmp", 4, 4).toUtf8().constData()), 0);
+  EXPECT_EQ(commands->ReadImage(1, 1, Bitmap("x.bmp", 4, 4).toUtf8().constData()), 0);
   EXPECT_TRUE(prompt.Messages().empty());
 }
 
@@ -241,7 +241,7 @@ TEST_F(CellTest, SoundReadPutsTheWaveAtTheActiveColumnAndPlaysIt) {
   Choose(path);
   const int started = port->SoundsStarted();
 
-  dialog->CmSoundRead();
+  commands->CmSoundRead();
 
   ASSERT_EQ(prompt.History().size(), 1u);
   const FileDialogRequest& req = prompt.History()[0].file;
@@ -257,7 +257,7 @@ TEST_F(CellTest, SoundReadPutsTheWaveAtTheActiveColumnAndPlaysIt) {
   EXPECT_EQ(Cell(4, 3), "bell");
   ASSERT_TRUE(port->Available()) << "the dummy audio driver did not open";
   EXPECT_EQ(port->SoundsStarted(), started + 1);
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
   EXPECT_TRUE(prompt.Messages().empty());
 }
 
@@ -265,10 +265,10 @@ TEST_F(CellTest, ASecondSoundReplacesTheFirstAndItsName) {
   ObSpriteData* s = ShowFrames(5);
   SetActive(2, 3);
   Choose(File("first.wav", WaveBytes(100)));
-  dialog->CmSoundRead();
+  commands->CmSoundRead();
   SetActive(5, 3);
   Choose(File("second.wav", WaveBytes(300)));
-  dialog->CmSoundRead();
+  commands->CmSoundRead();
 
   EXPECT_EQ(Cell(2, 3), "");
   EXPECT_EQ(Cell(5, 3), "second");
@@ -284,7 +284,7 @@ TEST_F(CellTest, ASoundPathIsStoredInCp932AndItsNameShownAsWritten) {
   const QString path = File("音/鐘の音.wav", WaveBytes());
   SetActive(1, 3);
   Choose(path);
-  dialog->CmSoundRead();
+  commands->CmSoundRead();
 
   ASSERT_NE(s->Sound, nullptr);
   EXPECT_EQ(std::string(s->Sound->FileName.data()), Utf8ToCp932(path.toStdString()).value());
@@ -303,7 +303,7 @@ TEST_F(CellTest, ASoundFileThatCannotBeUsedIsRefusedAndTheOldSoundStays) {
   ObSpriteData* s = ShowFrames(3);
   s->Sound = NewSound("old.wav", 1);
   Show(0);
-  dialog->Modified = 0;
+  doc.MarkSaved();
   // A folder name that makes the path longer than the 255 bytes the file can store.
   const std::string longDir(240, 'd');
   std::filesystem::create_directories(dir / longDir);
@@ -321,7 +321,7 @@ TEST_F(CellTest, ASoundFileThatCannotBeUsedIsRefusedAndTheOldSoundStays) {
     SetActive(3, 3);
     const QString path = File(c.file, c.bytes);
     Choose(path);
-    dialog->CmSoundRead();
+    commands->CmSoundRead();
 
     ASSERT_EQ(prompt.Messages().size(), 1u);
     const QString text = prompt.Messages()[0].text;
@@ -332,7 +332,7 @@ TEST_F(CellTest, ASoundFileThatCannotBeUsedIsRefusedAndTheOldSoundStays) {
     EXPECT_EQ(s->Sound->Frame, 1);
     EXPECT_EQ(Cell(1, 3), "old");
     EXPECT_EQ(Cell(3, 3), "");
-    EXPECT_EQ(dialog->Modified, 0);
+    EXPECT_EQ(doc.Modified(), 0);
   }
 }
 
@@ -340,14 +340,14 @@ TEST_F(CellTest, CancellingTheWaveDialogChangesNothing) {
   ObSpriteData* s = ShowFrames(2);
   s->Sound = NewSound("old.wav", 2);
   Show(0);
-  dialog->Modified = 0;
+  doc.MarkSaved();
   SetActive(1, 3);
   Choose(std::nullopt);
-  dialog->CmSoundRead();
+  commands->CmSoundRead();
   EXPECT_TRUE(prompt.Messages().empty());
   EXPECT_EQ(s->Sound->Frame, 2);
   EXPECT_EQ(Cell(2, 3), "old");
-  EXPECT_EQ(dialog->Modified, 0);
+  EXPECT_EQ(doc.Modified(), 0);
 }
 
 // ---- continue icon
@@ -355,7 +355,7 @@ TEST_F(CellTest, CancellingTheWaveDialogChangesNothing) {
 TEST_F(CellTest, ContinueIconFromTheMaskCellMarksTheWholeFrameAndMovesOn) {
   ObSpriteData* s = ShowFrames(3);
   SetActive(2, 2);
-  dialog->CmContIcon();
+  commands->CmContIcon();
 
   EXPECT_EQ(SlotKinds(*s), "II CC II");
   EXPECT_TRUE(dialog->Spread->SSHasPicture(2, 1));
@@ -367,14 +367,14 @@ TEST_F(CellTest, ContinueIconFromTheMaskCellMarksTheWholeFrameAndMovesOn) {
   ASSERT_FALSE(icon.isNull());
   EXPECT_EQ(icon, DrawnCell(2, 2)) << "the same continue icon in both";
   EXPECT_NE(icon, DrawnCell(1, 1)) << "not the picture of the frame before";
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
   EXPECT_TRUE(prompt.Messages().empty());
 }
 
 TEST_F(CellTest, ContinueIconBeyondTheLastFrameAddsFrames) {
   ObSpriteData* s = ShowFrames(2);
   SetActive(4, 1);
-  dialog->CmContIcon();
+  commands->CmContIcon();
   EXPECT_EQ(SlotKinds(*s), "II II -- CC");
   EXPECT_EQ(dialog->FramesEdit->text(), "4");
   EXPECT_EQ(Background(4, 5), kGreen);
@@ -388,12 +388,12 @@ TEST_F(CellTest, TheFirstFrameCannotContinueAnything) {
     SCOPED_TRACE(row);
     prompt.ClearHistory();
     SetActive(1, row);
-    dialog->CmContIcon();
+    commands->CmContIcon();
     ASSERT_EQ(prompt.Messages().size(), 1u);
     EXPECT_EQ(prompt.Messages()[0].caption, QStringLiteral("エラー"));
     EXPECT_EQ(SlotKinds(*s), "II II");
     EXPECT_EQ(ActiveCell(), std::make_pair(1, row));
-    EXPECT_EQ(dialog->Modified, 0);
+    EXPECT_EQ(doc.Modified(), 0);
   }
 }
 
@@ -402,7 +402,7 @@ TEST_F(CellTest, TheFirstFrameCannotContinueAnything) {
 TEST_F(CellTest, DeletingAFrameMovesTheLaterFramesUp) {
   ObSpriteData* s = ShowFrames(4);
   SetActive(2, 4);  // any row
-  dialog->CmDelButton();
+  commands->CmDelButton();
 
   EXPECT_EQ(ImageWidths(*s), (std::vector<int>{10, 12, 13}));
   EXPECT_EQ(s->GetMask(1).Image()->Width(), 52);
@@ -412,7 +412,7 @@ TEST_F(CellTest, DeletingAFrameMovesTheLaterFramesUp) {
   EXPECT_EQ(Background(4, 1), kWhite);
   EXPECT_FALSE(dialog->Spread->SSHasPicture(4, 1));
   EXPECT_EQ(Cell(0, 3), "ｻｳﾝﾄﾞ");
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
   EXPECT_TRUE(prompt.Messages().empty());
 }
 
@@ -431,12 +431,12 @@ TEST_F(CellTest, DeletingAFrameTakesItsSoundAndMovesALaterOneWithItsFrame) {
   };
   for (const SoundAtDelete& c : cases) {
     SCOPED_TRACE(::testing::Message() << "sound " << c.soundFrame << ", delete " << c.deleted);
-    list.clear();
+    doc.Reset({}, QString());
     ObSpriteData* s = ShowFrames(4);
     s->Sound = NewSound("drum.wav", int16_t(c.soundFrame));
     Show(0);
     SetActive(c.deleted, 1);
-    dialog->CmDelButton();
+    commands->CmDelButton();
 
     ASSERT_EQ(s->FrameCount(), 3);
     if (c.frameAfter == 0) {
@@ -460,9 +460,9 @@ TEST_F(CellTest, DeletingAFrameOfAFixedPositionObjectTakesItsLocation) {
   }
   ObSpriteData* s = Add(std::move(sprite));
   Show(0);
-  dialog->Spread->SSSetData(3, 4, "33");  // typed, stored by the save before the deletion
+  ASSERT_TRUE(dialog->CommitLocation(3, 4, "33"));  // typed into the grid
   SetActive(1, 1);
-  dialog->CmDelButton();
+  commands->CmDelButton();
 
   EXPECT_EQ(s->Locations, (std::vector<TPoint>{{20, 200}, {33, 300}}));
   EXPECT_EQ(Cell(1, 4), "20");
@@ -475,7 +475,7 @@ TEST_F(CellTest, ARefusedSaveIsReportedAndTheFrameIsDeletedAllTheSame) {
   dialog->DepthEdit->setText("999");
   dialog->FramesEdit->setText("0");  // minus one would be no count of frames
   SetActive(3, 1);
-  dialog->CmDelButton();
+  commands->CmDelButton();
 
   ASSERT_EQ(prompt.Messages().size(), 1u);
   EXPECT_EQ(prompt.Messages()[0].text, QStringLiteral("深さの入力値が不正です"));
@@ -483,15 +483,15 @@ TEST_F(CellTest, ARefusedSaveIsReportedAndTheFrameIsDeletedAllTheSame) {
   EXPECT_EQ(s->NumFrames, 2);
   EXPECT_EQ(dialog->FramesEdit->text(), "2");
   EXPECT_EQ(s->Depth, 1) << "the refused field was not stored";
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
 }
 
 TEST_F(CellTest, DeletingAColumnWithoutAFrameChangesNoFrame) {
   ObSpriteData* s = ShowFrames(2);
   SetActive(3, 1);
-  dialog->CmDelButton();
+  commands->CmDelButton();
   EXPECT_EQ(SlotKinds(*s), "II II");
-  EXPECT_EQ(dialog->Modified, 0);
+  EXPECT_EQ(doc.Modified(), 0);
 }
 
 // ---- the clearing step of cut
@@ -512,16 +512,16 @@ TEST_F(CellTest, ClearingACellEmptiesItsSlot) {
   };
   for (const ClearCase& c : cases) {
     SCOPED_TRACE(c.name);
-    list.clear();
+    doc.Reset({}, QString());
     ObSpriteData* s = ShowFrames(3);
     if (c.before == "II CC II") {
       s->AddImage(FrameSlot(ContinueMark), 1, 0);
       s->AddImage(FrameSlot(ContinueMark), 1, 1);
       Show(0);
-      dialog->Modified = 0;
+      doc.MarkSaved();
     }
     SetActive(c.col, c.row);
-    dialog->CmEditDelete();
+    commands->CmEditDelete();
     EXPECT_EQ(SlotKinds(*s), c.after);
     if (c.row <= 2 && c.col <= 3) {
       EXPECT_FALSE(dialog->Spread->SSHasPicture(c.col, c.row));

@@ -46,7 +46,7 @@ class CellTest : public DialogTest {
   }
   ~CellTest() override {
     dialog.reset();
-    list.clear();
+    doc.Reset({}, QString());
     InstallSoundPort(nullptr);
     port->Stop();
   }
@@ -63,7 +63,7 @@ class CellTest : public DialogTest {
     }
     ObSpriteData* sprite = Add(std::move(s));
     Show(int(list.size()) - 1);
-    dialog->Modified = 0;
+    doc.MarkSaved();
     return sprite;
   }
 

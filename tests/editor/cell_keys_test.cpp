@@ -16,8 +16,8 @@ class CellKeysTest : public CellTest {
   CellKeysTest() {
     // The command route as the application builds it: the dialog's own handlers; every id
     // sent is recorded, handled or not.
-    routes = DialogResponseTable(*dialog);
-    dialog->SendCommand = [this](int id) {
+    routes = DialogResponseTable(*commands);
+    commands->SendCommand = [this](int id) {
       sent.push_back(id);
       const auto it = routes.find(id);
       return it != routes.end() && it->second();
@@ -58,7 +58,7 @@ TEST_F(CellKeysTest, EachKeyPostsItsCommandAndNoOtherKeyPostsAny) {
   for (const KeyCase& c : cases) {
     SCOPED_TRACE(c.name);
     // An object without frames: the commands the keys reach change nothing that matters here.
-    list.clear();
+    doc.Reset({}, QString());
     Add(NewSprite("鍵"));
     Show(0);
     sent.clear();
@@ -73,7 +73,7 @@ TEST_F(CellKeysTest, DeleteInTheGridDeletesTheActiveFrame) {
   dialog->Spread->setFocus();
   Press(Qt::Key_Delete);
   EXPECT_EQ(ImageWidths(*s), (std::vector<int>{10, 12}));
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
 }
 
 TEST_F(CellKeysTest, CtrlDeleteInTheGridClearsTheObject) {
@@ -83,7 +83,7 @@ TEST_F(CellKeysTest, CtrlDeleteInTheGridClearsTheObject) {
   EXPECT_EQ(s->FrameCount(), 0);
   EXPECT_EQ(s->PositionX, 0);
   EXPECT_EQ(s->Name, Utf8ToCp932("セル").value());
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
 }
 
 TEST_F(CellKeysTest, AKeyWhoseCommandHasNoHandlerChangesNothing) {
@@ -94,22 +94,23 @@ TEST_F(CellKeysTest, AKeyWhoseCommandHasNoHandlerChangesNothing) {
   EXPECT_EQ(sent.size(), 3u);
   EXPECT_EQ(SlotKinds(*s), "II II");
   // A dialog without a route at all (no application): the key is dropped.
-  dialog->SendCommand = nullptr;
+  commands->SendCommand = nullptr;
   Press(Qt::Key_Delete);
   EXPECT_EQ(SlotKinds(*s), "II II");
-  EXPECT_EQ(dialog->Modified, 0);
+  EXPECT_EQ(doc.Modified(), 0);
 }
 
 TEST_F(CellKeysTest, APostedCommandIsDroppedWhenTheDialogGoesFirst) {
   ShowFrames(2);
   QTest::keyClick(dialog->Spread, Qt::Key_Delete);
+  commands.reset();
   dialog.reset();
-  list.clear();
+  doc.Reset({}, QString());
   QCoreApplication::processEvents();  // the posted command must not reach a dialog that is gone
   EXPECT_TRUE(sent.empty());
 }
 
-TEST_F(CellKeysTest, EnterInAFieldLeavesTheDialogAsItWas) {
+TEST_F(CellKeysTest, EnterInAFieldStoresItAndLeavesTheDialogAsItWas) {
   ObSpriteData* s = ShowFrames(2);
   dialog->show();
   dialog->PosXEdit->setText("12");  // typed, not yet stored
@@ -122,15 +123,15 @@ TEST_F(CellKeysTest, EnterInAFieldLeavesTheDialogAsItWas) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(dialog->isVisible());
   }
-  dialog->CmOk();
+  commands->CmOk();
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_EQ(dialog->PosXEdit->text(), "12");
-  EXPECT_EQ(s->PositionX, 0);
+  EXPECT_EQ(s->PositionX, 12) << "Enter stores the field";
   EXPECT_EQ(dialog->FramesEdit->text(), "2");
   EXPECT_EQ(SlotKinds(*s), "II II");
   EXPECT_TRUE(sent.empty());
   EXPECT_TRUE(prompt.Messages().empty());
-  EXPECT_EQ(dialog->Modified, 0);
+  EXPECT_EQ(doc.History().count(), 1);
 }
 
 }  // namespace

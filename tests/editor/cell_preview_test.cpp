@@ -29,7 +29,7 @@ TEST_F(CellPreviewTest, TheTestCommandStoresTheFieldsAndPlaysTheObjectOnce) {
   ObSpriteData* s = ShowFrames(3);
   dialog->PosXEdit->setText("42");  // typed, stored by the command
 
-  dialog->CmTstButton();
+  commands->CmTstButton();
 
   EXPECT_TRUE(prompt.Messages().empty());
   EXPECT_EQ(s->PositionX, 42);
@@ -51,8 +51,8 @@ TEST_F(CellPreviewTest, TheTestCommandStoresTheFieldsAndPlaysTheObjectOnce) {
 
 TEST_F(CellPreviewTest, EachTestCommandOpensAPreviewOfItsOwn) {
   ShowFrames(2);
-  dialog->CmTstButton();
-  dialog->CmTstButton();
+  commands->CmTstButton();
+  commands->CmTstButton();
   EXPECT_EQ(OpenPreviews().size(), 2u);
 }
 
@@ -72,25 +72,25 @@ TEST_F(CellPreviewTest, AnObjectThatCannotBeStoredOpensNoPreview) {
   for (const Refusal& c : cases) {
     SCOPED_TRACE(c.name);
     prompt.ClearHistory();
-    list.clear();
-    dialog->GetSpriteData(0);
+    doc.Reset({}, QString());
+    doc.SetCurrent(0);
     if (c.frames >= 0) ShowFrames(c.frames);
     dialog->DepthEdit->setText(QString::fromUtf8(c.depth));
 
-    dialog->CmTstButton();
+    commands->CmTstButton();
 
     ASSERT_EQ(prompt.Messages().size(), 1u);
     EXPECT_EQ(prompt.Messages()[0].text, QString::fromUtf8(c.message));
     EXPECT_TRUE(OpenPreviews().empty());
     if (c.frames > 0) {
-      EXPECT_EQ(dialog->CurrentSprite->Depth, 1) << "nothing was stored";
+      EXPECT_EQ(dialog->CurrentSprite()->Depth, 1) << "nothing was stored";
     }
   }
 }
 
 TEST_F(CellPreviewTest, TheTestCommandIsOnTheCommandRoute) {
   ShowFrames(1);
-  auto routes = DialogResponseTable(*dialog);
+  auto routes = DialogResponseTable(*commands);
   ASSERT_EQ(routes.count(CM_TEST), 1u);
   EXPECT_TRUE(routes[CM_TEST]());
   EXPECT_EQ(OpenPreviews().size(), 1u);
@@ -98,12 +98,12 @@ TEST_F(CellPreviewTest, TheTestCommandIsOnTheCommandRoute) {
 
 TEST_F(CellPreviewTest, DeletingAnObjectClosesItsPreviewsAndKeepsTheOthers) {
   ObSpriteData* first = ShowFrames(2);
-  dialog->CmTstButton();
+  commands->CmTstButton();
   ShowFrames(3);
-  dialog->CmTstButton();
+  commands->CmTstButton();
   ASSERT_EQ(OpenPreviews().size(), 2u);
 
-  dialog->CmDeleteObject();  // the second, shown
+  commands->CmDeleteObject();  // the second, shown
 
   const auto open = OpenPreviews();
   ASSERT_EQ(open.size(), 1u);
@@ -117,9 +117,9 @@ TEST_F(CellPreviewTest, DeletingAnObjectClosesItsPreviewsAndKeepsTheOthers) {
 TEST_F(CellPreviewTest, ThePreviewsGoWhenTheListIsEmptiedOrReplaced) {
   // Emptied, as New and Close leave it: the empty form is shown next.
   ShowFrames(2);
-  dialog->CmTstButton();
+  commands->CmTstButton();
   QPointer<ObTestWindow> emptied = OpenPreviews().at(0);
-  list.clear();
+  doc.Reset({}, QString());
   dialog->InitWindow();
   ASSERT_TRUE(emptied);
   EXPECT_FALSE(emptied->isVisible());
@@ -127,14 +127,11 @@ TEST_F(CellPreviewTest, ThePreviewsGoWhenTheListIsEmptiedOrReplaced) {
 
   // Replaced, as opening a file replaces it: the first object is taken next.
   ShowFrames(2);
-  dialog->CmTstButton();
+  commands->CmTstButton();
   QPointer<ObTestWindow> replaced = OpenPreviews().at(0);
-  auto other = NewSprite("別");
   kel::SpriteList fresh;
-  fresh.push_back(std::move(other));
-  list.swap(fresh);
-  fresh.clear();  // the old objects go
-  dialog->GetSpriteData(0);
+  fresh.push_back(NewSprite("別"));
+  doc.Reset(std::move(fresh), QString());
   ASSERT_TRUE(replaced);
   EXPECT_FALSE(replaced->isVisible());
   EXPECT_EQ(replaced->Sprite, nullptr);
@@ -147,9 +144,9 @@ TEST_F(CellPreviewTest, ThePreviewsGoWhenTheListIsEmptiedOrReplaced) {
 
 TEST_F(CellPreviewTest, SwitchingObjectsLeavesThePreviewsOpen) {
   ObSpriteData* first = ShowFrames(2);
-  dialog->CmTstButton();
+  commands->CmTstButton();
   ShowFrames(2);
-  dialog->GetSpriteData(0);
+  doc.SetCurrent(0);
   const auto open = OpenPreviews();
   ASSERT_EQ(open.size(), 1u);
   EXPECT_EQ(open[0]->Sprite, first);

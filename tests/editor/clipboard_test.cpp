@@ -48,8 +48,8 @@ class ClipboardTest : public CellTest {
  protected:
   ClipboardTest() {
     QGuiApplication::clipboard()->clear();
-    routes = DialogResponseTable(*dialog);
-    dialog->SendCommand = [this](int id) {
+    routes = DialogResponseTable(*commands);
+    commands->SendCommand = [this](int id) {
       const auto it = routes.find(id);
       return it != routes.end() && it->second();
     };
@@ -80,7 +80,7 @@ class ClipboardTest : public CellTest {
     }
     ObSpriteData* sprite = Add(std::move(s));
     Show(int(list.size()) - 1);
-    dialog->Modified = 0;
+    doc.MarkSaved();
     return sprite;
   }
 
@@ -109,23 +109,23 @@ TEST_F(ClipboardTest, CopyPutsTheExactDibAndPastingItIntoAnotherMaskGivesTheSame
   ASSERT_EQ(dib->Header().biClrUsed, 0u);
   s->AddImage(FrameSlot(std::make_unique<ObBmpImage>(dib)), 0, 0);
   SetActive(1, 1);
-  dialog->CmEditCopy();
+  commands->CmEditCopy();
 
   const QByteArray put = Board().mimeData()->data(Clipboard::kBitmapMime);
   EXPECT_EQ(put.size(), qsizetype(kFileHeaderSize + 40 + 4 * 256 + 8 * 4));
   EXPECT_EQ(put.mid(kFileHeaderSize).toStdString(), BytesOf(*dib));
   EXPECT_TRUE(Board().mimeData()->hasImage());
-  EXPECT_EQ(dialog->Modified, 0);  // a copy changes nothing
+  EXPECT_EQ(doc.Modified(), 0);  // a copy changes nothing
 
   SetActive(3, 2);
-  dialog->CmEditPaste();
+  commands->CmEditPaste();
   const ObBmpImage* mask = s->GetMask(2).Image();
   ASSERT_NE(mask, nullptr);
   ASSERT_TRUE(mask->HasDib());
   ExpectSamePicture(*mask->Dib(), *dib);           // same pixels, same colour table
   EXPECT_NE(mask->Bitmap(), nullptr);              // ready to draw
   EXPECT_EQ(s->GetImage(2).Image()->Width(), 12);  // the frame's image stays
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
   EXPECT_TRUE(prompt.Messages().empty());
 }
 
@@ -165,7 +165,7 @@ TEST_F(ClipboardTest, PastedPicturesWidenTheSizeFieldsOnly) {
   dialog->SizeYEdit->setText("300");
   ASSERT_TRUE(Clipboard().PutPicture(*SolidDib(320, 200, 24, {0x808080})));
   SetActive(1, 1);
-  dialog->CmEditPaste();
+  commands->CmEditPaste();
   EXPECT_EQ(dialog->SizeXEdit->text(), "320");
   EXPECT_EQ(dialog->SizeYEdit->text(), "300");
 }
@@ -174,7 +174,7 @@ TEST_F(ClipboardTest, APictureBeyondTheLastFrameGrowsTheFrameListToItsColumn) {
   ObSpriteData* s = ShowFrames(10);
   ASSERT_TRUE(Clipboard().PutPicture(*SolidDib(7, 5, 1, {0, 0xFFFFFF})));
   SetActive(12, 1);
-  dialog->CmEditPaste();
+  commands->CmEditPaste();
   ASSERT_EQ(s->FrameCount(), 12);
   EXPECT_TRUE(s->GetImage(10).IsEmpty());
   EXPECT_TRUE(s->GetMask(10).IsEmpty());
@@ -192,7 +192,7 @@ TEST_F(ClipboardTest, ADrawingIsPastedAsLargeAsTheDialogsClientArea) {
                 "<rect width='4' height='4' fill='#ff0000'/></svg>");
   Board().setMimeData(data);
   SetActive(1, 2);
-  dialog->CmEditPaste();
+  commands->CmEditPaste();
   const ObBmpImage* mask = s->GetMask(0).Image();
   ASSERT_NE(mask, nullptr);
   const QSize client = dialog->rect().size();
@@ -210,7 +210,7 @@ TEST_F(ClipboardTest, AnotherProgramsIndexedImageKeepsItsColours) {
   image.setPixel(0, 0, 0);
   PutImage(image);
   SetActive(1, 1);
-  dialog->CmEditPaste();
+  commands->CmEditPaste();
   const ObBmpImage* pasted = s->GetImage(0).Image();
   ASSERT_NE(pasted, nullptr);
   EXPECT_EQ(pasted->BitCount(), 8);
@@ -230,23 +230,23 @@ TEST_F(ClipboardTest, APictureTheStoredFormCannotHoldIsRefusedAndChangesNothing)
   wide.fill(0);
   PutImage(wide);
   SetActive(2, 1);
-  dialog->CmEditPaste();
+  commands->CmEditPaste();
   ASSERT_EQ(prompt.Messages().size(), 1u);
   EXPECT_TRUE(prompt.Messages()[0].text.startsWith(kDibFailed));
   EXPECT_TRUE(prompt.Messages()[0].text.contains("65535"));
   EXPECT_EQ(ImageWidths(*s), (std::vector<int>{10, 11}));
   EXPECT_EQ(dialog->SizeXEdit->text(), "16");
-  EXPECT_EQ(dialog->Modified, 0);
+  EXPECT_EQ(doc.Modified(), 0);
 }
 
 TEST_F(ClipboardTest, APasteWithoutAPictureSaysSoAndChangesNothing) {
   ObSpriteData* s = ShowFrames(2);
   PutText("25");
   SetActive(1, 1);
-  dialog->CmEditPaste();
+  commands->CmEditPaste();
   ExpectOneError(kDibFailed);
   EXPECT_EQ(SlotKinds(*s), "II II");
-  EXPECT_EQ(dialog->Modified, 0);
+  EXPECT_EQ(doc.Modified(), 0);
 }
 
 struct TextCase {
@@ -268,19 +268,19 @@ TEST_F(ClipboardTest, ANumberPastedIntoALocationCellMovesThatFrame) {
   };
   for (const TextCase& c : cases) {
     SCOPED_TRACE(c.name);
-    list.clear();
+    doc.Reset({}, QString());
     prompt.ClearHistory();
     ObSpriteData* s = ShowFixed(4);
     Board().clear();
     if (c.text) PutText(*c.text);
     SetActive(3, 5);
-    dialog->CmEditPaste();
+    commands->CmEditPaste();
     EXPECT_EQ(s->Locations[2], c.expected);
     EXPECT_EQ(Cell(3, 5), c.cell);
-    EXPECT_EQ(dialog->Modified, c.modified);
+    EXPECT_EQ(doc.Modified(), c.modified);
     EXPECT_TRUE(prompt.Messages().empty());
     // Saving reads the locations back from the grid: the pasted number stays.
-    ASSERT_TRUE(dialog->SaveSpriteData(s));
+    ASSERT_TRUE(dialog->SaveSpriteData());
     EXPECT_EQ(s->Locations[2], c.expected);
   }
 }
@@ -289,7 +289,7 @@ TEST_F(ClipboardTest, ALocationPasteIntoARowXCellChangesOnlyX) {
   ObSpriteData* s = ShowFixed(2);
   PutText("-300");
   SetActive(2, 4);
-  dialog->CmEditPaste();
+  commands->CmEditPaste();
   EXPECT_EQ(s->Locations[1], (TPoint{-300, 20}));
   EXPECT_EQ(Cell(2, 4), "-300");
 }
@@ -298,40 +298,42 @@ TEST_F(ClipboardTest, ALocationPasteBeyondTheFramesIsRefused) {
   ObSpriteData* s = ShowFixed(10);
   PutText("25");
   SetActive(11, 5);
-  dialog->CmEditPaste();
+  commands->CmEditPaste();
   ExpectOneError(kBeyond);
   EXPECT_EQ(s->FrameCount(), 10);
   EXPECT_EQ(s->Locations.size(), 10u);
-  EXPECT_EQ(dialog->Modified, 0);
+  EXPECT_EQ(doc.Modified(), 0);
 }
 
 TEST_F(ClipboardTest, ALocationPasteIntoAnObjectWithoutLocationsChangesNothing) {
   ObSpriteData* s = ShowFrames(3);  // flowing: no locations
   PutText("25");
   SetActive(2, 5);
-  dialog->CmEditPaste();
+  commands->CmEditPaste();
   EXPECT_TRUE(s->Locations.empty());
   EXPECT_EQ(Cell(2, 5), "");
-  EXPECT_EQ(dialog->Modified, 0);
-  EXPECT_TRUE(prompt.Messages().empty());
+  EXPECT_EQ(doc.Modified(), 0);
+  // It says why.
+  ExpectOneError(QStringLiteral("位置は動作タイプが「指定位置」のオブジェクトにだけ設定できます。"));
+  prompt.ClearHistory();
 
   // Chosen fixed position in the drop-down (not stored yet): the rows are the object's now,
   // and every frame gets a location.
   dialog->BehaveTypeCombo->setCurrentIndex(ObSpriteData::kFixedPosition);
-  dialog->Modified = 0;
-  dialog->CmEditPaste();
+  doc.MarkSaved();
+  commands->CmEditPaste();
   ASSERT_EQ(s->Locations.size(), 3u);
   EXPECT_EQ(s->Locations[1], (TPoint{0, 25}));
   EXPECT_EQ(Cell(2, 5), "25");
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
 }
 
 TEST_F(ClipboardTest, CopyOfALocationCellPutsItsText) {
   ShowFixed(3);
   SetActive(3, 4);
-  dialog->CmEditCopy();
+  commands->CmEditCopy();
   EXPECT_EQ(Board().text(), "20");
-  EXPECT_EQ(dialog->Modified, 0);
+  EXPECT_EQ(doc.Modified(), 0);
 }
 
 TEST_F(ClipboardTest, TheSoundRowIsRefusedByCopyAndPasteAndLeftAloneByCut) {
@@ -339,20 +341,20 @@ TEST_F(ClipboardTest, TheSoundRowIsRefusedByCopyAndPasteAndLeftAloneByCut) {
   s->Sound = NewSound("a.wav", 1);
   PutText("keep");
   SetActive(1, 3);
-  dialog->CmEditCut();
+  commands->CmEditCut();
   EXPECT_TRUE(prompt.Messages().empty());
   EXPECT_EQ(Board().text(), "keep");
   EXPECT_NE(s->Sound, nullptr);
   EXPECT_EQ(SlotKinds(*s), "II II");
 
   SetActive(1, 3);
-  dialog->CmEditCopy();
+  commands->CmEditCopy();
   ExpectOneError(kSoundCopy);
   EXPECT_TRUE(Formats().isEmpty());
 
   prompt.ClearHistory();
   SetActive(1, 3);
-  dialog->CmEditPaste();
+  commands->CmEditPaste();
   ExpectOneError(kSoundPaste);
   EXPECT_NE(s->Sound, nullptr);
 }
@@ -380,7 +382,7 @@ TEST_F(ClipboardTest, ACopyThatFailsLeavesTheClipboardEmptyAndACutKeepsTheCell) 
   for (const FailedCopyCase& c : cases) {
     for (bool cut : {false, true}) {
       SCOPED_TRACE(std::string(c.name) + (cut ? ", cut" : ", copy"));
-      list.clear();
+      doc.Reset({}, QString());
       ObSpriteData* s = ShowFrames(2);
       s->AddImage(c.slot(), 1, 0);
       if (c.slot().IsContinue()) s->AddImage(FrameSlot(ContinueMark), 1, 1);
@@ -388,14 +390,14 @@ TEST_F(ClipboardTest, ACopyThatFailsLeavesTheClipboardEmptyAndACutKeepsTheCell) 
       PutText("before");
       prompt.ClearHistory();
       SetActive(2, 1);
-      cut ? dialog->CmEditCut() : dialog->CmEditCopy();
+      cut ? commands->CmEditCut() : commands->CmEditCopy();
       EXPECT_TRUE(Formats().isEmpty()) << Formats().join(",").toStdString();
       if (c.message.isEmpty())
         EXPECT_TRUE(prompt.Messages().empty());
       else
         ExpectOneError(c.message);
       EXPECT_EQ(SlotKinds(*s), c.kindsAfter);
-      EXPECT_EQ(dialog->Modified, 0);
+      EXPECT_EQ(doc.Modified(), 0);
     }
   }
 }
@@ -405,16 +407,16 @@ TEST_F(ClipboardTest, ACutPutsThePictureOnTheClipboardAndEmptiesTheCell) {
   const std::shared_ptr<const PackedDib> before = s->GetMask(1).Image()->GetImageData()->Info;
   ASSERT_NE(before, nullptr);
   SetActive(2, 2);
-  dialog->CmEditCut();
+  commands->CmEditCut();
   EXPECT_EQ(SlotKinds(*s), "II I- II");
   EXPECT_EQ(s->FrameCount(), 3);  // the frame stays
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
   EXPECT_EQ(Board().mimeData()->data(Clipboard::kBitmapMime).mid(kFileHeaderSize).toStdString(),
             BytesOf(*before));
 
   // And back into the cell it came from.
   SetActive(2, 2);
-  dialog->CmEditPaste();
+  commands->CmEditPaste();
   EXPECT_EQ(SlotKinds(*s), "II II II");
   ExpectSamePicture(*s->GetMask(1).Image()->Dib(), *before);
 }
@@ -423,55 +425,56 @@ TEST_F(ClipboardTest, ACutAfterAFrameCountTypedIntoItsFieldCutsTheChosenCell) {
   ObSpriteData* s = ShowFrames(3);
   dialog->FramesEdit->setText("4");  // typed, not yet stored: storing it redraws the grid
   SetActive(2, 1);
-  dialog->CmEditCut();
+  commands->CmEditCut();
   EXPECT_EQ(SlotKinds(*s), "II -I II --");
 }
 
-TEST_F(ClipboardTest, ACutChangesOnlyItsCellAndKeepsWhatWasTypedButNotStored) {
-  // A depth the fields refuse keeps the speed typed beside it out of the object too: the cut
-  // goes on after the refusal, and neither typed value may be put back from the object.
+TEST_F(ClipboardTest, ACutStoresWhatWasTypedFirstAndChangesOnlyItsCell) {
+  // A depth the fields refuse stops the fields there (the speed typed after it stays typed): the
+  // cut goes on after the refusal, and no typed text is put back from the object.
   for (bool refused : {false, true}) {
     SCOPED_TRACE(refused ? "fields refused" : "fields stored");
-    list.clear();
+    doc.Reset({}, QString());
     ObSpriteData* s = ShowFixed(3);
     prompt.ClearHistory();
     dialog->SpeedXEdit->setText("7");
     dialog->DepthEdit->setText(refused ? "999" : "3");
-    dialog->Spread->SSSetData(3, ObKELDialog::kRowY, "45");  // a location typed into the grid
+    dialog->CommitLocation(3, ObKELDialog::kRowY, "45");  // a location typed into the grid
     SetActive(2, 1);
-    dialog->CmEditCut();
+    commands->CmEditCut();
 
     EXPECT_EQ(SlotKinds(*s), "I- -- I-");
     EXPECT_EQ(prompt.Messages().size(), refused ? 1u : 0u);
     EXPECT_EQ(dialog->SpeedXEdit->text(), "7");
+    EXPECT_EQ(s->SpeedX, refused ? 0 : 7);
     EXPECT_EQ(dialog->DepthEdit->text(), refused ? "999" : "3");
     EXPECT_EQ(Cell(3, ObKELDialog::kRowY), "45");
     EXPECT_EQ(ActiveCell(), std::make_pair(2, 1));
-    EXPECT_EQ(dialog->Modified, 1);
+    EXPECT_EQ(doc.Modified(), 1);
   }
 }
 
 TEST_F(ClipboardTest, CutAndCopyOfAColumnBeyondTheFramesDoNothing) {
   ObSpriteData* s = ShowFrames(2);
   PutText("keep");
-  for (auto command : {&ObKELDialog::CmEditCut, &ObKELDialog::CmEditCopy}) {
+  for (auto command : {&EditCommands::CmEditCut, &EditCommands::CmEditCopy}) {
     SetActive(5, 1);
-    (dialog.get()->*command)();
+    (commands.get()->*command)();
   }
   EXPECT_EQ(Board().text(), "keep");
   EXPECT_EQ(s->FrameCount(), 2);
   EXPECT_TRUE(prompt.Messages().empty());
-  EXPECT_EQ(dialog->Modified, 0);
+  EXPECT_EQ(doc.Modified(), 0);
 }
 
 TEST_F(ClipboardTest, EveryCommandWithoutAnObjectSaysThereIsNone) {
   for (auto command :
-       {&ObKELDialog::CmEditCut, &ObKELDialog::CmEditCopy, &ObKELDialog::CmEditPaste}) {
+       {&EditCommands::CmEditCut, &EditCommands::CmEditCopy, &EditCommands::CmEditPaste}) {
     prompt.ClearHistory();
-    (dialog.get()->*command)();
+    (commands.get()->*command)();
     ExpectOneError(kNoObject);
   }
-  EXPECT_EQ(dialog->Modified, 0);
+  EXPECT_EQ(doc.Modified(), 0);
 }
 
 TEST_F(ClipboardTest, TheGridsKeysCopyCutAndPaste) {
@@ -486,7 +489,7 @@ TEST_F(ClipboardTest, TheGridsKeysCopyCutAndPaste) {
   SetActive(2, 1);
   Press(Qt::Key_X);
   EXPECT_EQ(SlotKinds(*s), "II -I II");
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
 }
 
 }  // namespace

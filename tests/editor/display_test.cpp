@@ -14,9 +14,9 @@ constexpr COLORREF kGreen = RGB(0, 128, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 TEST_F(DialogTest, AnEmptyListGivesTheEmptyState) {
-  EXPECT_EQ(dialog->CurrentSprite, nullptr);
-  EXPECT_EQ(dialog->CurrentIndex, 0);
-  EXPECT_EQ(dialog->Modified, 0);
+  EXPECT_EQ(dialog->CurrentSprite(), nullptr);
+  EXPECT_EQ(doc.CurrentIndex(), -1);
+  EXPECT_EQ(doc.Modified(), 0);
   EXPECT_EQ(dialog->ObjectCombo->count(), 0);
   EXPECT_EQ(dialog->ObjectCombo->currentText(), "");
   for (QLineEdit* e :
@@ -81,7 +81,7 @@ class SlotsTest : public DialogTest {
 };
 
 TEST_F(SlotsTest, TheFieldsShowTheStoredParameters) {
-  EXPECT_EQ(dialog->CurrentSprite, sprite);
+  EXPECT_EQ(dialog->CurrentSprite(), sprite);
   EXPECT_EQ(dialog->ObjectCombo->count(), 1);
   EXPECT_EQ(dialog->ObjectCombo->currentText(), QStringLiteral("ｻﾝﾌﾟﾙ"));
   EXPECT_EQ(dialog->BehaveTypeCombo->currentText(), QStringLiteral("ﾗﾝﾀﾞﾑｳｫｰｸ"));
@@ -151,7 +151,7 @@ TEST_F(DialogTest, TheSoundNameStandsInTheSoundsColumn) {
       {"C:\\x\\long.name.wav", 128, "long.name"},
   };
   for (const auto& c : cases) {
-    list.clear();
+    doc.Reset({}, QString());
     auto s = NewSprite("obj");
     s->SetNumFrames(2);
     s->Sound = NewSound(c.path, c.frame);
@@ -176,7 +176,7 @@ TEST_F(DialogTest, ASoundWithoutFrameLeavesTheRowHeaderAlone) {
 
 TEST_F(DialogTest, LocationsShowOnlyForTheFixedPositionBehaviour) {
   for (int behave = 0; behave < ObSpriteData::kBehaveCount; ++behave) {
-    list.clear();
+    doc.Reset({}, QString());
     auto s = NewSprite("obj");
     s->SetNumFrames(3);
     s->Behave = behave;
@@ -189,10 +189,10 @@ TEST_F(DialogTest, LocationsShowOnlyForTheFixedPositionBehaviour) {
       EXPECT_EQ(Cell(1, 5), "20");
       EXPECT_EQ(Cell(2, 4), "300");
       EXPECT_EQ(Cell(2, 5), "-400");
-      // A frame without a location gets (0, 0).
-      EXPECT_EQ(Cell(3, 4), "0");
-      EXPECT_EQ(Cell(3, 5), "0");
-      EXPECT_EQ(sprite->Locations.size(), 3u);
+      // A frame without a location shows none: the file holds none for it.
+      EXPECT_EQ(Cell(3, 4), "");
+      EXPECT_EQ(Cell(3, 5), "");
+      EXPECT_EQ(sprite->Locations.size(), 2u);
     } else {
       for (int col = 1; col <= 3; ++col) {
         EXPECT_EQ(Cell(col, 4), "") << behave;
@@ -207,6 +207,7 @@ TEST_F(DialogTest, ShowingAnotherObjectReplacesEverythingOfTheFirst) {
   auto a = NewSprite("a");
   a->SetNumFrames(5);
   a->Behave = 4;
+  a->Locations.resize(5);
   a->Sound = NewSound("x\\first.wav", 5);
   Add(std::move(a));
   auto b = NewSprite("b");
@@ -216,7 +217,7 @@ TEST_F(DialogTest, ShowingAnotherObjectReplacesEverythingOfTheFirst) {
   ASSERT_EQ(Cell(5, 3), "first");
   ASSERT_EQ(Cell(5, 4), "0");
   Show(1);
-  EXPECT_EQ(dialog->CurrentIndex, 1);
+  EXPECT_EQ(doc.CurrentIndex(), 1);
   EXPECT_EQ(dialog->ObjectCombo->currentText(), "b");
   EXPECT_EQ(Cell(5, 3), "");
   EXPECT_EQ(Cell(5, 4), "");
@@ -268,10 +269,10 @@ TEST_F(StoreTest, FieldsAreStoredWithTheirWidths) {
   dialog->SizeYEdit->setText("+1");
   dialog->FramesEdit->setText("4");
   dialog->BehaveTypeCombo->setCurrentIndex(1);
-  dialog->RandomCheckBox->setChecked(false);
-  dialog->AutoRepeatCheckBox->setChecked(false);
+  dialog->RandomCheckBox->click();
+  dialog->AutoRepeatCheckBox->click();
 
-  ASSERT_EQ(dialog->SaveSpriteData(sprite), 1);
+  ASSERT_EQ(dialog->SaveSpriteData(), 1);
   EXPECT_TRUE(prompt.Messages().empty());
   EXPECT_EQ(sprite->Depth, 128);
   EXPECT_EQ(sprite->PositionX, -2000);  // sign-extended from 16 bits
@@ -292,19 +293,19 @@ TEST_F(StoreTest, StoringShortensTheFrameList) {
   sprite->AddImage(FrameSlot(SolidImage(4, 4, 8, {0x123456})), 1, 0);
   dialog->DispSpriteData(sprite);
   dialog->FramesEdit->setText("1");
-  ASSERT_EQ(dialog->SaveSpriteData(sprite), 1);
+  ASSERT_EQ(dialog->SaveSpriteData(), 1);
   EXPECT_EQ(sprite->FrameCount(), 1);
 }
 
 TEST_F(StoreTest, AnObjectWithoutFramesIsRefused) {
   sprite->SetNumFrames(0);
   dialog->DepthEdit->setText("9");
-  EXPECT_EQ(dialog->SaveSpriteData(sprite), 0);
+  EXPECT_EQ(dialog->SaveSpriteData(), 0);
   ASSERT_EQ(prompt.Messages().size(), 1u);
   EXPECT_EQ(prompt.Messages()[0].text, QStringLiteral("イメージがありません.設定して下さい"));
   EXPECT_EQ(prompt.Messages()[0].caption, QStringLiteral("エラー"));
   EXPECT_EQ(prompt.Messages()[0].flags, unsigned(MB_OK | MB_ICONINFORMATION));
-  EXPECT_EQ(sprite->Depth, 1);
+  EXPECT_EQ(sprite->Depth, 9) << "the typed field is an edit of its own";
 }
 
 TEST_F(StoreTest, SaveReportsARefusal) {
@@ -321,45 +322,14 @@ TEST_F(StoreTest, SaveReportsARefusal) {
   EXPECT_TRUE(prompt.Messages().empty());
 }
 
-TEST_F(StoreTest, NullIsNeverStored) {
-  EXPECT_EQ(dialog->SaveSpriteData(nullptr), 0);
-}
-
-TEST_F(StoreTest, FixedPositionLocationsAreReadBackFromTheGrid) {
-  sprite->Behave = ObSpriteData::kFixedPosition;
-  sprite->SetNumFrames(5);
-  sprite->AddLocation({1, 1});
-  dialog->DispSpriteData(sprite);
-  struct Typed {
-    int col;
-    const char *x, *y;
-  };
-  const Typed typed[] = {
-      {1, "10", "20"}, {2, "5", ""}, {3, "x", "7"}, {4, " -3", "4abc"}, {5, "", ""}};
-  for (const auto& t : typed) {
-    dialog->Spread->SSSetData(t.col, 4, t.x);
-    dialog->Spread->SSSetData(t.col, 5, t.y);
-  }
-  ASSERT_EQ(dialog->SaveSpriteData(sprite), 1);
-  const std::vector<TPoint> expected = {{10, 20}, {0, 0}, {0, 7}, {-3, 4}, {0, 0}};
-  EXPECT_EQ(sprite->Locations, expected);
-}
-
-TEST_F(StoreTest, AddSpriteDataAppendsToTheList) {
-  dialog->AddSpriteData(NewSprite("next"));
-  dialog->AddSpriteData(nullptr);
-  ASSERT_EQ(list.size(), 2u);
-  EXPECT_EQ(list[1]->Name, "next");
-}
-
 TEST_F(DialogTest, GetSpriteDataMakesAnElementCurrent) {
-  dialog->GetSpriteData(0);
-  EXPECT_EQ(dialog->CurrentSprite, nullptr);  // empty list
+  doc.SetCurrent(0);
+  EXPECT_EQ(dialog->CurrentSprite(), nullptr);  // empty list
   Add(NewSprite("a"));
   Add(NewSprite("b"));
-  dialog->GetSpriteData(1);
-  EXPECT_EQ(dialog->CurrentIndex, 1);
-  EXPECT_EQ(dialog->CurrentSprite, list[1].get());
+  doc.SetCurrent(1);
+  EXPECT_EQ(doc.CurrentIndex(), 1);
+  EXPECT_EQ(dialog->CurrentSprite(), list[1].get());
 }
 
 TEST_F(DialogTest, MakeSpriteDataDDBMakesEveryPictureDrawable) {
@@ -387,9 +357,9 @@ TEST_F(DialogTest, InitWindowReturnsToTheEmptyState) {
   s->Behave = 4;
   Add(std::move(s));
   Show(0);
-  list.clear();
+  doc.Reset({}, QString());
   dialog->InitWindow();
-  EXPECT_EQ(dialog->CurrentSprite, nullptr);
+  EXPECT_EQ(dialog->CurrentSprite(), nullptr);
   EXPECT_EQ(dialog->ObjectCombo->count(), 0);
   EXPECT_EQ(dialog->FramesEdit->text(), "");
   EXPECT_EQ(dialog->BehaveTypeCombo->currentIndex(), 0);

@@ -4,7 +4,9 @@
 #include <QImage>
 #include <QTest>
 #include <cstdlib>
+#include <sstream>
 
+#include "files/object_file.h"
 #include "grid/spread.h"
 #include "model/dib.h"
 #include "model/text.h"
@@ -55,23 +57,35 @@ std::unique_ptr<ObSound> NewSound(const std::string& cp932Path, int16_t frame) {
 
 DialogTest::DialogTest() {
   App();
-  dialog = std::make_unique<ObKELDialog>(&list, prompt);
+  dialog = std::make_unique<ObKELDialog>(doc, prompt);
+  commands = std::make_unique<EditCommands>(doc, *dialog, prompt);
 }
 
 DialogTest::~DialogTest() {
+  commands.reset();
   dialog.reset();
-  list.clear();
 }
 
 ObSpriteData* DialogTest::Add(std::unique_ptr<ObSpriteData> sprite) {
-  list.push_back(std::move(sprite));
-  return list.back().get();
+  ObSpriteData* added = sprite.get();
+  doc.InsertObject(doc.Count(), std::move(sprite));
+  return added;
 }
 
 void DialogTest::Show(int index) {
   dialog->MakeSpriteDataDDB();
-  dialog->GetSpriteData(index);
-  dialog->DispSpriteData(dialog->CurrentSprite);
+  if (doc.CurrentIndex() == index)
+    dialog->DispSpriteData(doc.Current());
+  else
+    doc.SetCurrent(index);
+  doc.History().clear();
+  doc.MarkSaved();
+}
+
+std::string DialogTest::FileBytes() const {
+  std::ostringstream out;
+  WriteObjectFile(out, doc.Objects());
+  return out.str();
 }
 
 void DialogTest::Activate() {

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "document/document.h"
 #include "editor/dialog.h"
+#include "editor/edit_commands.h"
 #include "grid/colorref.h"
 #include "model/sprite.h"
 #include "platform/prompt.h"
@@ -63,10 +65,13 @@ class DialogTest : public ::testing::Test {
   DialogTest();
   ~DialogTest() override;
 
-  // Appends an object and returns it (the list owns it).
+  // Appends an object to the document (not as an edit) and returns it.
   ObSpriteData* Add(std::unique_ptr<ObSpriteData> sprite);
-  // Makes object index current and shows it, as opening a file does (pictures made first).
+  // Makes object index current and shows it, as opening a file does (pictures made first); the
+  // document is then clean with an empty history.
   void Show(int index);
+  // The object file bytes of the document as it is now.
+  std::string FileBytes() const;
   // Puts the dialog in an active window, so that focus moves like on the desktop.
   void Activate();
 
@@ -76,9 +81,11 @@ class DialogTest : public ::testing::Test {
   QImage DrawnCell(int col, int row);
   uint32_t DrawnCellPixel(int col, int row);
 
-  kel::SpriteList list;
+  Document doc;
+  const SpriteList& list = doc.Objects();
   ScriptedPromptPort prompt;
   std::unique_ptr<ObKELDialog> dialog;
+  std::unique_ptr<EditCommands> commands;
 };
 
 }  // namespace kel::test

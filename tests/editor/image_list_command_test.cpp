@@ -27,20 +27,20 @@ class ImageListTest : public CellTest {
 };
 
 TEST_F(ImageListTest, WithoutAnObjectItSaysSoAndAsksNothing) {
-  dialog->CmImageListRead();
+  commands->CmImageListRead();
   ASSERT_EQ(prompt.Messages().size(), 1u);
   EXPECT_EQ(prompt.Messages()[0].text, kNoObject);
   EXPECT_EQ(prompt.Messages()[0].caption, QStringLiteral("エラー"));
   EXPECT_EQ(prompt.Messages()[0].flags, unsigned(MB_OK | MB_ICONINFORMATION));
   EXPECT_EQ(FileDialogsAsked(), 0);
-  EXPECT_EQ(dialog->ReadImageList("/nonexistent.lst"), 0);
+  EXPECT_EQ(commands->ReadImageList("/nonexistent.lst"), 0);
 }
 
 TEST_F(ImageListTest, AsksForAListFileAndCancelChangesNothing) {
   ObSpriteData* s = ShowFrames(2);
   SetActive(2, 2);
   Choose(std::nullopt);
-  dialog->CmImageListRead();
+  commands->CmImageListRead();
 
   ASSERT_EQ(prompt.History().size(), 1u);
   const FileDialogRequest& req = prompt.History()[0].file;
@@ -51,7 +51,7 @@ TEST_F(ImageListTest, AsksForAListFileAndCancelChangesNothing) {
   EXPECT_TRUE(prompt.Messages().empty());
   EXPECT_EQ(SlotKinds(*s), "II II");
   EXPECT_EQ(ActiveCell(), std::make_pair(2, 2));
-  EXPECT_EQ(dialog->Modified, 0);
+  EXPECT_EQ(doc.Modified(), 0);
 }
 
 TEST_F(ImageListTest, ImagesOnlyFillTheImagesAndLeaveTheMasks) {
@@ -60,7 +60,7 @@ TEST_F(ImageListTest, ImagesOnlyFillTheImagesAndLeaveTheMasks) {
   SetActive(3, 2);
   ChooseList("walk.lst",
              "[Image List]\r\nNumFrames=3\r\nI1=i21.bmp\r\nI2=i22.bmp\r\nI3=i23.bmp\r\n");
-  dialog->CmImageListRead();
+  commands->CmImageListRead();
 
   EXPECT_TRUE(prompt.Messages().empty()) << prompt.MessageTexts().join("|").toStdString();
   EXPECT_EQ(ImageWidths(*s), (std::vector<int>{21, 22, 23}));
@@ -69,14 +69,14 @@ TEST_F(ImageListTest, ImagesOnlyFillTheImagesAndLeaveTheMasks) {
   for (int col = 1; col <= 3; ++col) EXPECT_TRUE(dialog->Spread->SSHasPicture(col, 1)) << col;
   EXPECT_EQ(ActiveCell(), std::make_pair(1, 1));
   EXPECT_EQ(dialog->SizeXEdit->text(), "23") << "the size field grows to the widest picture";
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
 }
 
 TEST_F(ImageListTest, EntriesAfterTheCountAreIgnored) {
   ObSpriteData* s = ShowFrames(1);
   Bitmaps({21, 22, 23});
   ChooseList("two.lst", "[Image List]\nNumFrames=2\nI1=i21.bmp\nI2=i22.bmp\nI3=i23.bmp\n");
-  dialog->CmImageListRead();
+  commands->CmImageListRead();
 
   EXPECT_TRUE(prompt.Messages().empty());
   EXPECT_EQ(ImageWidths(*s), (std::vector<int>{21, 22}));
@@ -92,7 +92,7 @@ TEST_F(ImageListTest, AShortObjectGrowsALongOneKeepsItsLaterFrames) {
 
   ObSpriteData* shortOne = ShowFrames(2);
   ChooseList("five.lst", list);
-  dialog->CmImageListRead();
+  commands->CmImageListRead();
   EXPECT_EQ(SlotKinds(*shortOne), "II II I- I- II");
   EXPECT_EQ(ImageWidths(*shortOne), (std::vector<int>{21, 22, 23, 24, 25}));
   EXPECT_EQ(MaskWidths(*shortOne), (std::vector<int>{71, 51, 0, 0, 75}));
@@ -101,7 +101,7 @@ TEST_F(ImageListTest, AShortObjectGrowsALongOneKeepsItsLaterFrames) {
 
   ObSpriteData* longOne = ShowFrames(8);
   Choose(File("five.lst", list));
-  dialog->CmImageListRead();
+  commands->CmImageListRead();
   EXPECT_EQ(ImageWidths(*longOne), (std::vector<int>{21, 22, 23, 24, 25, 15, 16, 17}));
   EXPECT_EQ(MaskWidths(*longOne), (std::vector<int>{71, 51, 52, 53, 75, 55, 56, 57}));
   EXPECT_EQ(dialog->FramesEdit->text(), "8");
@@ -112,7 +112,7 @@ TEST_F(ImageListTest, KeysInOtherLetterCaseAreFound) {
   ObSpriteData* s = ShowFrames(1);
   Bitmaps({21, 71});
   ChooseList("lower.lst", "[image list]\nnumframes=1\ni1=i21.bmp\nm1=\"i71.bmp\"\n");
-  dialog->CmImageListRead();
+  commands->CmImageListRead();
   EXPECT_EQ(ImageWidths(*s), (std::vector<int>{21}));
   EXPECT_EQ(MaskWidths(*s), (std::vector<int>{71}));
 }
@@ -122,10 +122,10 @@ TEST_F(ImageListTest, AContinueFrameKeepsOnlyTheLoadedSlot) {
   s->AddImage(FrameSlot(ContinueMark), 1, 0);
   s->AddImage(FrameSlot(ContinueMark), 1, 1);
   Show(0);
-  dialog->Modified = 0;
+  doc.MarkSaved();
   Bitmaps({22});
   ChooseList("cont.lst", "[Image List]\nNumFrames=2\nI2=i22.bmp\n");
-  dialog->CmImageListRead();
+  commands->CmImageListRead();
   EXPECT_EQ(SlotKinds(*s), "II I-");
   EXPECT_FALSE(dialog->Spread->SSHasPicture(2, 2)) << "no continue icon left in the mask cell";
 }
@@ -157,7 +157,7 @@ TEST_F(ImageListTest, AListThatCannotBeUsedIsReportedAndChangesNothing) {
     const QString path =
         c.missing ? QString::fromStdString((dir / "none.lst").string()) : File("bad.lst", c.bytes);
     Choose(path);
-    dialog->CmImageListRead();
+    commands->CmImageListRead();
 
     ASSERT_EQ(prompt.Messages().size(), 1u);
     const ScriptedPromptPort::Message& m = prompt.Messages()[0];
@@ -170,8 +170,8 @@ TEST_F(ImageListTest, AListThatCannotBeUsedIsReportedAndChangesNothing) {
     EXPECT_EQ(MaskWidths(*s), (std::vector<int>{50, 51}));
     EXPECT_EQ(dialog->SizeXEdit->text(), "16");
     EXPECT_EQ(ActiveCell(), std::make_pair(2, 2));
-    EXPECT_EQ(dialog->Modified, 0);
-    EXPECT_EQ(dialog->ReadImageList(QFile::encodeName(path).constData()), 0);
+    EXPECT_EQ(doc.Modified(), 0);
+    EXPECT_EQ(commands->ReadImageList(QFile::encodeName(path).constData()), 0);
   }
 }
 
@@ -183,11 +183,11 @@ TEST_F(ImageListTest, EntriesThatFailAreNamedTogetherAndTheOthersLoad) {
              "[Image List]\nNumFrames=3\nI1=i21.bmp\nI2=gone.bmp\nM2=junk.bmp\nI3=i23.bmp\n"
              "M3=i73.bmp\n" +
                  std::string("M1=i73.bmp\0.old\n", 16));
-  dialog->CmImageListRead();
+  commands->CmImageListRead();
 
   EXPECT_EQ(ImageWidths(*s), (std::vector<int>{21, 11, 23})) << "failed slots keep their picture";
   EXPECT_EQ(MaskWidths(*s), (std::vector<int>{50, 51, 73}));
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
   EXPECT_EQ(ActiveCell(), std::make_pair(1, 1));
 
   ASSERT_EQ(prompt.Messages().size(), 1u);
@@ -212,11 +212,11 @@ TEST_F(ImageListTest, WhenNoEntryLoadsNothingChangesAndTheEntriesAreNamed) {
   ObSpriteData* s = ShowFrames(2);
   SetActive(2, 1);
   ChooseList("none.lst", "[Image List]\nNumFrames=3\nI1=gone1.bmp\nM3=gone3.bmp\n");
-  dialog->CmImageListRead();
+  commands->CmImageListRead();
 
   EXPECT_EQ(SlotKinds(*s), "II II") << "no frame added for an entry that did not load";
   EXPECT_EQ(ImageWidths(*s), (std::vector<int>{10, 11}));
-  EXPECT_EQ(dialog->Modified, 0);
+  EXPECT_EQ(doc.Modified(), 0);
   EXPECT_EQ(ActiveCell(), std::make_pair(2, 1));
   ASSERT_EQ(prompt.Messages().size(), 1u);
   const QString text = prompt.Messages()[0].text;
@@ -230,7 +230,7 @@ TEST_F(ImageListTest, TheFailureMessageNamesTenEntriesAndCountsTheRest) {
   std::string list = "[Image List]\nNumFrames=15\nI1=i21.bmp\n";
   for (int k = 1; k <= 15; ++k) list += "M" + std::to_string(k) + "=gone.bmp\n";
   ChooseList("many.lst", list);
-  dialog->CmImageListRead();
+  commands->CmImageListRead();
 
   ASSERT_EQ(prompt.Messages().size(), 1u);
   const QString text = prompt.Messages()[0].text;
@@ -245,13 +245,13 @@ TEST_F(ImageListTest, AHugeCountStopsAtTheLastColumnAndNamesWhatLiesBeyond) {
   Bitmaps({21, 28, 29});
   ChooseList("huge.lst",
              "[Image List]\nNumFrames=4294967295\nI1=i21.bmp\nI128=i28.bmp\nI129=i29.bmp\n");
-  dialog->CmImageListRead();
+  commands->CmImageListRead();
 
   ASSERT_EQ(s->FrameCount(), ObKELDialog::kMaxFrames);
   EXPECT_EQ(s->GetImage(0).Image()->Width(), 21);
   EXPECT_EQ(s->GetImage(127).Image()->Width(), 28);
   EXPECT_EQ(dialog->FramesEdit->text(), "128");
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
   ASSERT_EQ(prompt.Messages().size(), 1u);
   const QString text = prompt.Messages()[0].text;
   EXPECT_TRUE(text.contains(QStringLiteral("フレーム 129 のイメージ"))) << text.toStdString();
@@ -271,7 +271,7 @@ TEST_F(ImageListTest, RelativePathsLeadFromTheListsFolderNotTheCurrentOne) {
 
   const std::filesystem::path before = std::filesystem::current_path();
   std::filesystem::current_path(dir / "elsewhere");
-  dialog->CmImageListRead();
+  commands->CmImageListRead();
   std::filesystem::current_path(before);
 
   EXPECT_TRUE(prompt.Messages().empty()) << prompt.MessageTexts().join("|").toStdString();
@@ -300,7 +300,7 @@ TEST_F(ImageListTest, Cp932AndUtf8ListsNameJapaneseFiles) {
     s->AddImage(FrameSlot(), 0, 1);
     prompt.ClearHistory();
     ChooseList("jp.lst", c.bytes);
-    dialog->CmImageListRead();
+    commands->CmImageListRead();
     EXPECT_TRUE(prompt.Messages().empty()) << prompt.MessageTexts().join("|").toStdString();
     EXPECT_EQ(ImageWidths(*s), (std::vector<int>{41}));
     EXPECT_EQ(MaskWidths(*s), (std::vector<int>{42}));
@@ -317,7 +317,7 @@ TEST_F(ImageListTest, APathLongerThan258CharactersIsUsedWhole) {
   Bitmap(whole, 43, 4);
   Bitmap(whole.substr(0, 258), 99, 4);
   ChooseList("long.lst", "[Image List]\nNumFrames=1\nI1=" + whole + "\n");
-  dialog->CmImageListRead();
+  commands->CmImageListRead();
   EXPECT_TRUE(prompt.Messages().empty()) << prompt.MessageTexts().join("|").toStdString();
   EXPECT_EQ(ImageWidths(*s), (std::vector<int>{43}));
 }

@@ -129,6 +129,8 @@ TEST_F(DialogTest, TheUpDownStepsTheDepthFieldWithinItsRange) {
   const Case cases[] = {{"5", true, "6"},  {"5", false, "4"},    {"128", true, "128"},
                         {"0", false, "0"}, {"127", true, "128"}, {"300", false, "127"},
                         {"", true, "1"},   {"", false, "0"}};
+  Add(NewSprite("深さ"));
+  Show(0);
   Activate();
   for (const auto& c : cases) {
     dialog->DepthEdit->setText(c.before);

@@ -29,7 +29,7 @@ class MaskCommandTest : public DialogTest {
     s->SetNumFrames(3);
     sprite = Add(std::move(s));
     Show(0);
-    dialog->Modified = 0;
+    doc.MarkSaved();
     prompt.ClearHistory();
   }
 
@@ -64,10 +64,10 @@ TEST_F(MaskCommandTest, StoresTheMaskShowsItAndMovesOn) {
     SCOPED_TRACE(row);
     sprite->AddImage(FrameSlot(), 0, 1);
     dialog->SetBitmapToSpread();
-    dialog->Modified = 0;
+    doc.MarkSaved();
     EXPECT_FALSE(dialog->Spread->SSHasPicture(1, ObKELDialog::kRowMask));
     Activate(1, row);
-    dialog->CmMakeMask();
+    commands->CmMakeMask();
     EXPECT_TRUE(prompt.Messages().empty());
     EXPECT_EQ(MaskOf(0), (std::vector<std::string>{"1100", "0011"}));
     const ObBmpImage* mask = sprite->GetMask(0).Image();
@@ -77,38 +77,38 @@ TEST_F(MaskCommandTest, StoresTheMaskShowsItAndMovesOn) {
     EXPECT_TRUE(dialog->Spread->SSHasPicture(1, ObKELDialog::kRowMask));
     EXPECT_TRUE(sprite->GetImage(0).IsImage()) << "the image stays";
     EXPECT_EQ(ActiveCell(), std::make_pair(2, row));
-    EXPECT_EQ(dialog->Modified, 1);
+    EXPECT_EQ(doc.Modified(), 1);
     EXPECT_EQ(sprite->FrameCount(), 3);
   }
 }
 
 TEST_F(MaskCommandTest, RunningAgainReplacesTheMask) {
   Activate(1, ObKELDialog::kRowMask);
-  dialog->CmMakeMask();
+  commands->CmMakeMask();
   const ObBmpImage* first = sprite->GetMask(0).Image();
   ASSERT_NE(first, nullptr);
   // The picture changes: every pixel white now, so the new mask is all sprite.
   sprite->AddImage(FrameSlot(SolidImage(4, 2, 8, {kWhite})), 0, 0);
   Activate(1, ObKELDialog::kRowMask);
-  dialog->CmMakeMask();
+  commands->CmMakeMask();
   EXPECT_EQ(MaskOf(0), (std::vector<std::string>{"0000", "0000"}));
 }
 
 TEST_F(MaskCommandTest, OnTheLastFrameTheActiveCellMovesIntoTheEmptyColumn) {
   sprite->AddImage(FrameSlot(SolidImage(4, 2, 24, {kBlack})), 2, 0);
   Activate(3, ObKELDialog::kRowImage);
-  dialog->CmMakeMask();
+  commands->CmMakeMask();
   EXPECT_EQ(MaskOf(2), (std::vector<std::string>{"1111", "1111"}));
   EXPECT_EQ(ActiveCell(), std::make_pair(4, int(ObKELDialog::kRowImage)));
 }
 
 TEST_F(MaskCommandTest, BeyondTheFramesOnlyTheActiveCellMoves) {
   Activate(5, ObKELDialog::kRowMask);
-  dialog->CmMakeMask();
+  commands->CmMakeMask();
   EXPECT_TRUE(prompt.Messages().empty());
   EXPECT_EQ(ActiveCell(), std::make_pair(6, int(ObKELDialog::kRowMask)));
   EXPECT_EQ(sprite->FrameCount(), 3);
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 0) << "moving the cursor is no edit";
 }
 
 // A mask slot holding the continue marker alone (as a file may have it): the image the mask is
@@ -118,7 +118,7 @@ TEST_F(MaskCommandTest, AContinueMarkInTheMaskSlotAloneKeepsTheImage) {
   sprite->ImageArray[0].Mask = FrameSlot(ContinueMark);
   const ObBmpImage* image = sprite->GetImage(0).Image();
   Activate(1, ObKELDialog::kRowImage);
-  dialog->CmMakeMask();
+  commands->CmMakeMask();
   EXPECT_EQ(sprite->GetImage(0).Image(), image);
   EXPECT_EQ(MaskOf(0), (std::vector<std::string>{"1100", "0011"}));
   EXPECT_TRUE(dialog->Spread->SSHasPicture(1, ObKELDialog::kRowImage));
@@ -136,24 +136,25 @@ class MaskCommandRefusal : public MaskCommandTest, public ::testing::WithParamIn
 
 TEST_P(MaskCommandRefusal, ShowsItsMessageAndChangesNothing) {
   const Refusal& r = GetParam();
+  std::unique_ptr<ObSpriteData> held;  // the object taken out of the document for "no object"
   // Frame 0's image loses its DIB for the case that asks for it.
   if (r.col == 0) {
     sprite->AddImage(FrameSlot(std::make_unique<ObBmpImage>()), 0, 0);
     Activate(1, ObKELDialog::kRowImage);
   } else if (r.col < 0) {
-    dialog->CurrentSprite = nullptr;
     Activate(1, ObKELDialog::kRowImage);
+    held = doc.TakeObject(0);
   } else {
     Activate(r.col, ObKELDialog::kRowMask);
   }
   const auto before = ActiveCell();
-  dialog->CmMakeMask();
+  commands->CmMakeMask();
   ASSERT_EQ(prompt.Messages().size(), 1u);
   EXPECT_EQ(prompt.Messages()[0].text, QString::fromUtf8(r.message));
   EXPECT_EQ(prompt.Messages()[0].caption, QString::fromUtf8(r.caption));
   EXPECT_EQ(prompt.Messages()[0].flags, r.flags);
   EXPECT_EQ(ActiveCell(), before);
-  EXPECT_EQ(dialog->Modified, 0);
+  EXPECT_EQ(doc.Modified(), 0);
   EXPECT_TRUE(sprite->GetMask(0).IsEmpty());
   EXPECT_TRUE(sprite->GetMask(1).IsContinue());
   EXPECT_TRUE(sprite->GetMask(2).IsEmpty());

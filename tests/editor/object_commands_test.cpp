@@ -19,9 +19,9 @@ using ObjectCommandsTest = ThreeObjectsTest;
 
 TEST_F(ObjectCommandsTest, NewObjectComesEmptyAtTheEndAndIsShown) {
   dialog->PosXEdit->setText("55");  // typed into the shown object, not yet stored
-  dialog->Modified = 0;
+  doc.MarkSaved();
   prompt.Answer(QStringLiteral("よっつ"));
-  dialog->CmNewObject();
+  commands->CmNewObject();
 
   ASSERT_EQ(list.size(), 4u);
   EXPECT_EQ(list[0]->PositionX, 55) << "the shown object is stored first";
@@ -30,8 +30,8 @@ TEST_F(ObjectCommandsTest, NewObjectComesEmptyAtTheEndAndIsShown) {
   EXPECT_EQ(created->FrameCount(), 0);
   EXPECT_EQ(created->NumFrames, 0);
   EXPECT_EQ(created->Sound, nullptr);
-  EXPECT_EQ(dialog->CurrentIndex, 3);
-  EXPECT_EQ(dialog->CurrentSprite, created);
+  EXPECT_EQ(doc.CurrentIndex(), 3);
+  EXPECT_EQ(dialog->CurrentSprite(), created);
   EXPECT_EQ(ComboItems(), (QStringList{"ひとつ", "Bird", "みっつ", "よっつ"}));
   EXPECT_EQ(dialog->ObjectCombo->currentIndex(), 3);
   EXPECT_EQ(dialog->FramesEdit->text(), "0");
@@ -42,7 +42,7 @@ TEST_F(ObjectCommandsTest, NewObjectComesEmptyAtTheEndAndIsShown) {
   EXPECT_EQ(col, 1);
   EXPECT_EQ(row, 1);
   EXPECT_EQ(Background(1, 1), kWhite);
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
   // Showing the new object is no switch: nothing tried to store the frameless object.
   EXPECT_TRUE(prompt.Messages().empty());
 
@@ -56,11 +56,11 @@ TEST_F(ObjectCommandsTest, NewObjectComesEmptyAtTheEndAndIsShown) {
 
 TEST_F(DialogTest, NewObjectInAnEmptyDocumentBecomesTheFirst) {
   prompt.Answer(QStringLiteral("最初"));
-  dialog->CmNewObject();
+  commands->CmNewObject();
   ASSERT_EQ(list.size(), 1u);
   EXPECT_EQ(list[0]->Name, Utf8ToCp932("最初").value());
-  EXPECT_EQ(dialog->CurrentIndex, 0);
-  EXPECT_EQ(dialog->CurrentSprite, list[0].get());
+  EXPECT_EQ(doc.CurrentIndex(), 0);
+  EXPECT_EQ(dialog->CurrentSprite(), list[0].get());
   EXPECT_EQ(dialog->ObjectCombo->count(), 1);
   EXPECT_EQ(dialog->ObjectCombo->currentText(), QStringLiteral("最初"));
   EXPECT_TRUE(prompt.Messages().empty());
@@ -95,28 +95,28 @@ TEST_F(ObjectCommandsTest, NewObjectNameIsAskedUntilAcceptedOrCancelled) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    list.resize(3);
+    while (doc.Count() > 3) doc.TakeObject(doc.Count() - 1);
     Show(0);
     prompt.ClearHistory();
-    dialog->Modified = 0;
+    doc.MarkSaved();
     Script(prompt, c.answers);
 
-    dialog->CmNewObject();
+    commands->CmNewObject();
 
     EXPECT_TRUE(prompt.ScriptEmpty());
     EXPECT_EQ(prompt.MessageTexts(), c.messages);
     ExpectErrorBoxes();
     EXPECT_EQ(InputInitials(), c.initials);
-    EXPECT_EQ(dialog->Modified, 1) << "set even when nothing was created";
+    EXPECT_EQ(doc.Modified(), c.created.has_value()) << "a cancelled dialog is no change";
     if (c.created) {
       ASSERT_EQ(list.size(), 4u);
       EXPECT_EQ(list[3]->Name, Utf8ToCp932(c.created->toStdString()).value());
-      EXPECT_EQ(dialog->CurrentIndex, 3);
+      EXPECT_EQ(doc.CurrentIndex(), 3);
       EXPECT_EQ(dialog->ObjectCombo->currentText(), *c.created);
     } else {
       EXPECT_EQ(list.size(), 3u);
-      EXPECT_EQ(dialog->CurrentIndex, 0);
-      EXPECT_EQ(dialog->CurrentSprite, list[0].get());
+      EXPECT_EQ(doc.CurrentIndex(), 0);
+      EXPECT_EQ(dialog->CurrentSprite(), list[0].get());
       EXPECT_EQ(dialog->ObjectCombo->count(), 3);
     }
   }
@@ -141,52 +141,52 @@ TEST_F(ObjectCommandsTest, NewObjectIsRefusedWhileTheShownOneCannotBeStored) {
     SCOPED_TRACE(c.what);
     Show(0);
     dialog->FramesEdit->setText(c.frames);
-    dialog->ChangeImagePair();
+    dialog->CommitField(ObKELDialog::kFrames);
     (dialog.get()->*c.field)->setText(c.text);
     prompt.ClearHistory();
-    dialog->Modified = 0;
+    doc.MarkSaved();
 
-    dialog->CmNewObject();  // the script has no name: asking for one would cancel
+    commands->CmNewObject();  // the script has no name: asking for one would cancel
 
     EXPECT_EQ(prompt.MessageTexts(), QStringList{c.message});
     EXPECT_TRUE(Inputs().empty()) << "no name is asked for";
     EXPECT_EQ(list.size(), 3u);
-    EXPECT_EQ(dialog->CurrentSprite, list[0].get());
-    EXPECT_EQ(dialog->Modified, 1);
+    EXPECT_EQ(dialog->CurrentSprite(), list[0].get());
+    EXPECT_FALSE(doc.Modified()) << "a refusal changes nothing";
     list[0]->SetNumFrames(1);
   }
 }
 
 TEST_F(ObjectCommandsTest, AFreshObjectNeedsFramesBeforeAnotherCanBeMade) {
   prompt.Answer(QStringLiteral("よっつ"));
-  dialog->CmNewObject();
+  commands->CmNewObject();
   ASSERT_EQ(list.size(), 4u);
   prompt.ClearHistory();
-  dialog->CmNewObject();
+  commands->CmNewObject();
   EXPECT_EQ(prompt.MessageTexts(),
             QStringList{QStringLiteral("イメージがありません.設定して下さい")});
   EXPECT_EQ(list.size(), 4u);
-  EXPECT_EQ(dialog->CurrentIndex, 3);
+  EXPECT_EQ(doc.CurrentIndex(), 3);
 }
 
 // ---- rename
 
 TEST_F(ObjectCommandsTest, RenameReplacesTheNameInPlace) {
-  dialog->GetSpriteData(1);
-  dialog->DispSpriteData(dialog->CurrentSprite);
-  dialog->Modified = 0;
+  doc.SetCurrent(1);
+  dialog->DispSpriteData(dialog->CurrentSprite());
+  doc.MarkSaved();
   ObSpriteData* renamed = list[1].get();
   prompt.Answer(QStringLiteral("Fish"));
-  dialog->CmRenameObject();
+  commands->CmRenameObject();
 
   EXPECT_EQ(renamed->Name, "Fish");
   EXPECT_EQ(list[1].get(), renamed);
   EXPECT_EQ(ListNames(), (QStringList{"ひとつ", "Fish", "みっつ"}));
   EXPECT_EQ(ComboItems(), ListNames());
   EXPECT_EQ(dialog->ObjectCombo->currentIndex(), 1);
-  EXPECT_EQ(dialog->CurrentIndex, 1);
-  EXPECT_EQ(dialog->CurrentSprite, renamed);
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.CurrentIndex(), 1);
+  EXPECT_EQ(dialog->CurrentSprite(), renamed);
+  EXPECT_EQ(doc.Modified(), 1);
   EXPECT_TRUE(prompt.Messages().empty());
   const auto inputs = Inputs();
   ASSERT_EQ(inputs.size(), 1u);
@@ -225,13 +225,13 @@ TEST_F(ObjectCommandsTest, RenameRefusalsBringTheInputBackWithTheText) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     list[1]->Name = "Bird";
-    dialog->GetSpriteData(1);
-    dialog->DispSpriteData(dialog->CurrentSprite);
+    doc.SetCurrent(1);
+    dialog->DispSpriteData(dialog->CurrentSprite());
     prompt.ClearHistory();
-    dialog->Modified = 0;
+    doc.MarkSaved();
     Script(prompt, c.answers);
 
-    dialog->CmRenameObject();
+    commands->CmRenameObject();
 
     EXPECT_TRUE(prompt.ScriptEmpty());
     EXPECT_EQ(prompt.MessageTexts(), c.messages);
@@ -240,28 +240,10 @@ TEST_F(ObjectCommandsTest, RenameRefusalsBringTheInputBackWithTheText) {
     EXPECT_EQ(QString::fromStdString(Cp932ToUtf8Lossy(list[1]->Name)), c.finalName);
     EXPECT_EQ(dialog->ObjectCombo->itemText(1), c.finalName);
     EXPECT_EQ(list.size(), 3u);
-    EXPECT_EQ(dialog->CurrentIndex, 1);
-    EXPECT_EQ(dialog->Modified, 1) << "set even when cancelled";
+    EXPECT_EQ(doc.CurrentIndex(), 1);
+    EXPECT_EQ(doc.Modified(), c.finalName != "Bird") << "a cancelled rename is no change";
   }
 }
-
-TEST_F(ObjectCommandsTest, RenameKeepsWhatWasTypedButNotYetStored) {
-  dialog->PosXEdit->setText("55");
-  dialog->DepthEdit->setText("9");
-  prompt.Answer(QStringLiteral("新しい名"));
-  dialog->CmRenameObject();
-  EXPECT_EQ(list[0]->Name, Cp932("新しい名"));
-  EXPECT_EQ(dialog->ObjectCombo->currentText(), QStringLiteral("新しい名"));
-  EXPECT_EQ(dialog->PosXEdit->text(), "55");
-  EXPECT_EQ(dialog->DepthEdit->text(), "9");
-  EXPECT_EQ(list[0]->PositionX, 0) << "renaming stores no field";
-  // The typed values go into the object with the next store.
-  ASSERT_EQ(dialog->SaveSpriteData(list[0].get()), 1);
-  EXPECT_EQ(list[0]->PositionX, 55);
-  EXPECT_EQ(list[0]->Depth, 9);
-}
-
-// ---- delete
 
 TEST_F(ObjectCommandsTest, DeleteShowsTheObjectThatTakesTheDeletedOnesPlace) {
   const struct Case {
@@ -275,7 +257,7 @@ TEST_F(ObjectCommandsTest, DeleteShowsTheObjectThatTakesTheDeletedOnesPlace) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.shown);
-    list.clear();
+    doc.Reset({}, QString());
     for (const char* name : kThreeNames) {
       auto s = NewSprite(name);
       s->SetNumFrames(uint16_t(list.size() + 1));
@@ -284,18 +266,18 @@ TEST_F(ObjectCommandsTest, DeleteShowsTheObjectThatTakesTheDeletedOnesPlace) {
     }
     Show(c.shown);
     const ObSpriteData* expected = list[size_t(c.shown == 2 ? 1 : c.shown + 1)].get();
-    dialog->Modified = 0;
+    doc.MarkSaved();
 
-    dialog->CmDeleteObject();
+    commands->CmDeleteObject();
 
     EXPECT_EQ(ListNames(), c.remaining);
     EXPECT_EQ(ComboItems(), c.remaining);
-    EXPECT_EQ(dialog->CurrentIndex, c.current);
-    EXPECT_EQ(dialog->CurrentSprite, expected);
+    EXPECT_EQ(doc.CurrentIndex(), c.current);
+    EXPECT_EQ(dialog->CurrentSprite(), expected);
     EXPECT_EQ(dialog->ObjectCombo->currentIndex(), c.current);
     EXPECT_EQ(dialog->PosXEdit->text(), QString::number(expected->PositionX));
     EXPECT_EQ(dialog->FramesEdit->text(), QString::number(expected->FrameCount()));
-    EXPECT_EQ(dialog->Modified, 1);
+    EXPECT_EQ(doc.Modified(), 1);
     EXPECT_TRUE(prompt.History().empty()) << "no question and no message";
   }
 }
@@ -304,10 +286,10 @@ TEST_F(ObjectCommandsTest, DeleteIgnoresTheFieldsOfTheObjectItRemoves) {
   // Taking the entry out of the drop-down must not count as the user's switch, which would
   // first try to store the invalid fields.
   dialog->DepthEdit->setText("999");
-  dialog->CmDeleteObject();
+  commands->CmDeleteObject();
   EXPECT_TRUE(prompt.Messages().empty());
   EXPECT_EQ(ListNames(), (QStringList{"Bird", "みっつ"}));
-  EXPECT_EQ(dialog->CurrentSprite, list[0].get());
+  EXPECT_EQ(dialog->CurrentSprite(), list[0].get());
   EXPECT_EQ(dialog->DepthEdit->text(), "1");
 }
 
@@ -323,12 +305,12 @@ TEST_F(DialogTest, DeletingTheOnlyObjectEmptiesTheDialog) {
   ASSERT_TRUE(dialog->Spread->SSHasPicture(1, 1));
   ASSERT_EQ(Cell(2, 3), "bell");
 
-  dialog->CmDeleteObject();
+  commands->CmDeleteObject();
 
   EXPECT_TRUE(list.empty());
-  EXPECT_EQ(dialog->CurrentSprite, nullptr);
-  EXPECT_EQ(dialog->CurrentIndex, 0);
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(dialog->CurrentSprite(), nullptr);
+  EXPECT_EQ(doc.CurrentIndex(), -1);
+  EXPECT_EQ(doc.Modified(), 1);
   EXPECT_EQ(dialog->ObjectCombo->count(), 0);
   for (QLineEdit* e :
        {dialog->DepthEdit, dialog->PosXEdit, dialog->PosYEdit, dialog->SpeedXEdit,
@@ -370,17 +352,17 @@ TEST_F(ObjectCommandsTest, ClearKeepsNameAndPlaceAndResetsEverythingElse) {
   Show(1);
   ASSERT_EQ(Cell(1, 4), "10");
   ASSERT_EQ(Cell(1, 3), "bell");
-  dialog->Modified = 0;
+  doc.MarkSaved();
 
-  dialog->CmClearObject();
+  commands->CmClearObject();
 
   EXPECT_EQ(list[1].get(), s);
   EXPECT_EQ(s->Name, "Bird");
   EXPECT_EQ(ListNames(), (QStringList{"ひとつ", "Bird", "みっつ"}));
   EXPECT_EQ(ComboItems(), ListNames());
   EXPECT_EQ(dialog->ObjectCombo->currentIndex(), 1);
-  EXPECT_EQ(dialog->CurrentIndex, 1);
-  EXPECT_EQ(dialog->CurrentSprite, s);
+  EXPECT_EQ(doc.CurrentIndex(), 1);
+  EXPECT_EQ(dialog->CurrentSprite(), s);
 
   EXPECT_EQ(s->FrameCount(), 0);
   EXPECT_EQ(s->NumFrames, 0);
@@ -410,7 +392,7 @@ TEST_F(ObjectCommandsTest, ClearKeepsNameAndPlaceAndResetsEverythingElse) {
     for (int row = 3; row <= 5; ++row) EXPECT_EQ(Cell(col, row), "") << col << ',' << row;
     EXPECT_EQ(Background(col, 1), kWhite) << col;
   }
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
   EXPECT_TRUE(prompt.History().empty()) << "no question and no message";
   // The other objects are untouched.
   EXPECT_EQ(list[0]->FrameCount(), 1);
@@ -420,7 +402,7 @@ TEST_F(ObjectCommandsTest, ClearKeepsNameAndPlaceAndResetsEverythingElse) {
 
 TEST_F(ObjectCommandsTest, ClearDropsFieldsTypedButNotStored) {
   dialog->PosXEdit->setText("abc-typed");
-  dialog->CmClearObject();
+  commands->CmClearObject();
   EXPECT_EQ(dialog->PosXEdit->text(), "0");
   EXPECT_EQ(list[0]->Name, Cp932("ひとつ"));
 }
@@ -430,42 +412,42 @@ TEST_F(ObjectCommandsTest, ClearDropsFieldsTypedButNotStored) {
 TEST_F(DialogTest, WithoutObjectRenameDeleteAndClearReportIt) {
   const struct Case {
     const char* what;
-    void (ObKELDialog::*command)();
+    void (EditCommands::*command)();
   } cases[] = {
-      {"rename", &ObKELDialog::CmRenameObject},
-      {"delete", &ObKELDialog::CmDeleteObject},
-      {"clear", &ObKELDialog::CmClearObject},
+      {"rename", &EditCommands::CmRenameObject},
+      {"delete", &EditCommands::CmDeleteObject},
+      {"clear", &EditCommands::CmClearObject},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     prompt.ClearHistory();
-    (dialog.get()->*c.command)();
+    (commands.get()->*c.command)();
     ASSERT_EQ(prompt.History().size(), 1u) << "one message, no input";
     const auto& m = prompt.History()[0];
     EXPECT_EQ(m.kind, ScriptedPromptPort::Asked::Box);
     EXPECT_EQ(m.text, kNoObject);
     EXPECT_EQ(m.caption, QStringLiteral("エラー"));
     EXPECT_EQ(m.flags, unsigned(MB_OK | MB_ICONINFORMATION));
-    EXPECT_EQ(dialog->Modified, 0);
+    EXPECT_EQ(doc.Modified(), 0);
     EXPECT_TRUE(list.empty());
   }
 }
 
 TEST_F(ObjectCommandsTest, AfterTheLastObjectIsDeletedOnlyNewWorks) {
-  for (int i = 0; i < 3; ++i) dialog->CmDeleteObject();
+  for (int i = 0; i < 3; ++i) commands->CmDeleteObject();
   ASSERT_TRUE(list.empty());
   ASSERT_TRUE(prompt.Messages().empty());
-  dialog->CmDeleteObject();
-  dialog->CmClearObject();
-  dialog->CmRenameObject();
+  commands->CmDeleteObject();
+  commands->CmClearObject();
+  commands->CmRenameObject();
   EXPECT_EQ(prompt.MessageTexts(), (QStringList{kNoObject, kNoObject, kNoObject}));
 
   prompt.ClearHistory();
   prompt.Answer(QStringLiteral("ひとつ"));  // the name is free again
-  dialog->CmNewObject();
+  commands->CmNewObject();
   ASSERT_EQ(list.size(), 1u);
   EXPECT_EQ(list[0]->Name, Cp932("ひとつ"));
-  EXPECT_EQ(dialog->CurrentSprite, list[0].get());
+  EXPECT_EQ(dialog->CurrentSprite(), list[0].get());
   EXPECT_TRUE(prompt.Messages().empty());
 }
 

@@ -58,11 +58,11 @@ TEST_F(ObjectNamesTest, NamesLongerThanElevenBytesAreRefusedAndAskedAgain) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    list.resize(3);
+    while (doc.Count() > 3) doc.TakeObject(doc.Count() - 1);
     UnlimitedInputPort port(prompt);
-    ObKELDialog d(&list, port);
-    d.GetSpriteData(1);
-    d.DispSpriteData(d.CurrentSprite);
+    ObKELDialog form(doc, port);
+    EditCommands d(doc, form, port);
+    doc.SetCurrent(1);
     prompt.ClearHistory();
     Script(prompt, {c.tooLong, kOk, c.accepted});
 
@@ -80,7 +80,7 @@ TEST_F(ObjectNamesTest, NamesLongerThanElevenBytesAreRefusedAndAskedAgain) {
     EXPECT_EQ(list.size(), c.rename ? 3u : 4u);
     EXPECT_EQ(named.Name, Utf8ToCp932(c.accepted.toStdString()).value());
     EXPECT_LE(named.Name.size(), 11u);
-    EXPECT_EQ(d.ObjectCombo->currentText(), c.accepted);
+    EXPECT_EQ(form.ObjectCombo->currentText(), c.accepted);
   }
 }
 
@@ -96,7 +96,7 @@ TEST_F(ObjectNamesTest, CheckNameComparesStoredBytesExactly) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     prompt.ClearHistory();
-    EXPECT_EQ(dialog->CheckName(c.name), c.expected);
+    EXPECT_EQ(commands->CheckName(c.name), c.expected);
     if (c.expected) {
       EXPECT_TRUE(prompt.Messages().empty());
     } else {
@@ -110,18 +110,18 @@ TEST_F(ObjectNamesTest, CheckNameComparesStoredBytesExactly) {
 
 TEST_F(ObjectNamesTest, AnEmptyNameIsOneNameLikeAnyOther) {
   prompt.Answer(QString());
-  dialog->CmNewObject();
+  commands->CmNewObject();
   ASSERT_EQ(list.size(), 4u);
   EXPECT_EQ(list[3]->Name, "");
-  EXPECT_EQ(dialog->CheckRepeatedName(), 1);
+  EXPECT_EQ(commands->CheckRepeatedName(), 1);
   // A second empty name is a duplicate.
   prompt.ClearHistory();
   dialog->FramesEdit->setText("1");
-  dialog->ChangeImagePair();
+  dialog->CommitField(ObKELDialog::kFrames);
   dialog->SizeXEdit->setText("8");
   dialog->SizeYEdit->setText("8");
   Script(prompt, {"", kOk, kCancel});
-  dialog->CmNewObject();
+  commands->CmNewObject();
   EXPECT_TRUE(prompt.ScriptEmpty());
   EXPECT_EQ(prompt.MessageTexts(), QStringList{kDuplicate});
   EXPECT_EQ(list.size(), 4u);
@@ -142,26 +142,28 @@ TEST_F(DialogTest, CheckRepeatedNameFindsDuplicatesReadFromAFile) {
     std::ofstream out(path, std::ios::binary);
     ASSERT_TRUE(WriteObjectFile(out, written));
   }
-  ASSERT_TRUE(ReadObjectFile(path.string(), list).ok);
+  SpriteList read;
+  ASSERT_TRUE(ReadObjectFile(path.string(), read).ok);
+  doc.Reset(std::move(read), QString());
   ASSERT_EQ(list.size(), 3u);
   Show(0);
 
-  EXPECT_EQ(dialog->CheckRepeatedName(), 0);
+  EXPECT_EQ(commands->CheckRepeatedName(), 0);
   EXPECT_TRUE(prompt.Messages().empty()) << "the caller reports it";
 
   // Renaming the first to a free name makes the list saveable.
   prompt.Answer(QStringLiteral("違う"));
-  dialog->CmRenameObject();
+  commands->CmRenameObject();
   ASSERT_EQ(list[0]->Name, Cp932("違う"));
-  EXPECT_EQ(dialog->CheckRepeatedName(), 1);
+  EXPECT_EQ(commands->CheckRepeatedName(), 1);
 
   // So does deleting one of the two.
   list[0]->Name = Cp932("同じ");
-  EXPECT_EQ(dialog->CheckRepeatedName(), 0);
-  dialog->GetSpriteData(2);
-  dialog->DispSpriteData(dialog->CurrentSprite);
-  dialog->CmDeleteObject();
-  EXPECT_EQ(dialog->CheckRepeatedName(), 1);
+  EXPECT_EQ(commands->CheckRepeatedName(), 0);
+  doc.SetCurrent(2);
+  dialog->DispSpriteData(dialog->CurrentSprite());
+  commands->CmDeleteObject();
+  EXPECT_EQ(commands->CheckRepeatedName(), 1);
 }
 
 TEST_F(ObjectNamesTest, CheckRepeatedNameLooksAtEveryPair) {
@@ -180,13 +182,13 @@ TEST_F(ObjectNamesTest, CheckRepeatedNameLooksAtEveryPair) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.names));
-    list.clear();
+    doc.Reset({}, QString());
     for (const auto& n : c.names) {
       auto s = std::make_unique<ObSpriteData>();
       s->Name = n;
       Add(std::move(s));
     }
-    EXPECT_EQ(dialog->CheckRepeatedName(), c.expected);
+    EXPECT_EQ(commands->CheckRepeatedName(), c.expected);
   }
   EXPECT_TRUE(prompt.Messages().empty());
 }

@@ -51,11 +51,11 @@ TEST_F(ObjectSoundTest, DeletingTheObjectWhoseSoundPlaysStopsIt) {
   ASSERT_TRUE(port->IsPlaying());
   const int started = port->SoundsStarted();
 
-  dialog->CmDeleteObject();  // the third object, now second, has no sound
+  commands->CmDeleteObject();  // the third object, now second, has no sound
 
   EXPECT_FALSE(port->IsPlaying());
   EXPECT_EQ(port->SoundsStarted(), started);
-  EXPECT_EQ(dialog->CurrentSprite, list[1].get());
+  EXPECT_EQ(dialog->CurrentSprite(), list[1].get());
 }
 
 TEST_F(ObjectSoundTest, TheObjectShownAfterADeletionPlaysItsSound) {
@@ -67,7 +67,7 @@ TEST_F(ObjectSoundTest, TheObjectShownAfterADeletionPlaysItsSound) {
   const int started = port->SoundsStarted();
 
   // Still playing, the first object's sound would keep the next one from starting.
-  dialog->CmDeleteObject();
+  commands->CmDeleteObject();
 
   EXPECT_EQ(port->SoundsStarted(), started + 1);
   EXPECT_TRUE(port->IsPlaying());
@@ -80,7 +80,7 @@ TEST_F(ObjectSoundTest, ClearingTheObjectStopsItsSound) {
   Show(2);
   ASSERT_TRUE(port->IsPlaying());
 
-  dialog->CmClearObject();
+  commands->CmClearObject();
 
   EXPECT_FALSE(port->IsPlaying());
   EXPECT_EQ(list[2]->Sound, nullptr);

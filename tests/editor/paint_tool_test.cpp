@@ -25,10 +25,10 @@ QString Native(const fs::path& p) {
 class PaintToolTest : public CellTest {
  protected:
   PaintToolTest() {
-    ObKELDialog::PaintFileCounter = 0;
-    dialog->Launcher = launcher;
+    EditCommands::PaintFileCounter = 0;
+    commands->Launcher = launcher;
     // The document lies in the temporary folder; no file has been chosen in a dialog yet.
-    dialog->DocumentName = [this] { return Native(dir / "doc.kel"); };
+    doc.SetFileName(Native(dir / "doc.kel"));
   }
 
   // The launcher's requests so far as "command line @ folder".
@@ -66,13 +66,13 @@ TEST_F(PaintToolTest, DoubleClickOnAPictureCellWritesItAndStartsThePaintProgram)
   ASSERT_EQ(launcher->Requests().size(), 1u);
   EXPECT_EQ(launcher->Requests()[0].file, Native(dir / "pebbl000.bmp"));
   EXPECT_TRUE(fs::is_regular_file(dir / "pebbl000.bmp"));
-  EXPECT_EQ(ObKELDialog::PaintFileCounter, 1);
+  EXPECT_EQ(EditCommands::PaintFileCounter, 1);
 
   // The next one, on any picture, takes the next name.
-  EXPECT_EQ(dialog->EvDblClick(2, ObKELDialog::kRowMask), 1);
+  EXPECT_EQ(commands->EvDblClick(2, ObKELDialog::kRowMask), 1);
   EXPECT_EQ(Launched().back(), InDir("PBRUSH pebbl001.bmp"));
   EXPECT_TRUE(fs::is_regular_file(dir / "pebbl001.bmp"));
-  EXPECT_EQ(ObKELDialog::PaintFileCounter, 2);
+  EXPECT_EQ(EditCommands::PaintFileCounter, 2);
 }
 
 TEST_F(PaintToolTest, NamesWrapAfterTheLastNumberAndOverwriteTheOldFile) {
@@ -89,17 +89,17 @@ TEST_F(PaintToolTest, NamesWrapAfterTheLastNumberAndOverwriteTheOldFile) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ObKELDialog::PaintFileCounter = c.counter;
-    EXPECT_EQ(dialog->EvDblClick(1, ObKELDialog::kRowImage), 1);
+    EditCommands::PaintFileCounter = c.counter;
+    EXPECT_EQ(commands->EvDblClick(1, ObKELDialog::kRowImage), 1);
     EXPECT_EQ(Launched().back(), InDir(std::string("PBRUSH ") + c.name));
     EXPECT_TRUE(fs::is_regular_file(dir / c.name));
-    EXPECT_EQ(ObKELDialog::PaintFileCounter, c.after);
+    EXPECT_EQ(EditCommands::PaintFileCounter, c.after);
   }
   EXPECT_FALSE(fs::exists(dir / "pebbl999.bmp"));
 
   // The round came back to pebbl000.bmp, which now holds the mask of frame 2.
-  ObKELDialog::PaintFileCounter = 999;
-  ASSERT_EQ(dialog->EvDblClick(2, ObKELDialog::kRowMask), 1);
+  EditCommands::PaintFileCounter = 999;
+  ASSERT_EQ(commands->EvDblClick(2, ObKELDialog::kRowMask), 1);
   const ObBmpImage reread(Native(dir / "pebbl000.bmp").toStdString().c_str());
   EXPECT_EQ(reread.Width(), 51);
   EXPECT_TRUE(prompt.Messages().empty());
@@ -121,11 +121,11 @@ TEST_F(PaintToolTest, CellsWithoutAPictureOfTheirOwnSayNoDib) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     prompt.ClearHistory();
-    EXPECT_EQ(dialog->EvDblClick(c.col, c.row), 0);
+    EXPECT_EQ(commands->EvDblClick(c.col, c.row), 0);
     ExpectOneError(kNoDib);
   }
   EXPECT_TRUE(launcher->Requests().empty());
-  EXPECT_EQ(ObKELDialog::PaintFileCounter, 0);
+  EXPECT_EQ(EditCommands::PaintFileCounter, 0);
   EXPECT_TRUE(fs::is_empty(dir.Path()));
 }
 
@@ -145,11 +145,11 @@ TEST_F(PaintToolTest, OtherCellsDoNothing) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(dialog->EvDblClick(c.col, c.row), 0);
+    EXPECT_EQ(commands->EvDblClick(c.col, c.row), 0);
   }
   EXPECT_TRUE(prompt.Messages().empty());
   EXPECT_TRUE(launcher->Requests().empty());
-  EXPECT_EQ(ObKELDialog::PaintFileCounter, 0);
+  EXPECT_EQ(EditCommands::PaintFileCounter, 0);
   EXPECT_TRUE(fs::is_empty(dir.Path()));
 }
 
@@ -157,7 +157,7 @@ TEST_F(PaintToolTest, WithoutAnObjectEveryCellSaysSo) {
   for (int row : {0, 1, 2, 3, 5}) {
     SCOPED_TRACE(row);
     prompt.ClearHistory();
-    EXPECT_EQ(dialog->EvDblClick(1, row), 0);
+    EXPECT_EQ(commands->EvDblClick(1, row), 0);
     ExpectOneError(kNoObject);
   }
   EXPECT_TRUE(launcher->Requests().empty());
@@ -175,17 +175,17 @@ TEST_F(PaintToolTest, TheWrittenFileReadsBackWithTheSamePixelsAndTheObjectStaysA
         int16_t(i), 0);
   ObSpriteData* s = Add(std::move(sprite));
   Show(0);
-  dialog->Modified = 0;
+  doc.MarkSaved();
   const ObBmpImage* before[4];
   for (int i = 0; i < 4; ++i) before[i] = s->GetImage(int16_t(i)).Image();
 
   for (int i = 0; i < 4; ++i) {
     SCOPED_TRACE(depths[i]);
-    ASSERT_EQ(dialog->EvDblClick(i + 1, ObKELDialog::kRowImage), 1);
+    ASSERT_EQ(commands->EvDblClick(i + 1, ObKELDialog::kRowImage), 1);
     const fs::path written = dir / QString::asprintf("pebbl%03d.bmp", i).toStdString();
     // Read back as the image-read command reads it, into the mask of the same frame.
     std::string error;
-    ASSERT_EQ(dialog->ReadImage(i + 1, ObKELDialog::kRowMask, written.c_str(), &error), 1) << error;
+    ASSERT_EQ(commands->ReadImage(i + 1, ObKELDialog::kRowMask, written.c_str(), &error), 1) << error;
     // Same size, depth, colours and pixel rows; the reader fills in the colour count the
     // header may leave 0, so the headers are compared field by field.
     const ObBmpImage* reread = s->GetMask(int16_t(i)).Image();
@@ -214,9 +214,9 @@ TEST_F(PaintToolTest, DoubleClickChangesNeitherTheObjectNorTheModifiedFlag) {
   const ObBmpImage* image = s->GetImage(1).Image();
   const ObBmpImage* mask = s->GetMask(1).Image();
   const std::string dib(reinterpret_cast<const char*>(image->Dib()->Data()), image->Dib()->Size());
-  ASSERT_EQ(dialog->EvDblClick(2, ObKELDialog::kRowImage), 1);
-  ASSERT_EQ(dialog->EvDblClick(2, ObKELDialog::kRowMask), 1);
-  EXPECT_EQ(dialog->Modified, 0);
+  ASSERT_EQ(commands->EvDblClick(2, ObKELDialog::kRowImage), 1);
+  ASSERT_EQ(commands->EvDblClick(2, ObKELDialog::kRowMask), 1);
+  EXPECT_EQ(doc.Modified(), 0);
   EXPECT_EQ(SlotKinds(*s), "II II II");
   EXPECT_EQ(s->NumFrames, 3);
   EXPECT_EQ(s->GetImage(1).Image(), image);
@@ -230,16 +230,16 @@ TEST_F(PaintToolTest, AFileThatCannotBeWrittenIsReportedAndNothingStarts) {
   ShowFrames(1);
   // A folder in the file's place: the name can be neither created nor replaced.
   fs::create_directory(dir / "pebbl000.bmp");
-  EXPECT_EQ(dialog->EvDblClick(1, ObKELDialog::kRowImage), 0);
+  EXPECT_EQ(commands->EvDblClick(1, ObKELDialog::kRowImage), 0);
   ExpectOneError(kWriteFailed);
   EXPECT_TRUE(launcher->Requests().empty());
-  EXPECT_EQ(ObKELDialog::PaintFileCounter, 0);
+  EXPECT_EQ(EditCommands::PaintFileCounter, 0);
   EXPECT_TRUE(fs::is_directory(dir / "pebbl000.bmp"));
 
   // The next try uses the same name.
   fs::remove(dir / "pebbl000.bmp");
   prompt.ClearHistory();
-  EXPECT_EQ(dialog->EvDblClick(1, ObKELDialog::kRowImage), 1);
+  EXPECT_EQ(commands->EvDblClick(1, ObKELDialog::kRowImage), 1);
   EXPECT_TRUE(prompt.Messages().empty());
   EXPECT_EQ(Launched(), std::vector<std::string>{InDir("PBRUSH pebbl000.bmp")});
   EXPECT_TRUE(fs::is_regular_file(dir / "pebbl000.bmp"));
@@ -248,7 +248,7 @@ TEST_F(PaintToolTest, AFileThatCannotBeWrittenIsReportedAndNothingStarts) {
 TEST_F(PaintToolTest, AProgramThatDoesNotStartIsReportedAndTheFileStays) {
   ShowFrames(1);
   launcher->Answer(false);
-  EXPECT_EQ(dialog->EvDblClick(1, ObKELDialog::kRowImage), 0);
+  EXPECT_EQ(commands->EvDblClick(1, ObKELDialog::kRowImage), 0);
   ASSERT_EQ(prompt.Messages().size(), 1u);
   const ScriptedPromptPort::Message& m = prompt.Messages()[0];
   EXPECT_TRUE(m.text.startsWith(QStringLiteral("ペイントプログラムを起動できませんでした。")))
@@ -259,14 +259,14 @@ TEST_F(PaintToolTest, AProgramThatDoesNotStartIsReportedAndTheFileStays) {
   EXPECT_EQ(m.flags, unsigned(MB_OK | MB_ICONINFORMATION));
   EXPECT_TRUE(fs::is_regular_file(dir / "pebbl000.bmp"));
   // Its name is used up: the next double-click does not overwrite it.
-  EXPECT_EQ(dialog->EvDblClick(1, ObKELDialog::kRowImage), 1);
+  EXPECT_EQ(commands->EvDblClick(1, ObKELDialog::kRowImage), 1);
   EXPECT_EQ(launcher->Requests().back().commandLine, QStringLiteral("PBRUSH pebbl001.bmp"));
 }
 
 TEST_F(PaintToolTest, TheFileGoesWhereTheLastFileWasChosen) {
   ShowFrames(1);
   // Before any file dialog: the document's folder.
-  ASSERT_EQ(dialog->EvDblClick(1, ObKELDialog::kRowImage), 1);
+  ASSERT_EQ(commands->EvDblClick(1, ObKELDialog::kRowImage), 1);
   EXPECT_TRUE(fs::is_regular_file(dir / "pebbl000.bmp"));
 
   // A bitmap read from another folder: the next picture goes there.
@@ -274,16 +274,16 @@ TEST_F(PaintToolTest, TheFileGoesWhereTheLastFileWasChosen) {
   const QString chosen = Bitmap("art/walk.bmp", 8, 8);
   SetActive(2, ObKELDialog::kRowImage);
   Choose(chosen);
-  dialog->CmImageRead();
-  ASSERT_EQ(dialog->EvDblClick(2, ObKELDialog::kRowImage), 1);
+  commands->CmImageRead();
+  ASSERT_EQ(commands->EvDblClick(2, ObKELDialog::kRowImage), 1);
   EXPECT_TRUE(fs::is_regular_file(dir / "art" / "pebbl001.bmp"));
   EXPECT_EQ(launcher->Requests().back().folder, Native(dir / "art"));
   EXPECT_EQ(launcher->Requests().back().file, Native(dir / "art" / "pebbl001.bmp"));
 
   // A cancelled dialog changes nothing.
   Choose(std::nullopt);
-  dialog->CmImageRead();
-  ASSERT_EQ(dialog->EvDblClick(1, ObKELDialog::kRowImage), 1);
+  commands->CmImageRead();
+  ASSERT_EQ(commands->EvDblClick(1, ObKELDialog::kRowImage), 1);
   EXPECT_TRUE(fs::is_regular_file(dir / "art" / "pebbl002.bmp"));
   EXPECT_TRUE(prompt.Messages().empty());
 }
@@ -292,13 +292,13 @@ TEST_F(PaintToolTest, AnUntitledDocumentPutsTheFileInTheHomeFolder) {
   ShowFrames(1);
   const QByteArray oldHome = qgetenv("HOME");
   qputenv("HOME", dir.Path().c_str());
-  dialog->DocumentName = [] { return QStringLiteral("無題.kel"); };
-  const QString folder = dialog->PaintFolder();
+  doc.SetFileName(QStringLiteral("無題.kel"));
+  const QString folder = commands->PaintFolder();
   qputenv("HOME", oldHome);
   EXPECT_EQ(folder, Native(dir.Path()));
   // A document in a folder that is gone does not count either.
-  dialog->DocumentName = [this] { return Native(dir / "gone" / "doc.kel"); };
-  EXPECT_EQ(dialog->PaintFolder(), QDir::homePath());
+  doc.SetFileName(Native(dir / "gone" / "doc.kel"));
+  EXPECT_EQ(commands->PaintFolder(), QDir::homePath());
 }
 
 }  // namespace

@@ -46,8 +46,10 @@ TEST_F(DialogTest, AFirstFrameWithoutPaletteRealizesNothingButStillAnswersTrue) 
       {"empty", [](ObSpriteData& s) { s.AddImage(FrameSlot(SolidImage(4, 4, 8, {1})), 0, 1); }},
   };
   for (const auto& c : cases) {
-    list.clear();
-    dialog = std::make_unique<ObKELDialog>(&list, prompt);
+    doc.Reset({}, QString());
+    commands.reset();
+    dialog = std::make_unique<ObKELDialog>(doc, prompt);
+    commands = std::make_unique<EditCommands>(doc, *dialog, prompt);
     auto s = NewSprite(c.what);
     c.fill(*s);
     Add(std::move(s));
@@ -63,8 +65,7 @@ TEST_F(DialogTest, ActivationRealizesAndTellsTheOtherWindows) {
   s->AddImage(FrameSlot(SolidImage(4, 4, 8, {0x102030})), 0, 0);
   ObSpriteData* sprite = Add(std::move(s));
   sprite->MakeDDB(dialog->DC());
-  dialog->GetSpriteData(0);
-  dialog->CurrentSprite = sprite;  // current, not yet shown
+  doc.SetCurrent(0);
   QSignalSpy spy(dialog.get(), &ObKELDialog::PaletteChanged);
 
   dialog->EvActivate(0, false, nullptr);  // deactivation

@@ -89,7 +89,6 @@ TEST_F(FieldsTest, EachBadFieldIsReportedWithFocusAndSelection) {
       {5, "", "イメージサイズXの入力値が不正です"},
       {6, "2001", "イメージサイズYの入力値が不正です"},
       {7, "129", "フレーム数の入力値が不正です"},
-      {7, "0", "フレーム数の入力値が不正です"},
   };
   Activate();
   for (const auto& c : cases) {
@@ -100,7 +99,7 @@ TEST_F(FieldsTest, EachBadFieldIsReportedWithFocusAndSelection) {
     QLineEdit* edit = Field(c.field);
     edit->setText(QString::fromUtf8(c.text));
 
-    EXPECT_EQ(dialog->SaveSpriteData(sprite), 0);
+    EXPECT_EQ(dialog->SaveSpriteData(), 0);
     ASSERT_EQ(prompt.Messages().size(), 1u);
     EXPECT_EQ(prompt.Messages()[0].text, QString::fromUtf8(c.message));
     EXPECT_EQ(prompt.Messages()[0].caption, QStringLiteral("エラー"));
@@ -160,12 +159,12 @@ TEST_F(FieldsTest, TheRandomStartBoxFollowsTheBehaviour) {
   dialog->DispSpriteData(sprite);
   for (const auto& c : cases) {
     dialog->RandomCheckBox->setChecked(true);  // what the user ticked, not yet stored
-    dialog->Modified = 0;
+    doc.MarkSaved();
     dialog->BehaveTypeCombo->setCurrentIndex(c.behave);
     EXPECT_EQ(dialog->RandomCheckBox->isEnabled(), c.enabled) << c.behave;
     // The check mark comes back from the stored object.
     EXPECT_FALSE(dialog->RandomCheckBox->isChecked()) << c.behave;
-    EXPECT_EQ(dialog->Modified, 1) << c.behave;
+    EXPECT_EQ(doc.Modified(), 1) << c.behave;
   }
   // The behaviour is stored only on saving.
   EXPECT_EQ(sprite->Behave, 0);
@@ -177,43 +176,51 @@ TEST_F(FieldsTest, AGreyedRandomStartBoxKeepsItsMarkAndIsStoredAsItIs) {
   dialog->BehaveTypeCombo->setCurrentIndex(2);
   ASSERT_FALSE(dialog->RandomCheckBox->isEnabled());
   EXPECT_TRUE(dialog->RandomCheckBox->isChecked());
-  ASSERT_EQ(dialog->SaveSpriteData(sprite), 1);
+  ASSERT_EQ(dialog->SaveSpriteData(), 1);
   EXPECT_EQ(sprite->Behave, 2);
   EXPECT_EQ(sprite->RandomStart, 1);
 }
 
-TEST_F(FieldsTest, ClickingTheRandomStartBoxMarksTheDocumentModified) {
+TEST_F(FieldsTest, ClickingTheRandomStartBoxIsAnEdit) {
   Activate();
-  dialog->Modified = 0;
+  doc.MarkSaved();
   QTest::mouseClick(dialog->RandomCheckBox, Qt::LeftButton);
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
   EXPECT_FALSE(dialog->RandomCheckBox->isChecked());
-  EXPECT_EQ(sprite->RandomStart, 1);  // stored on saving only
+  EXPECT_EQ(sprite->RandomStart, 0);
+  EXPECT_EQ(doc.History().undoText(), QStringLiteral("ランダムの変更"));
 }
 
-// What the user types is work a save would store: New, Open and the end of the program must
-// ask before dropping it. The program's own writes into the fields change nothing.
-TEST_F(FieldsTest, TypingIntoAFieldMarksTheDocumentModified) {
+// A field goes into the document when the user leaves it: one step for each field left, none
+// while typing. The program's own writes into the fields change nothing.
+TEST_F(FieldsTest, AFieldIsAnEditWhenItIsLeft) {
   Activate();
-  for (int i = 0; i < 8; ++i) {
+  for (int i = 0; i < 7; ++i) {
     SCOPED_TRACE(i);
-    dialog->Modified = 0;
-    Field(i)->setText(QStringLiteral("7"));
-    EXPECT_EQ(dialog->Modified, 0);
+    doc.History().clear();
+    doc.MarkSaved();
     Field(i)->setFocus();
+    Field(i)->selectAll();
     QTest::keyClicks(Field(i), "4");
-    EXPECT_EQ(dialog->Modified, 1);
+    EXPECT_EQ(doc.Modified(), 0) << "typing alone";
+    QTest::keyClicks(Field(i), "5");
+    dialog->ObjectCombo->setFocus();  // left
+    EXPECT_EQ(doc.Modified(), 1);
+    EXPECT_EQ(doc.History().count(), 1) << "the typing is one step";
+    EXPECT_EQ(Field(i)->text(), "45");
   }
-  dialog->Modified = 0;
+  doc.MarkSaved();
   QTest::mouseClick(dialog->DepthUpDown->UpButton(), Qt::LeftButton);
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
+  EXPECT_EQ(sprite->Depth, 46);
 }
 
-TEST_F(FieldsTest, TypingIntoAGridCellMarksTheDocumentModified) {
+TEST_F(FieldsTest, TypingIntoALocationCellIsAnEdit) {
   Activate();
-  dialog->Modified = 0;
+  dialog->BehaveTypeCombo->setCurrentIndex(ObSpriteData::kFixedPosition);
+  doc.MarkSaved();
   dialog->Spread->SSSetData(1, ObKELDialog::kRowX, QStringLiteral("5"));
-  EXPECT_EQ(dialog->Modified, 0);
+  EXPECT_EQ(doc.Modified(), 0);
   dialog->Spread->setFocus();
   ASSERT_TRUE(dialog->Spread->SSSetActiveCell(2, ObKELDialog::kRowX));
   QTest::keyClick(dialog->Spread, Qt::Key_1);
@@ -222,8 +229,12 @@ TEST_F(FieldsTest, TypingIntoAGridCellMarksTheDocumentModified) {
   QTest::keyClicks(editor, "2");
   QTest::keyClick(editor, Qt::Key_Return);
   QApplication::processEvents();  // the view commits the editor's text from its event queue
+  QApplication::processEvents();  // and the form takes it into the document
   EXPECT_EQ(dialog->Spread->SSGetData(2, ObKELDialog::kRowX), QStringLiteral("12"));
-  EXPECT_EQ(dialog->Modified, 1);
+  EXPECT_EQ(doc.Modified(), 1);
+  EXPECT_EQ(sprite->Locations.at(1), (TPoint{12, 0}));
+  EXPECT_EQ(dialog->Spread->SSGetData(1, ObKELDialog::kRowX), QStringLiteral("0"))
+      << "what the grid shows is what the file holds";
 }
 
 // A frame count typed and stored without leaving the field: the grid shows the stored frames.
@@ -232,7 +243,7 @@ TEST_F(FieldsTest, StoringANewFrameCountShowsItInTheGrid) {
   dialog->Spread->SSGetColor(2, 1, &bg, &fg);
   ASSERT_EQ(bg, RGB(0, 128, 0));
   dialog->FramesEdit->setText(QStringLiteral("1"));
-  ASSERT_EQ(dialog->SaveSpriteData(sprite), 1);
+  ASSERT_EQ(dialog->SaveSpriteData(), 1);
   EXPECT_EQ(sprite->FrameCount(), 1);
   dialog->Spread->SSGetColor(2, 1, &bg, &fg);
   EXPECT_EQ(bg, RGB(255, 255, 255));
@@ -247,8 +258,8 @@ class FrameCountTest : public FieldsTest {
     dialog->FramesEdit->setFocus();
     ASSERT_EQ(QApplication::focusWidget(), dialog->FramesEdit);
     dialog->FramesEdit->setText(QString::fromUtf8(text));
-    dialog->PosXEdit->setFocus();  // the focus moves on
-    ASSERT_EQ(QApplication::focusWidget(), dialog->PosXEdit);
+    dialog->PosXEdit->setFocus();  // the focus moves on (and comes back after a refusal)
+    QApplication::processEvents();
   }
 };
 
@@ -260,12 +271,12 @@ TEST_F(FrameCountTest, LeavingTheFieldResizesTheFrameList) {
   const Case cases[] = {{"5", 5}, {"1", 1}, {"128", 128}, {"3x", 3}, {"0", 0}};
   Activate();
   for (const auto& c : cases) {
-    dialog->Modified = 0;
+    doc.MarkSaved();
     Leave(c.text);
     EXPECT_EQ(sprite->FrameCount(), c.frames) << c.text;
     EXPECT_EQ(sprite->NumFrames, c.frames) << c.text;
     EXPECT_EQ(dialog->FramesEdit->text(), QString::number(c.frames));
-    EXPECT_EQ(dialog->Modified, 1);
+    EXPECT_EQ(doc.Modified(), 1);
     for (int col : {1, c.frames, c.frames + 1, 128}) {
       if (col < 1 || col > 128) continue;
       EXPECT_EQ(Background(col, 5), col <= c.frames ? RGB(0, 128, 0) : RGB(255, 255, 255))
@@ -279,7 +290,7 @@ TEST_F(FrameCountTest, ACountBeyondTheGridIsRefusedAndTheFramesStay) {
   Activate();
   for (const char* text : {"129", "65535", "65538", "-1"}) {
     prompt.ClearHistory();
-    dialog->Modified = 0;
+    doc.MarkSaved();
     Leave(text);
     EXPECT_EQ(prompt.MessageTexts(), QStringList{QStringLiteral("フレーム数の入力値が不正です")})
         << text;
@@ -287,8 +298,10 @@ TEST_F(FrameCountTest, ACountBeyondTheGridIsRefusedAndTheFramesStay) {
     EXPECT_EQ(prompt.Messages()[0].caption, QStringLiteral("エラー"));
     EXPECT_EQ(prompt.Messages()[0].flags, unsigned(MB_OK | MB_ICONINFORMATION));
     EXPECT_EQ(sprite->FrameCount(), 2) << text;
-    EXPECT_EQ(dialog->FramesEdit->text(), QStringLiteral("2"));
-    EXPECT_EQ(dialog->Modified, 0);
+    // The text stays for the user to correct, selected.
+    EXPECT_EQ(QApplication::focusWidget(), dialog->FramesEdit);
+    EXPECT_EQ(dialog->FramesEdit->selectedText(), QString::fromUtf8(text));
+    EXPECT_EQ(doc.Modified(), 0);
     EXPECT_EQ(Background(2, 1), RGB(0, 128, 0));
   }
 }
@@ -310,7 +323,7 @@ TEST_F(FrameCountTest, LocationsTypedIntoTheGridSurviveLeavingTheField) {
   sprite->Sound = NewSound("C:\\snd\\bell.wav", 2);
   dialog->DispSpriteData(sprite);
   Activate();
-  dialog->Spread->SSSetData(2, 4, "33");  // typed, not yet stored
+  ASSERT_TRUE(dialog->CommitLocation(2, 4, "33"));  // typed into the grid
 
   Leave("3");
   EXPECT_EQ(Cell(1, 4), "7");
@@ -323,8 +336,7 @@ TEST_F(FrameCountTest, LocationsTypedIntoTheGridSurviveLeavingTheField) {
   EXPECT_EQ(Cell(2, 4), "");  // beyond the last frame
   EXPECT_EQ(Cell(2, 3), "bell");
 
-  // Saving takes the locations from the grid.
-  ASSERT_EQ(dialog->SaveSpriteData(sprite), 1);
+  // The object has what the grid shows.
   ASSERT_EQ(sprite->Locations.size(), 1u);
   EXPECT_EQ(sprite->Locations[0], (TPoint{7, 8}));
 }
@@ -332,9 +344,9 @@ TEST_F(FrameCountTest, LocationsTypedIntoTheGridSurviveLeavingTheField) {
 TEST_F(FrameCountTest, AFocusChangeWithoutTheFieldChangesNothing) {
   Activate();
   dialog->PosXEdit->setFocus();
-  dialog->Modified = 0;
+  doc.MarkSaved();
   dialog->PosYEdit->setFocus();
-  EXPECT_EQ(dialog->Modified, 0);
+  EXPECT_EQ(doc.Modified(), 0);
   EXPECT_EQ(sprite->FrameCount(), 2);
 }
 

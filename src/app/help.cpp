@@ -1,4 +1,4 @@
-// The help: the program's own pages in the help window that the dialog owns.
+// The help: the program's own pages in the help window that the main window owns.
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
@@ -6,8 +6,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "editor/dialog.h"
-#include "editor/help_window.h"
+#include "app/frame_window.h"
+#include "app/help_window.h"
+#include "app/kel_app.h"
 #include "platform/prompt.h"
 
 // The pages live in the editor's library: naming their initialiser is what links them in.
@@ -100,25 +101,25 @@ bool HelpWindow::ShowPage(const QUrl& page) {
   return true;
 }
 
-bool ObKELDialog::CmHelpCont() {
+bool kelApp::CmHelpCont() {
   return ShowHelp(HelpWindow::ContentsPage());
 }
 
-bool ObKELDialog::ShowHelp(const QUrl& page) {
+bool kelApp::ShowHelp(const QUrl& page) {
   if (!HelpWindow::HasPage(page)) {
     // The help reports a page it cannot find itself, as a help viewer would.
-    prompt_.MessageBox(this,
+    prompt_.MessageBox(frame_.get(),
                        QStringLiteral("ヘルプのページが見つかりません。\n%1").arg(page.toString()),
                        QString::fromUtf8(kHelpTitle), MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
   HelpWindow* window = Help();
-  if (!window) window = new HelpWindow(this);
+  if (!window) window = new HelpWindow(frame_.get());
   return window->ShowPage(page);
 }
 
-HelpWindow* ObKELDialog::Help() const {
-  return findChild<HelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
+HelpWindow* kelApp::Help() const {
+  return frame_ ? frame_->findChild<HelpWindow*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
 }
 
 }  // namespace kel
