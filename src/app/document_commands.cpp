@@ -76,8 +76,9 @@ bool kelApp::CanClose() {
 }
 
 bool kelApp::AbandonOk() {
-  // What is being typed belongs to the document: it goes in before the question.
-  if (dialog_) dialog_->CommitFields();
+  // What is being typed belongs to the document: it goes in before the question, and a field
+  // that cannot take it keeps the program where it is.
+  if (dialog_ && !dialog_->CommitFields()) return false;
   if (!doc_.Modified()) return true;
   const QString text =
       doc_.FileName() +

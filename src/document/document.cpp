@@ -41,7 +41,8 @@ void Document::SetFileName(const QString& path) {
 
 void Document::Reset(SpriteList objects, const QString& path) {
   // The history may hold objects that are no longer in the list, and steps that point at the
-  // ones that are: it goes first.
+  // ones that are: it goes first. The views show the new list once.
+  const DocumentBatch batch(*this);
   history_.clear();
   for (const auto& sprite : objects_) Removing(sprite.get());
   objects_ = std::move(objects);

@@ -149,8 +149,8 @@ TEST_F(AppTest, AboutBoxIsLaidOutFromItsTemplate) {
 // it, and the document, its name and the caption are as they were.
 TEST_F(AppTest, AboutCommandEndsByOkEscOrCloseBoxWithNothingChanged) {
   Load({"a", "b"}, 1);
-  const auto names = Names(app->SpriteList);
-  const QString caption = Caption(), file = app->CurrentFileName;
+  const auto names = Names(app->Doc().Objects());
+  const QString caption = Caption(), file = app->CurrentFileName();
   const struct {
     const char* how;
     std::function<void(kelAboutDlg*)> end;
@@ -180,11 +180,11 @@ TEST_F(AppTest, AboutCommandEndsByOkEscOrCloseBoxWithNothingChanged) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(app->MainWindow()->findChildren<kelAboutDlg*>().size(), 0);  // destroyed
     EXPECT_EQ(prompt.MessageTexts(), QStringList());
-    EXPECT_EQ(Names(app->SpriteList), names);
-    EXPECT_EQ(Dialog().Modified, 1);
+    EXPECT_EQ(Names(app->Doc().Objects()), names);
+    EXPECT_EQ(app->Doc().Modified(), 1);
     EXPECT_EQ(Caption(), caption);
-    EXPECT_EQ(app->CurrentFileName, file);
-    EXPECT_EQ(Dialog().CurrentIndex, 0);
+    EXPECT_EQ(app->CurrentFileName(), file);
+    EXPECT_EQ(app->Doc().CurrentIndex(), 0);
   }
 }
 

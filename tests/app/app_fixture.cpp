@@ -115,9 +115,9 @@ void AppTest::OpenForTest(const std::filesystem::path& path) {
 }
 
 void AppTest::Load(const std::vector<std::string>& names, int modified) {
-  Dialog().Modified = 0;  // no question before the file is read
+  app->Doc().MarkSaved();  // no question before the file is read
   OpenForTest(WriteKel(dir / "loaded.kel", names));
-  Dialog().Modified = modified;
+  if (modified) app->Doc().History().push(new QUndoCommand(QStringLiteral("test")));
 }
 
 }  // namespace kel::test

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <QUndoCommand>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "app/kel_app.h"
 #include "editor/dialog.h"
+#include "editor/edit_commands.h"
 #include "model/sprite.h"
 #include "platform/prompt.h"
 #include "support/test_paths.h"

@@ -28,11 +28,10 @@ QStringList ComboNames(ObKELDialog& d) {
 
 TEST_F(AppTest, StartsUntitledCleanAndEmpty) {
   EXPECT_EQ(Caption(), kUntitledCaption);
-  EXPECT_EQ(app->CurrentFileName, QStringLiteral("untitled.kel"));
-  EXPECT_EQ(Dialog().Modified, 0);
-  EXPECT_TRUE(app->SpriteList.empty());
-  EXPECT_EQ(Dialog().CurrentSprite, nullptr);
-  EXPECT_EQ(Dialog().SpriteList, &app->SpriteList);
+  EXPECT_EQ(app->CurrentFileName(), QStringLiteral("untitled.kel"));
+  EXPECT_EQ(app->Doc().Modified(), 0);
+  EXPECT_TRUE(app->Doc().Objects().empty());
+  EXPECT_EQ(Dialog().CurrentSprite(), nullptr);
 }
 
 TEST(MakeCaption, KeepsOnlyTheFileName) {
@@ -59,12 +58,12 @@ TEST_F(AppTest, NewOfACleanDocumentAsksNothing) {
     Load({"a", "b"}, 0);
     EXPECT_TRUE((app.get()->*command)());
     EXPECT_THAT(prompt.History(), IsEmpty());
-    EXPECT_TRUE(app->SpriteList.empty());
-    EXPECT_EQ(Dialog().CurrentSprite, nullptr);
+    EXPECT_TRUE(app->Doc().Objects().empty());
+    EXPECT_EQ(Dialog().CurrentSprite(), nullptr);
     EXPECT_EQ(Dialog().ObjectCombo->count(), 0);
     EXPECT_EQ(Caption(), kUntitledCaption);
-    EXPECT_EQ(app->CurrentFileName, QStringLiteral("untitled.kel"));
-    EXPECT_EQ(Dialog().Modified, 0);
+    EXPECT_EQ(app->CurrentFileName(), QStringLiteral("untitled.kel"));
+    EXPECT_EQ(app->Doc().Modified(), 0);
   }
 }
 
@@ -92,13 +91,13 @@ TEST_F(AppTest, NewOfAModifiedDocumentAsks) {
         c.written ? std::vector<std::string>{"a", "b"} : std::vector<std::string>{"old"};
     EXPECT_EQ(NamesInFile(path), expected);
     if (c.goesOn) {
-      EXPECT_TRUE(app->SpriteList.empty());
+      EXPECT_TRUE(app->Doc().Objects().empty());
       EXPECT_EQ(Caption(), kUntitledCaption);
-      EXPECT_EQ(Dialog().Modified, 0);
+      EXPECT_EQ(app->Doc().Modified(), 0);
     } else {
-      EXPECT_EQ(Names(app->SpriteList), (std::vector<std::string>{"a", "b"}));
+      EXPECT_EQ(Names(app->Doc().Objects()), (std::vector<std::string>{"a", "b"}));
       EXPECT_EQ(Caption(), QStringLiteral("オブジェクトエディタ - loaded.kel -"));
-      EXPECT_EQ(Dialog().Modified, 1);
+      EXPECT_EQ(app->Doc().Modified(), 1);
     }
     prompt.ClearHistory();
   }
@@ -113,25 +112,26 @@ TEST_F(AppTest, YesWithAFailedSaveStopsTheCommand) {
     QString message;
   };
   const Case cases[] = {
-      {"duplicate names", [](AppTest& t) { t.app->SpriteList.push_back(MakeSprite("a")); },
+      {"duplicate names",
+       [](AppTest& t) { t.app->Doc().InsertObject(t.app->Doc().Count(), MakeSprite("a")); },
        kDuplicateText},
-      {"invalid field", [](AppTest& t) { t.Dialog().PosXEdit->setText(QStringLiteral("9999")); },
+      {"no frames", [](AppTest& t) { t.app->Doc().Objects()[0]->SetNumFrames(0); },
        QStringLiteral("オブジェクトの設定の保存に失敗しました")},
       {"write error",
-       [](AppTest& t) { t.app->CurrentFileName = Q(t.dir / "no-such-folder" / "x.kel"); },
+       [](AppTest& t) { t.app->Doc().SetFileName(Q(t.dir / "no-such-folder" / "x.kel")); },
        QStringLiteral("no-such-folder")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Load({"a", "b"}, 1);
     c.spoil(*this);
-    const size_t count = app->SpriteList.size();
-    const QString name = app->CurrentFileName;
+    const size_t count = app->Doc().Objects().size();
+    const QString name = app->CurrentFileName();
     prompt.Answer(IDYES);
     EXPECT_FALSE(app->CmFileNew());
-    EXPECT_EQ(app->SpriteList.size(), count);
-    EXPECT_EQ(app->CurrentFileName, name);
-    EXPECT_EQ(Dialog().Modified, 1);
+    EXPECT_EQ(app->Doc().Objects().size(), count);
+    EXPECT_EQ(app->CurrentFileName(), name);
+    EXPECT_EQ(app->Doc().Modified(), 1);
     ASSERT_GE(prompt.Messages().size(), 2u) << prompt.MessageTexts().join('|').toStdString();
     if (!c.message.isEmpty()) {
       EXPECT_TRUE(prompt.Messages().back().text.contains(c.message))
@@ -142,11 +142,22 @@ TEST_F(AppTest, YesWithAFailedSaveStopsTheCommand) {
   }
 }
 
+// A field that cannot take what was typed stops the command before the question: the text stays
+// selected for the user to correct, and nothing is dropped.
+TEST_F(AppTest, ARefusedFieldStopsTheCommandBeforeTheQuestion) {
+  Load({"a", "b"}, 0);
+  Dialog().PosXEdit->setText(QStringLiteral("9999"));
+  EXPECT_FALSE(app->CmFileNew());
+  EXPECT_EQ(prompt.MessageTexts(), QStringList{QStringLiteral("位置Xの入力値が不正です")});
+  EXPECT_EQ(app->Doc().Objects().size(), 2u);
+  EXPECT_EQ(Dialog().PosXEdit->text(), QStringLiteral("9999"));
+}
+
 // ---- Open
 
 TEST_F(AppTest, OpenShowsTheFirstObjectUnderTheFilesName) {
   const auto path = WriteKel(dir / "three.kel", {"one", "two", "three"});
-  Dialog().Modified = 0;
+  app->Doc().MarkSaved();
   prompt.Answer(Q(path));
   EXPECT_TRUE(app->CmFileOpen());
   ASSERT_EQ(prompt.History().size(), 1u);
@@ -158,14 +169,14 @@ TEST_F(AppTest, OpenShowsTheFirstObjectUnderTheFilesName) {
   EXPECT_TRUE(req.mustExist);
   EXPECT_FALSE(req.overwritePrompt);
 
-  EXPECT_EQ(Names(app->SpriteList), (std::vector<std::string>{"one", "two", "three"}));
-  EXPECT_EQ(Dialog().CurrentSprite, app->SpriteList[0].get());
-  EXPECT_EQ(Dialog().CurrentIndex, 0);
+  EXPECT_EQ(Names(app->Doc().Objects()), (std::vector<std::string>{"one", "two", "three"}));
+  EXPECT_EQ(Dialog().CurrentSprite(), app->Doc().Objects()[0].get());
+  EXPECT_EQ(app->Doc().CurrentIndex(), 0);
   EXPECT_EQ(ComboNames(Dialog()), (QStringList{"one", "two", "three"}));
   EXPECT_EQ(Dialog().FramesEdit->text(), QStringLiteral("1"));
-  EXPECT_EQ(app->CurrentFileName, Q(path));
+  EXPECT_EQ(app->CurrentFileName(), Q(path));
   EXPECT_EQ(Caption(), QStringLiteral("オブジェクトエディタ - three.kel -"));
-  EXPECT_EQ(Dialog().Modified, 0);
+  EXPECT_EQ(app->Doc().Modified(), 0);
   // The next file dialog starts at the file now open.
   prompt.ClearHistory();
   prompt.Answer(std::nullopt);
@@ -178,17 +189,17 @@ TEST_F(AppTest, OpenOfAFileWithoutObjectsShowsTheEmptyForm) {
   const auto path = WriteKel(dir / "empty.kel", {});
   prompt.Answer(Q(path));
   EXPECT_TRUE(app->CmFileOpen());
-  EXPECT_TRUE(app->SpriteList.empty());
-  EXPECT_EQ(Dialog().CurrentSprite, nullptr);
+  EXPECT_TRUE(app->Doc().Objects().empty());
+  EXPECT_EQ(Dialog().CurrentSprite(), nullptr);
   EXPECT_EQ(Dialog().ObjectCombo->count(), 0);
   EXPECT_EQ(Dialog().FramesEdit->text(), QString());
   EXPECT_EQ(Caption(), QStringLiteral("オブジェクトエディタ - empty.kel -"));
-  EXPECT_EQ(Dialog().Modified, 0);
+  EXPECT_EQ(app->Doc().Modified(), 0);
 }
 
 TEST_F(AppTest, OpenCancelledAtThePromptOrTheFileDialogChangesNothing) {
   Load({"a"}, 1);
-  ObSpriteData* shown = Dialog().CurrentSprite;
+  ObSpriteData* shown = Dialog().CurrentSprite();
   prompt.Answer(IDCANCEL);
   EXPECT_FALSE(app->CmFileOpen());
   // The question comes first; cancelled, no file dialog is shown.
@@ -200,9 +211,9 @@ TEST_F(AppTest, OpenCancelledAtThePromptOrTheFileDialogChangesNothing) {
   prompt.Answer(std::nullopt);
   EXPECT_FALSE(app->CmFileOpen());
   EXPECT_EQ(prompt.History().size(), 2u);
-  EXPECT_EQ(Dialog().CurrentSprite, shown);
-  EXPECT_EQ(Names(app->SpriteList), std::vector<std::string>{"a"});
-  EXPECT_EQ(Dialog().Modified, 1);
+  EXPECT_EQ(Dialog().CurrentSprite(), shown);
+  EXPECT_EQ(Names(app->Doc().Objects()), std::vector<std::string>{"a"});
+  EXPECT_EQ(app->Doc().Modified(), 1);
 }
 
 // A file that does not open or is not a valid object file changes nothing: the list, the object
@@ -225,19 +236,19 @@ TEST_F(AppTest, FailedOpenKeepsTheDocument) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     Load({"a", "b"}, 1);
-    ObSpriteData* shown = Dialog().CurrentSprite;
+    ObSpriteData* shown = Dialog().CurrentSprite();
     const QString caption = Caption();
     const auto path = dir / (std::string(c.what) + ".kel");
     if (!c.bytes.empty()) WriteFileBytes(path, c.bytes);
     prompt.Answer(IDNO);
     prompt.Answer(Q(path));
     EXPECT_FALSE(app->CmFileOpen());
-    EXPECT_EQ(Names(app->SpriteList), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(Dialog().CurrentSprite, shown);
+    EXPECT_EQ(Names(app->Doc().Objects()), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(Dialog().CurrentSprite(), shown);
     EXPECT_EQ(ComboNames(Dialog()), (QStringList{"a", "b"}));
     EXPECT_EQ(Caption(), caption);
-    EXPECT_EQ(app->CurrentFileName, Q(dir / "loaded.kel"));
-    EXPECT_EQ(Dialog().Modified, 1);
+    EXPECT_EQ(app->CurrentFileName(), Q(dir / "loaded.kel"));
+    EXPECT_EQ(app->Doc().Modified(), 1);
     ASSERT_EQ(prompt.Messages().size(), 2u);
     const QString text = prompt.Messages()[1].text;
     // The message, then on its own line what the reader found wrong and where.
@@ -272,7 +283,7 @@ TEST_F(AppTest, FileThatCannotBeOpenedGivesTheTranslatedReason) {
       EXPECT_TRUE(app->ReadError().contains(Q(c.path))) << app->ReadError().toStdString();
       EXPECT_TRUE(app->ReadError().endsWith(QStringLiteral("を開けません: ") + reason))
           << app->ReadError().toStdString();
-      EXPECT_TRUE(app->SpriteList.empty());
+      EXPECT_TRUE(app->Doc().Objects().empty());
     }
   }
   // With Qt's Japanese texts installed the reason is not the C library's English one.
@@ -296,12 +307,12 @@ TEST_F(AppTest, AddAppendsAndShowsTheFirstObjectOfTheWholeList) {
   const auto more = WriteKel(dir / "more.kel", {"c", "d"});
   prompt.Answer(Q(more));
   EXPECT_TRUE(app->CmFileAdd());
-  EXPECT_EQ(Names(app->SpriteList), (std::vector<std::string>{"a", "b", "c", "d"}));
-  EXPECT_EQ(Dialog().CurrentSprite, app->SpriteList[0].get());
+  EXPECT_EQ(Names(app->Doc().Objects()), (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(Dialog().CurrentSprite(), app->Doc().Objects()[0].get());
   EXPECT_EQ(ComboNames(Dialog()), (QStringList{"a", "b", "c", "d"}));
-  EXPECT_EQ(Dialog().Modified, 1);
+  EXPECT_EQ(app->Doc().Modified(), 1);
   // The file stays the one that was open: a later Save writes the combined list there.
-  EXPECT_EQ(app->CurrentFileName, Q(dir / "loaded.kel"));
+  EXPECT_EQ(app->CurrentFileName(), Q(dir / "loaded.kel"));
   EXPECT_EQ(Caption(), QStringLiteral("オブジェクトエディタ - loaded.kel -"));
   const FileDialogRequest& req = prompt.History().at(0).file;
   EXPECT_EQ(req.fileName, Q(dir / "loaded.kel"));
@@ -316,11 +327,11 @@ TEST_F(AppTest, AddStoppedByANameClashShowsWhatWasAppended) {
   const auto clash = WriteKel(dir / "clash.kel", {"c", "b", "e"});
   prompt.Answer(Q(clash));
   EXPECT_FALSE(app->CmFileAdd());
-  EXPECT_EQ(Names(app->SpriteList), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(Names(app->Doc().Objects()), (std::vector<std::string>{"a", "b", "c"}));
   EXPECT_EQ(ComboNames(Dialog()), (QStringList{"a", "b", "c"}));
-  EXPECT_EQ(Dialog().CurrentSprite, app->SpriteList[0].get());
-  EXPECT_EQ(Dialog().Modified, 1);
-  EXPECT_EQ(app->CurrentFileName, Q(dir / "loaded.kel"));
+  EXPECT_EQ(Dialog().CurrentSprite(), app->Doc().Objects()[0].get());
+  EXPECT_EQ(app->Doc().Modified(), 1);
+  EXPECT_EQ(app->CurrentFileName(), Q(dir / "loaded.kel"));
   ASSERT_EQ(prompt.Messages().size(), 2u);
   EXPECT_EQ(prompt.Messages()[0].text, kDuplicateText);
   EXPECT_EQ(prompt.Messages()[0].caption, QStringLiteral("エラー"));
@@ -331,13 +342,13 @@ TEST_F(AppTest, AddStoppedByANameClashShowsWhatWasAppended) {
 
 TEST_F(AppTest, AddRefusedAtTheFirstObjectChangesNothing) {
   Load({"a", "b"}, 0);
-  ObSpriteData* shown = Dialog().CurrentSprite;
+  ObSpriteData* shown = Dialog().CurrentSprite();
   const auto clash = WriteKel(dir / "clash.kel", {"a", "z"});
   prompt.Answer(Q(clash));
   EXPECT_FALSE(app->CmFileAdd());
-  EXPECT_EQ(Names(app->SpriteList), (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(Dialog().CurrentSprite, shown);
-  EXPECT_EQ(Dialog().Modified, 0);
+  EXPECT_EQ(Names(app->Doc().Objects()), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(Dialog().CurrentSprite(), shown);
+  EXPECT_EQ(app->Doc().Modified(), 0);
   EXPECT_EQ(prompt.Messages().size(), 2u);
 }
 
@@ -346,51 +357,44 @@ TEST_F(AppTest, AddComparesNamesCaseSensitively) {
   Load({"abc"}, 0);
   prompt.Answer(Q(WriteKel(dir / "upper.kel", {"ABC", "Abc"})));
   EXPECT_TRUE(app->CmFileAdd());
-  EXPECT_EQ(Names(app->SpriteList), (std::vector<std::string>{"abc", "ABC", "Abc"}));
+  EXPECT_EQ(Names(app->Doc().Objects()), (std::vector<std::string>{"abc", "ABC", "Abc"}));
 }
 
-TEST_F(AppTest, AddAsksTheSameQuestionAndStoresTheFieldsFirst) {
+TEST_F(AppTest, AddAsksTheSameQuestionAndTakesWhatWasTypedFirst) {
   Load({"a"}, 1);
   Dialog().DepthEdit->setText(QStringLiteral("77"));
   prompt.Answer(IDCANCEL);
   EXPECT_FALSE(app->CmFileAdd());
   EXPECT_EQ(prompt.History().size(), 1u);
-  EXPECT_NE(app->SpriteList[0]->Depth, 77);
+  EXPECT_EQ(app->Doc().Objects()[0]->Depth, 77) << "what was typed is an edit of its own";
   prompt.ClearHistory();
 
   prompt.Answer(IDNO);
   prompt.Answer(std::nullopt);  // the file dialog cancelled: only the fields were stored
   EXPECT_FALSE(app->CmFileAdd());
-  EXPECT_EQ(app->SpriteList[0]->Depth, 77);
-  EXPECT_EQ(app->SpriteList.size(), 1u);
-}
-
-// An object without frames cannot be stored: its message is shown and Add goes on.
-TEST_F(AppTest, AddGoesOnWhenTheShownObjectCannotBeStored) {
-  Load({"a"}, 0);
-  app->SpriteList[0]->SetNumFrames(0);
-  prompt.Answer(IDOK);
-  prompt.Answer(Q(WriteKel(dir / "more.kel", {"b"})));
-  EXPECT_TRUE(app->CmFileAdd());
-  ASSERT_GE(prompt.Messages().size(), 1u);
-  EXPECT_EQ(prompt.Messages()[0].text, QStringLiteral("イメージがありません.設定して下さい"));
-  EXPECT_EQ(Names(app->SpriteList), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(app->Doc().Objects()[0]->Depth, 77);
+  EXPECT_EQ(app->Doc().Objects().size(), 1u);
 }
 
 // ---- Save and Save As
 
-TEST_F(AppTest, SaveOfAnUntitledDocumentWritesUntitledKelHere) {
-  app->SpriteList.push_back(MakeSprite("u1"));
-  app->SpriteList.push_back(MakeSprite("u2"));
-  Dialog().GetSpriteData(0);
-  Dialog().DispSpriteData(Dialog().CurrentSprite);
-  Dialog().Modified = 1;
+// An untitled document has no file of its own: Save asks for a name, as Save As does, and never
+// writes "untitled.kel" into the current folder.
+TEST_F(AppTest, SaveOfAnUntitledDocumentGoesThroughSaveAs) {
+  app->Doc().InsertObject(0, MakeSprite("u1"));
+  app->Doc().InsertObject(1, MakeSprite("u2"));
+  app->Doc().History().push(new QUndoCommand(QStringLiteral("test")));
+  prompt.Answer(std::optional<QString>());  // the save dialog, cancelled
+  EXPECT_FALSE(app->CmFileSave());
+  EXPECT_FALSE(std::filesystem::exists(dir / "untitled.kel"));
+  EXPECT_EQ(app->Doc().Modified(), 1);
+
+  prompt.Answer(Q(dir / "named.kel"));
   EXPECT_TRUE(app->CmFileSave());
-  EXPECT_THAT(prompt.History(), IsEmpty());
-  EXPECT_EQ(NamesInFile(dir / "untitled.kel"), (std::vector<std::string>{"u1", "u2"}));
-  EXPECT_EQ(Caption(), kUntitledCaption);
-  EXPECT_EQ(app->CurrentFileName, QStringLiteral("untitled.kel"));
-  EXPECT_EQ(Dialog().Modified, 0);
+  EXPECT_FALSE(std::filesystem::exists(dir / "untitled.kel"));
+  EXPECT_EQ(NamesInFile(dir / "named.kel"), (std::vector<std::string>{"u1", "u2"}));
+  EXPECT_EQ(app->CurrentFileName(), Q(dir / "named.kel"));
+  EXPECT_EQ(app->Doc().Modified(), 0);
 }
 
 TEST_F(AppTest, SaveStoresTheFieldsAndWritesTheOpenFile) {
@@ -401,7 +405,7 @@ TEST_F(AppTest, SaveStoresTheFieldsAndWritesTheOpenFile) {
   ASSERT_TRUE(ReadObjectFile((dir / "loaded.kel").string(), reread).ok);
   ASSERT_EQ(reread.size(), 2u);
   EXPECT_EQ(reread[0]->Depth, 42);
-  EXPECT_EQ(Dialog().Modified, 0);
+  EXPECT_EQ(app->Doc().Modified(), 0);
   // Nothing is left beside the file.
   int files = 0;
   for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++files;
@@ -412,19 +416,19 @@ TEST_F(AppTest, SaveStoresTheFieldsAndWritesTheOpenFile) {
 // the save-changes question answered Yes lets the command go on.
 TEST_F(AppTest, SaveOfAnEmptiedDocumentWritesTheEmptyList) {
   Load({"a"}, 0);
-  Dialog().CmDeleteObject();
-  ASSERT_TRUE(app->SpriteList.empty());
-  ASSERT_EQ(Dialog().Modified, 1);
+  app->Commands()->CmDeleteObject();
+  ASSERT_TRUE(app->Doc().Objects().empty());
+  ASSERT_EQ(app->Doc().Modified(), 1);
   EXPECT_TRUE(app->CmFileSave());
   EXPECT_THAT(prompt.History(), IsEmpty());
   EXPECT_EQ(std::filesystem::file_size(dir / "loaded.kel"), 34u);
-  EXPECT_EQ(Dialog().Modified, 0);
+  EXPECT_EQ(app->Doc().Modified(), 0);
 
-  Dialog().Modified = 1;
+  app->Doc().History().push(new QUndoCommand(QStringLiteral("test")));
   prompt.Answer(IDYES);
   EXPECT_TRUE(app->CmFileNew());
   EXPECT_EQ(prompt.MessageTexts().size(), 1);
-  EXPECT_EQ(Dialog().Modified, 0);
+  EXPECT_EQ(app->Doc().Modified(), 0);
 }
 
 // Refusals before anything is written: the file on disk and the modified flag stay.
@@ -437,11 +441,11 @@ TEST_F(AppTest, SaveRefusedWritesNothing) {
   };
   const Case cases[] = {
       {"duplicate names",
-       [](AppTest& t) { t.app->SpriteList.push_back(MakeSprite("b")); },
+       [](AppTest& t) { t.app->Doc().InsertObject(t.app->Doc().Count(), MakeSprite("b")); },
        {kDuplicateText},
        QString()},
       {"no frames",
-       [](AppTest& t) { t.Dialog().CurrentSprite->SetNumFrames(0); },
+       [](AppTest& t) { t.Dialog().CurrentSprite()->SetNumFrames(0); },
        {QStringLiteral("イメージがありません.設定して下さい"),
         QStringLiteral("オブジェクトの設定の保存に失敗しました")},
        QStringLiteral("エラー")},
@@ -458,7 +462,7 @@ TEST_F(AppTest, SaveRefusedWritesNothing) {
       EXPECT_EQ(prompt.Messages().back().caption, c.caption);
       EXPECT_EQ(ReadFileBytes(dir / "loaded.kel"), before);
       EXPECT_FALSE(std::filesystem::exists(dir / "other.kel"));
-      EXPECT_EQ(Dialog().Modified, 1);
+      EXPECT_EQ(app->Doc().Modified(), 1);
       EXPECT_EQ(Caption(), QStringLiteral("オブジェクトエディタ - loaded.kel -"));
       prompt.ClearHistory();
     }
@@ -479,8 +483,8 @@ TEST_F(AppTest, SaveAsNamesTheDocument) {
   EXPECT_TRUE(req.overwritePrompt);
   EXPECT_EQ(NamesInFile(target), std::vector<std::string>{"a"});
   EXPECT_EQ(Caption(), QStringLiteral("オブジェクトエディタ - NEW.KEL -"));
-  EXPECT_EQ(app->CurrentFileName, Q(target));
-  EXPECT_EQ(Dialog().Modified, 0);
+  EXPECT_EQ(app->CurrentFileName(), Q(target));
+  EXPECT_EQ(app->Doc().Modified(), 0);
 }
 
 TEST_F(AppTest, SaveAsCancelledChangesNothing) {
@@ -488,8 +492,8 @@ TEST_F(AppTest, SaveAsCancelledChangesNothing) {
   prompt.Answer(std::nullopt);
   EXPECT_FALSE(app->CmFileSaveAs());
   EXPECT_EQ(prompt.MessageTexts(), QStringList());
-  EXPECT_EQ(Dialog().Modified, 1);
-  EXPECT_EQ(app->CurrentFileName, Q(dir / "loaded.kel"));
+  EXPECT_EQ(app->Doc().Modified(), 1);
+  EXPECT_EQ(app->CurrentFileName(), Q(dir / "loaded.kel"));
 }
 
 }  // namespace
@@ -569,8 +573,8 @@ TEST_F(AppTest, EveryDiscardingCommandAsksFirst) {
       ASSERT_TRUE(ReadObjectFile((dir / "loaded.kel").string(), saved).ok);
       EXPECT_EQ(saved[0]->Depth == 12, answer == IDYES);
       if (answer == IDCANCEL) {
-        EXPECT_EQ(Names(app->SpriteList), std::vector<std::string>{"a"});
-        EXPECT_EQ(Dialog().Modified, 1);
+        EXPECT_EQ(Names(app->Doc().Objects()), std::vector<std::string>{"a"});
+        EXPECT_EQ(app->Doc().Modified(), 1);
       }
       prompt.ClearHistory();
     }

@@ -13,7 +13,7 @@
 #include "app/app_fixture.h"
 #include "app/commands.h"
 #include "app/frame_window.h"
-#include "editor/help_window.h"
+#include "app/help_window.h"
 
 namespace kel::test {
 namespace {
@@ -30,13 +30,13 @@ QUrl UrlOf(const QString& resource) {  // ":/help/x.html" -> "qrc:/help/x.html"
 }
 
 TEST_F(AppTest, HelpCommandOpensTheHelpAtItsContents) {
-  EXPECT_EQ(Dialog().Help(), nullptr);  // nothing before the first command
+  EXPECT_EQ(app->Help(), nullptr);  // nothing before the first command
   EXPECT_TRUE(app->Command(CM_HELPCONTENTS));
-  HelpWindow* help = Dialog().Help();
+  HelpWindow* help = app->Help();
   ASSERT_NE(help, nullptr);
   EXPECT_TRUE(help->isVisible());
   EXPECT_TRUE(help->isWindow());
-  EXPECT_EQ(help->parentWidget(), &Dialog());  // the dialog owns it
+  EXPECT_EQ(help->parentWidget(), app->MainWindow());  // the main window owns it
   EXPECT_EQ(help->windowTitle(), QStringLiteral("オブジェクトエディタ ヘルプ"));
   EXPECT_EQ(help->Viewer()->source(), kContents);
   // The page came through whole and in its own encoding.
@@ -49,21 +49,21 @@ TEST_F(AppTest, HelpCommandOpensTheHelpAtItsContents) {
 // A second command reuses the window and turns it back to the contents, also after the user has
 // gone to another page or closed the window.
 TEST_F(AppTest, SecondHelpCommandReusesTheWindowAtItsContents) {
-  ASSERT_TRUE(Dialog().CmHelpCont());
-  HelpWindow* help = Dialog().Help();
+  ASSERT_TRUE(app->CmHelpCont());
+  HelpWindow* help = app->Help();
   ASSERT_NE(help, nullptr);
   help->Viewer()->setSource(QUrl(QStringLiteral("qrc:/help/grid.html#mask")));
   ASSERT_NE(help->Viewer()->source(), kContents);
   EXPECT_TRUE(app->Command(CM_HELPCONTENTS));
-  EXPECT_EQ(Dialog().Help(), help);
+  EXPECT_EQ(app->Help(), help);
   EXPECT_EQ(help->Viewer()->source(), kContents);
 
   help->close();
   EXPECT_FALSE(help->isVisible());
   EXPECT_TRUE(app->Command(CM_HELPCONTENTS));
-  EXPECT_EQ(Dialog().Help(), help);
+  EXPECT_EQ(app->Help(), help);
   EXPECT_TRUE(help->isVisible());
-  EXPECT_EQ(Dialog().findChildren<HelpWindow*>().size(), 1);
+  EXPECT_EQ(app->MainWindow()->findChildren<HelpWindow*>().size(), 1);
 }
 
 // The fourth button of the tool box and the menu item both issue the help command.
@@ -75,18 +75,18 @@ TEST_F(AppTest, ToolBoxAndMenuOpenTheHelp) {
   ASSERT_NE(button, nullptr);
   EXPECT_EQ(button->defaultAction(), action);
   button->click();
-  ASSERT_NE(Dialog().Help(), nullptr);
-  EXPECT_TRUE(Dialog().Help()->isVisible());
-  EXPECT_EQ(Dialog().Help()->Viewer()->source(), kContents);
-  Dialog().Help()->hide();
+  ASSERT_NE(app->Help(), nullptr);
+  EXPECT_TRUE(app->Help()->isVisible());
+  EXPECT_EQ(app->Help()->Viewer()->source(), kContents);
+  app->Help()->hide();
   action->trigger();
-  EXPECT_TRUE(Dialog().Help()->isVisible());
+  EXPECT_TRUE(app->Help()->isVisible());
   EXPECT_EQ(prompt.MessageTexts(), QStringList());
 }
 
 TEST_F(AppTest, HelpButtonsGoToTheContentsBackAndForward) {
-  ASSERT_TRUE(Dialog().CmHelpCont());
-  HelpWindow* help = Dialog().Help();
+  ASSERT_TRUE(app->CmHelpCont());
+  HelpWindow* help = app->Help();
   auto button = [&](const char* name) {
     return help->findChild<QToolButton*>(QString::fromLatin1(name));
   };
@@ -110,11 +110,11 @@ TEST_F(AppTest, HelpForAPageThatIsNotThereIsReported) {
                            "file:///etc/passwd", "https://example.com/index.html"}) {
     SCOPED_TRACE(page);
     prompt.ClearHistory();
-    EXPECT_FALSE(Dialog().ShowHelp(QUrl(QString::fromLatin1(page))));
+    EXPECT_FALSE(app->ShowHelp(QUrl(QString::fromLatin1(page))));
     ASSERT_EQ(prompt.Messages().size(), 1u);
     EXPECT_TRUE(
         prompt.Messages()[0].text.startsWith(QStringLiteral("ヘルプのページが見つかりません。")));
-    EXPECT_EQ(Dialog().Help(), nullptr);
+    EXPECT_EQ(app->Help(), nullptr);
   }
 }
 

@@ -55,7 +55,11 @@ TEST_F(AppTest, MenuBarHoldsEveryItemInItsExactText) {
         {"-", 0, ""},
         {"終了(&X)", 24310, "Alt+F4"}}},
       {"編集(&E)",
-       {{"切り取り(&T)", 24322, "Ctrl+X"},
+       {{"元に戻す(&U)", 24321, "Ctrl+Z"},
+        {"やり直し(&R)", 24328, "Ctrl+Y"},
+        {"履歴(&H)...", 25301, ""},
+        {"-", 0, ""},
+        {"切り取り(&T)", 24322, "Ctrl+X"},
         {"コピー(&C)", 24323, "Ctrl+C"},
         {"貼り付け(&P)", 24324, "Ctrl+V"},
         {"-", 0, ""},
@@ -97,7 +101,8 @@ TEST_F(AppTest, MenuBarHoldsEveryItemInItsExactText) {
       EXPECT_EQ(items[i]->data().toInt(), want.id);
       EXPECT_EQ(items[i]->shortcut().toString(QKeySequence::PortableText),
                 QString::fromUtf8(want.keys));
-      EXPECT_TRUE(items[i]->isEnabled());
+      // Undo and redo are greyed while the history has nothing to take back or redo.
+      EXPECT_EQ(items[i]->isEnabled(), want.id != 24321 && want.id != 24328);
     }
   }
 }
@@ -115,6 +120,9 @@ TEST_F(AppTest, AcceleratorsIssueTheirCommands) {
       {QKeySequence(Qt::CTRL | Qt::Key_V), CM_EDITPASTE},
       {QKeySequence(Qt::Key_Delete), CM_DELFRAME},
       {QKeySequence(Qt::CTRL | Qt::Key_Delete), CM_CLEAROBJECT},
+      {QKeySequence(Qt::CTRL | Qt::Key_Z), CM_EDITUNDO},
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), CM_EDITREDO},
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), CM_EDITREDO},
   };
   std::map<QKeySequence, int> issued;
   for (const auto& [id, action] : app->MainWindow()->Actions())
@@ -133,6 +141,9 @@ TEST_F(AppTest, AcceleratorsIssueTheirCommands) {
 TEST_F(AppTest, EveryCommandCarriesItsHintAsStatusTip) {
   const std::map<int, const char*> hints = {
       {24310, "ファイルを保存することを促し、終了"},
+      {24321, "直前の操作を元に戻す"},
+      {24328, "元に戻した操作をやり直す"},
+      {25301, "操作の履歴を表示する"},
       {24322, "セル画像をクリップボードへ切り取る"},
       {24323, "セル画像をクリップボードへコピーする"},
       {24324, "クリップボードの内容を指定セルの位置に挿入"},
@@ -171,12 +182,13 @@ TEST_F(AppTest, EveryCommandCarriesItsHintAsStatusTip) {
   }
 }
 
-TEST_F(AppTest, SpeedBarHoldsFileAndClipboardButtons) {
+TEST_F(AppTest, SpeedBarHoldsFileClipboardAndHistoryButtons) {
   QToolBar* bar = app->MainWindow()->SpeedBar;
   ASSERT_NE(bar, nullptr);
   EXPECT_EQ(app->MainWindow()->toolBarArea(bar), Qt::TopToolBarArea);
   EXPECT_EQ(bar->iconSize(), QSize(20, 20));
-  const std::vector<int> expected = {24331, 24332, 24333, 0, 24322, 24323, 24324};
+  const std::vector<int> expected = {24331, 24332, 24333, 0,     24322,
+                                     24323, 24324, 0,     24321, 24328};
   const QList<QAction*> actions = bar->actions();
   ASSERT_EQ(actions.size(), qsizetype(expected.size()));
   for (size_t i = 0; i < expected.size(); ++i) {
@@ -229,13 +241,13 @@ TEST_F(AppTest, ButtonTooltipsAreTheCommandsHints) {
     ASSERT_NE(button, nullptr);
     tips[a->data().toInt()] = button->toolTip();
   }
-  EXPECT_EQ(tips.size(), 6u);
+  EXPECT_EQ(tips.size(), 8u);
   for (const ToolBoxButton& b : ToolBoxButtons()) {
     auto* button = frame.ToolBox->findChild<QToolButton*>(QStringLiteral("ToolBox%1").arg(b.glyph));
     ASSERT_NE(button, nullptr) << b.glyph;
     tips[b.id] = button->toolTip();
   }
-  EXPECT_EQ(tips.size(), 16u);
+  EXPECT_EQ(tips.size(), 18u);
   for (const auto& [id, tip] : tips) {
     SCOPED_TRACE(id);
     EXPECT_FALSE(tip.isEmpty());
@@ -314,7 +326,7 @@ TEST_F(AppTest, ClosingAsksTheSaveQuestion) {
     EXPECT_EQ(frame.isVisible(), !c.closes);
     EXPECT_EQ(prompt.Messages().size(), c.answer ? 1u : 0u);
     if (c.answer == IDYES) {
-      EXPECT_EQ(Dialog().Modified, 0);
+      EXPECT_EQ(app->Doc().Modified(), 0);
     }
     prompt.ClearHistory();
   }
@@ -354,7 +366,7 @@ class FieldKeysTest : public AppTest {
 };
 
 TEST_F(FieldKeysTest, KeysTypedInAFieldEditItsText) {
-  const int frames = Dialog().CurrentSprite->FrameCount();
+  const int frames = Dialog().CurrentSprite()->FrameCount();
   ASSERT_GT(frames, 0);
   QLineEdit* field = Dialog().PosXEdit;
   // Each key on "12 34" with the cursor at the start (or the whole text selected).
@@ -380,7 +392,7 @@ TEST_F(FieldKeysTest, KeysTypedInAFieldEditItsText) {
     Type(field, c.key);
     EXPECT_THAT(issued, ::testing::IsEmpty());
     EXPECT_EQ(field->text(), c.text);
-    EXPECT_EQ(Dialog().CurrentSprite->FrameCount(), frames);
+    EXPECT_EQ(Dialog().CurrentSprite()->FrameCount(), frames);
     if (c.selectAll) {
       EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("12 34"));
     }
@@ -410,11 +422,11 @@ TEST_F(FieldKeysTest, KeysTypedInAnOpenCellEditorEditItsText) {
   ASSERT_NE(editor, nullptr);
   editor->setText(QStringLiteral("ab cd"));
   editor->setCursorPosition(0);
-  const int frames = Dialog().CurrentSprite->FrameCount();
+  const int frames = Dialog().CurrentSprite()->FrameCount();
   QTest::keyClick(editor, Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_THAT(issued, ::testing::IsEmpty());
   EXPECT_EQ(editor->text(), QStringLiteral("cd"));
-  EXPECT_EQ(Dialog().CurrentSprite->FrameCount(), frames);
+  EXPECT_EQ(Dialog().CurrentSprite()->FrameCount(), frames);
 }
 
 TEST_F(FieldKeysTest, KeysElsewhereIssueTheirCommands) {
@@ -450,7 +462,10 @@ TEST(IsTextEditingKey, NamesTheKeysAFieldDoesForItsText) {
       {Qt::ALT | Qt::Key_4, false},
       {Qt::ALT | Qt::Key_F4, false},
       {Qt::SHIFT | Qt::Key_Delete, false},
-      {Qt::CTRL | Qt::Key_Z, false},
+      {Qt::CTRL | Qt::Key_Z, true},
+      {Qt::CTRL | Qt::Key_Y, true},
+      {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, true},
+      {Qt::CTRL | Qt::Key_A, false},
       {QKeyCombination(Qt::Key_X), false},
   };
   for (const auto& c : cases)
@@ -460,7 +475,7 @@ TEST(IsTextEditingKey, NamesTheKeysAFieldDoesForItsText) {
 // A refused save on the way out keeps the program running with the document.
 TEST_F(AppTest, ClosingWithAFailedSaveStaysOpen) {
   Load({"a"}, 1);
-  app->SpriteList.push_back(MakeSprite("a"));
+  app->Doc().InsertObject(app->Doc().Count(), MakeSprite("a"));
   ObFrameWindow& frame = *app->MainWindow();
   frame.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
@@ -468,7 +483,7 @@ TEST_F(AppTest, ClosingWithAFailedSaveStaysOpen) {
   EXPECT_FALSE(frame.close());
   EXPECT_TRUE(frame.isVisible());
   EXPECT_EQ(prompt.MessageTexts().back(), kDuplicateText);
-  EXPECT_EQ(app->SpriteList.size(), 2u);
+  EXPECT_EQ(app->Doc().Objects().size(), 2u);
 }
 
 // ---- the command route
@@ -499,7 +514,7 @@ TEST(DialogResponseTable, RoutesExactlyTheHandlersTheDialogHas) {
 TEST_F(AppTest, CommandsReachTheirHandlers) {
   Load({"a", "b"}, 0);
   app->MainWindow()->Action(CM_FILENEW)->trigger();
-  EXPECT_TRUE(app->SpriteList.empty());
+  EXPECT_TRUE(app->Doc().Objects().empty());
   EXPECT_EQ(prompt.MessageTexts(), QStringList());
 
   for (int id : AllCommands()) {
@@ -529,10 +544,10 @@ TEST_F(AppTest, CommandsReachTheirHandlers) {
 TEST_F(AppTest, TheDialogsSaveCommandReachesTheApplication) {
   Load({"a"}, 1);
   Dialog().DepthEdit->setText(QStringLiteral("9"));
-  EXPECT_TRUE(Dialog().SendCommand(ObKELDialog::kCmFileSave));
-  EXPECT_EQ(Dialog().Modified, 0);
+  EXPECT_TRUE(app->Command(CM_FILESAVE));
+  EXPECT_EQ(app->Doc().Modified(), 0);
   ASSERT_EQ(NamesInFile(dir / "loaded.kel"), std::vector<std::string>{"a"});
-  EXPECT_EQ(Dialog().DocumentName(), Q(dir / "loaded.kel"));
+  EXPECT_EQ(app->CurrentFileName(), Q(dir / "loaded.kel"));
 }
 
 // ---- palettes
@@ -548,7 +563,7 @@ TEST_F(AppTest, PaletteChangesOfOtherWindowsReachTheDialog) {
   QWidget other;
   frame.EvPaletteChanged(&other);
   ASSERT_NE(Dialog().RealizedPalette(), nullptr);
-  const auto* image = app->SpriteList[0]->GetImage(0).Image();
+  const auto* image = app->Doc().Objects()[0]->GetImage(0).Image();
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(Dialog().RealizedPalette()->entries, image->GetImageData()->Palette->entries);
   (void)before;

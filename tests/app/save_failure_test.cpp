@@ -110,14 +110,14 @@ TEST_F(AppTest, SaveIntoAFolderThatCannotBeWrittenIsReported) {
   fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                               fs::perms::group_exec | fs::perms::others_read |
                               fs::perms::others_exec);
-  app->CurrentFileName = Q(target);
+  app->Doc().SetFileName(Q(target));
   const int code = InChild([&] {
     if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 100;
     if (WritesDespitePermissions(locked)) return 101;
     int result = 0;
     if (app->CmFileSave()) result |= 1;
     if (NamesInFile(target) != std::vector<std::string>{"old"}) result |= 2;
-    if (Dialog().Modified != 1) result |= 4;
+    if (app->Doc().Modified() != 1) result |= 4;
     if (prompt.Messages().size() != 1 || !prompt.Messages()[0].text.contains(Q(target)))
       result |= 8;
     return result;
@@ -144,8 +144,8 @@ TEST_F(AppTest, SaveAsThatFailsKeepsTheNameAndTheCaption) {
     prompt.Answer(Q(c.path));
     EXPECT_FALSE(app->CmFileSaveAs());
     EXPECT_EQ(Caption(), QStringLiteral("オブジェクトエディタ - loaded.kel -"));
-    EXPECT_EQ(app->CurrentFileName, Q(dir / "loaded.kel"));
-    EXPECT_EQ(Dialog().Modified, 1);
+    EXPECT_EQ(app->CurrentFileName(), Q(dir / "loaded.kel"));
+    EXPECT_EQ(app->Doc().Modified(), 1);
     ASSERT_EQ(prompt.Messages().size(), 1u);
     const QString text = prompt.Messages()[0].text;
     EXPECT_TRUE(text.contains(Q(c.path))) << text.toStdString();
@@ -162,7 +162,7 @@ TEST_F(AppTest, SaveAsThatFailsKeepsTheNameAndTheCaption) {
 TEST_F(AppTest, SaveOntoAFullDiskLeavesTheOldFileWhole) {
   Load({"a"}, 1);
   // Enough pictures that the new file is far larger than the limit.
-  app->SpriteList.push_back(MakeSprite("big", 8, 64, 64));
+  app->Doc().InsertObject(app->Doc().Count(), MakeSprite("big", 8, 64, 64));
   const fs::path target = dir / "loaded.kel";
   const std::string before = ReadFileBytes(target);
   ASSERT_LT(before.size(), 8192u);
@@ -175,7 +175,7 @@ TEST_F(AppTest, SaveOntoAFullDiskLeavesTheOldFileWhole) {
     int result = 0;
     if (app->CmFileSave()) result |= 1;
     if (ReadFileBytes(target) != before) result |= 2;
-    if (Dialog().Modified != 1) result |= 4;
+    if (app->Doc().Modified() != 1) result |= 4;
     if (prompt.Messages().size() != 1 || !prompt.Messages()[0].text.contains(Q(target)))
       result |= 8;
     if (FilesIn(dir.Path()) != 1) result |= 16;
