@@ -12,6 +12,7 @@
 #include <set>
 
 #include "model/save_file.h"
+#include "model/save_calls.h"
 #include "support/test_paths.h"
 
 namespace kel {
@@ -36,6 +37,16 @@ TEST(MappedFileTest, MapsTheWholeFileAndChangesStayInMemory) {
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(file->Bytes()), file->Size()), bytes);
   file->Bytes()[5000] ^= 0xFF;
   EXPECT_EQ(ReadFileBytes(dir / "a.bin"), bytes);
+}
+
+// The kernel's files report size 0 and make their content as they are read: it is read whole.
+TEST(MappedFileTest, AFileThatReportsSizeZeroIsReadToItsEnd) {
+  int error = -1;
+  std::shared_ptr<MappedFile> file = MappedFile::Open("/proc/self/status", error);
+  ASSERT_TRUE(file) << std::strerror(error);
+  const std::string text(reinterpret_cast<const char*>(file->Bytes()), file->Size());
+  EXPECT_EQ(text.rfind("Name:", 0), 0u) << text;
+  EXPECT_EQ(text.back(), '\n');
 }
 
 TEST(MappedFileTest, EmptyFilesMapAsNothingAndOtherThingsAreRefusedWithTheReason) {
@@ -73,7 +84,9 @@ TEST(MappedFileDeathTest, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
       ::testing::ExitedWithCode(0), "");
 }
 
+// Only a named temporary has anything to remove; an unnamed one goes with the process.
 TEST(MappedFileTest, RemovingAnUnfinishedSaveTakesItsTemporaryAndTheSaveFails) {
+  test::NamedTemporariesOnly named;
   TempDir dir;
   const fs::path target = dir / "out.kel";
   WriteFileBytes(target, "old contents");
@@ -100,6 +113,7 @@ TEST(MappedFileTest, RemovingAnUnfinishedSaveTakesItsTemporaryAndTheSaveFails) {
 // A save nested in another's writer ends first: the outer save, still under way, is removed all
 // the same.
 TEST(MappedFileTest, RemovingUnfinishedSavesTakesTheOuterOneAfterANestedSaveEnds) {
+  test::NamedTemporariesOnly named;
   TempDir dir;
   const fs::path outerTarget = dir / "outer.kel";
   const fs::path innerTarget = dir / "inner.kel";
