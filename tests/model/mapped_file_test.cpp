@@ -174,5 +174,27 @@ TEST(MappedFileDeathTest, AFileCutShortUnderAToolEndsItCleanly) {
   EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"in.kel", "out.kel"}));
 }
 
+// Bytes lent from a mapping that was cut short cannot be written: the save fails with EFAULT,
+// which a tool reports as its input's fault, and the target stays.
+TEST(MappedFileTest, LentBytesOfAFileCutShortFailTheSaveWithEFAULT) {
+  TempDir dir;
+  const fs::path input = dir / "in.kel";
+  const fs::path target = dir / "out.kel";
+  WriteFileBytes(input, std::string(3 * 4096, 'i'));
+  WriteFileBytes(target, "old contents");
+  int error = 0;
+  std::shared_ptr<MappedFile> file = MappedFile::Open(input.string(), error);
+  ASSERT_TRUE(file) << std::strerror(error);
+  const SaveResult result = SaveFile(target.string(), [&](std::ostream& out) {
+    WriteShared(out, file, file->Bytes(), file->Size());
+    return ::truncate(input.c_str(), 0) == 0;
+  });
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.problem, SaveProblem::kSystem);
+  EXPECT_EQ(result.error, EFAULT) << result.message;
+  EXPECT_EQ(ReadFileBytes(target), "old contents");
+  EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"in.kel", "out.kel"}));
+}
+
 }  // namespace
 }  // namespace kel
