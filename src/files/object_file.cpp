@@ -194,8 +194,8 @@ ObjectFileResult ReadPath(const std::string& path,
   const bool sized = st.st_size > 0;
   FdReadBuffer buffer(fd, sized);
   std::istream in(&buffer);
-  ObjectFileResult result = sized ? read(RecordReader(in, uint64_t(st.st_size)))
-                                  : read(RecordReader(in));
+  ObjectFileResult result =
+      sized ? read(RecordReader(in, uint64_t(st.st_size))) : read(RecordReader(in));
   ::close(fd);
   return result;
 }
@@ -241,9 +241,8 @@ ObjectFileResult ReadObjectFile(const std::string& path, SpriteList& list) {
 
 ObjectFileResult AddReadObjectFile(const std::string& path, SpriteList& list,
                                    const std::function<bool(const std::string& name)>& checkName) {
-  return ReadPath(path, [&](RecordReader&& reader) {
-    return AddInto(std::move(reader), list, checkName);
-  });
+  return ReadPath(
+      path, [&](RecordReader&& reader) { return AddInto(std::move(reader), list, checkName); });
 }
 
 }  // namespace kel

@@ -312,7 +312,8 @@ TEST_F(CellTest, ASoundPathOfTheLongestLengthTheFileStoresIsTaken) {
     const size_t rest = total - base.size() - std::string("/.wav").size();
     const std::string folder(rest / 2, char('a' + total % 2));
     std::filesystem::create_directories(dir / folder);
-    const QString path = File(folder + "/" + std::string(rest - rest / 2, 'n') + ".wav", WaveBytes());
+    const QString path =
+        File(folder + "/" + std::string(rest - rest / 2, 'n') + ".wav", WaveBytes());
     ASSERT_EQ(size_t(path.toUtf8().size()), total);
     SetActive(1, 3);
     Choose(path);

@@ -45,8 +45,7 @@ TEST(ReadObjectFilePath, OnlyRegularFilesAreRead) {
     const int code = InChild([&] {
       ::alarm(5);
       SpriteList list;
-      const std::string expected =
-          "ファイル \"" + c.path.string() + "\" を開けません: " + c.reason;
+      const std::string expected = "ファイル \"" + c.path.string() + "\" を開けません: " + c.reason;
       int result = 0;
       const ObjectFileResult read = ReadObjectFile(c.path.string(), list);
       if (read.ok || read.message != expected || read.openError != c.openError) result |= 1;

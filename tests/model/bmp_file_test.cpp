@@ -462,8 +462,9 @@ std::vector<Refused> RefusedFiles() {
   r.push_back({"pixels beyond 64 MiB", Rle8("\x00\x01", 16384, 4097),
                "ピクセルデータの大きさ 67125248 バイトが上限 67108864 バイトを超えています"});
   // Each two bytes of RLE data give at most 255 pixels.
-  r.push_back({"RLE data too short for its pixels", Rle8(std::string("\x00\x01", 2), 128, 2),
-               "RLE8 データ 2 バイトでは 256 ピクセルになりません (2 バイトごとに 255 ピクセルまで)"});
+  r.push_back(
+      {"RLE data too short for its pixels", Rle8(std::string("\x00\x01", 2), 128, 2),
+       "RLE8 データ 2 バイトでは 256 ピクセルになりません (2 バイトごとに 255 ピクセルまで)"});
   r.push_back({"pixels cut", good.substr(0, good.size() - 1),
                "ピクセルデータが足りません (8 バイト必要ですが 7 バイトしかありません)"});
   r.push_back({"RLE run overruns the row", Rle8(std::string("\x05\x01\x00\x01", 4)),
@@ -510,8 +511,8 @@ TEST(BitmapFileTest, PicturesAtTheLimitsLoad) {
       {"16384 pixels wide", Info8([](Layout&) {}, 16384, 1), 16384, 1},
       {"16384 pixels high", Info8([](Layout&) {}, 1, 16384), 1, 16384},
       {"RLE of 255 pixels from one code", Rle8(std::string("\x00\x01", 2), 255, 1), 255, 1},
-      {"RLE delta that lands on the row's end", Rle8(std::string("\x00\x02\x04\x00\x00\x00\x00\x01", 8)),
-       4, 2},
+      {"RLE delta that lands on the row's end",
+       Rle8(std::string("\x00\x02\x04\x00\x00\x00\x00\x01", 8)), 4, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -525,9 +526,7 @@ TEST(BitmapFileTest, PicturesAtTheLimitsLoad) {
 // The count of important colours is kept when the table holds that many, else stored as 0 (all).
 TEST(BitmapFileTest, ImportantColoursBeyondTheTableAreStoredAsAll) {
   const std::string good = Info8([](Layout&) {});  // 4 colours
-  const struct {
-    uint32_t important, stored;
-  } cases[] = {{4, 4}, {5, 0}};
+  const struct { uint32_t important, stored; } cases[] = {{4, 4}, {5, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.important);
     const DibLoad load = Load(WithField(good, 14 + 36, c.important, 4));

@@ -11,8 +11,8 @@
 #include <ostream>
 #include <set>
 
-#include "model/save_file.h"
 #include "model/save_calls.h"
+#include "model/save_file.h"
 #include "support/test_paths.h"
 
 namespace kel {

@@ -27,8 +27,8 @@ int RunRewrite(const Args& args, std::ostream& out, std::ostream& err) {
   kel::SpriteList list;
   const int status = LoadObjectFile(operands[0], list, err);
   if (status != kExitOk) return status;
-  const kel::SaveResult saved = kel::SaveFile(
-      operands[1], [&](std::ostream& o) { return kel::WriteObjectFile(o, list); });
+  const kel::SaveResult saved =
+      kel::SaveFile(operands[1], [&](std::ostream& o) { return kel::WriteObjectFile(o, list); });
   if (saved.ok) return kExitOk;
   // The pictures are written from IN's mapped pages: a page the system cannot read (IN was cut
   // short while the command ran) fails the write, and the fault is IN's, not OUT's.
