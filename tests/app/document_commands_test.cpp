@@ -1,5 +1,7 @@
 // The file commands: New, Close, Open, Add, Save and Save As, with the save-changes prompt
 // answered each way, on real files.
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
@@ -252,14 +254,12 @@ TEST_F(AppTest, FailedOpenKeepsTheDocument) {
 // A file that cannot be opened is reported with the system's reason as Qt words it for the
 // user's language (the same as for a failed save), for Open and for Add.
 TEST_F(AppTest, FileThatCannotBeOpenedGivesTheTranslatedReason) {
-  std::filesystem::create_directory(dir / "folder.kel");
   const struct {
     const char* what;
     std::filesystem::path path;
   } cases[] = {
       {"missing", dir / "missing.kel"},
       {"in a missing folder", dir / "nowhere" / "a.kel"},
-      {"a folder", dir / "folder.kel"},
   };
   for (const auto& c : cases) {
     for (int openType : {int(kelApp::kOpenReplace), int(kelApp::kOpenAdd)}) {
@@ -287,6 +287,31 @@ TEST_F(AppTest, FileThatCannotBeOpenedGivesTheTranslatedReason) {
   EXPECT_FALSE(app->CmFileOpen());
   ASSERT_EQ(prompt.Messages().size(), 1u);
   EXPECT_EQ(prompt.Messages()[0].text, kInvalidFileText + QLatin1Char('\n') + app->ReadError());
+}
+
+// A folder, a named pipe or a device is no object file: it is refused at once (a pipe is not
+// waited on) with a reason in Japanese, for Open and for Add.
+TEST_F(AppTest, SpecialFilesAreRefusedWithoutWaiting) {
+  std::filesystem::create_directory(dir / "folder.kel");
+  ASSERT_EQ(::mkfifo((dir / "pipe.kel").c_str(), 0600), 0);
+  const struct {
+    const char* what;
+    std::filesystem::path path;
+    const char* reason;
+  } cases[] = {
+      {"a folder", dir / "folder.kel", "フォルダーです"},
+      {"a named pipe", dir / "pipe.kel", "通常のファイルではありません"},
+      {"a device", "/dev/null", "通常のファイルではありません"},
+  };
+  for (const auto& c : cases) {
+    for (int openType : {int(kelApp::kOpenReplace), int(kelApp::kOpenAdd)}) {
+      SCOPED_TRACE(std::string(c.what) + (openType == kelApp::kOpenAdd ? " (add)" : ""));
+      EXPECT_FALSE(app->OpenFile(Q(c.path), openType));
+      EXPECT_EQ(app->ReadError(), QStringLiteral("ファイル \"%1\" を開けません: %2")
+                                      .arg(Q(c.path), QString::fromUtf8(c.reason)));
+      EXPECT_TRUE(app->SpriteList.empty());
+    }
+  }
 }
 
 // ---- Add

@@ -1,4 +1,5 @@
 // keltool: inspect, check, rewrite and unpack object files from the command line.
+#include <csignal>
 #include <iostream>
 #include <string>
 
@@ -48,10 +49,13 @@ int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   // Object files are read mapped (see LoadObjectFile); one that is cut short by another program
   // while a command runs, or a disk that fails under it, ends the command with this message.
-  kel::ExitOnMappingFault(
-      "keltool: an input file could not be read to its end: it was shortened while the command "
-      "ran, or the disk failed",
-      keltool::kExitUsage);
+  static const std::string mappingFault =
+      std::string("keltool: an input file could not be read to its end: ") +
+      keltool::kInputCutShort;
+  kel::ExitOnMappingFault(mappingFault.c_str(), keltool::kExitUsage);
+  // A write beyond the file size limit fails with EFBIG ("File too large") and is reported like
+  // any other failed write, instead of the signal ending the command with its temporary left.
+  std::signal(SIGXFSZ, SIG_IGN);
   const keltool::Args args(argv + 1, argv + argc);
   if (args.empty()) {
     std::cerr << kUsage;
