@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "files/profile.h"
+#include "model/system_error.h"
 
 namespace kel {
 
@@ -97,7 +98,7 @@ ImageListResult ReadImageListFile(const std::filesystem::path& path, int maxFram
   std::error_code ec;
   const uintmax_t size = std::filesystem::file_size(path, ec);
   if (ec) {
-    result.message = "ファイルを開けません (" + ec.message() + ")";
+    result.message = "ファイルを開けません (" + SystemErrorText(ec.value()) + ")";
     return result;
   }
   if (size > kMaxImageListFileSize) {
@@ -106,7 +107,7 @@ ImageListResult ReadImageListFile(const std::filesystem::path& path, int maxFram
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    result.message = "ファイルを開けません (" + std::string(std::strerror(errno)) + ")";
+    result.message = "ファイルを開けません (" + SystemErrorText(errno) + ")";
     return result;
   }
   std::string bytes(size_t(size), '\0');

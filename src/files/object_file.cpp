@@ -13,6 +13,7 @@
 #include "model/le.h"
 #include "model/mapped_file.h"
 #include "model/record_io.h"
+#include "model/system_error.h"
 #include "model/text.h"
 
 namespace kel {
@@ -78,7 +79,7 @@ ObjectFileResult ReadAll(RecordReader& reader, SpriteList& objects) {
 }
 
 std::string CannotOpen(const std::string& path, int error) {
-  return "ファイル \"" + path + "\" を開けません: " + std::strerror(error);
+  return "ファイル \"" + path + "\" を開けません: " + SystemErrorText(error);
 }
 
 ObjectFileResult ReadInto(RecordReader&& reader, SpriteList& list) {
