@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include <sys/stat.h>
+#include <sys/vfs.h>
 
 namespace kel {
 
@@ -90,6 +91,38 @@ std::optional<std::string> RegularFileProblem(const std::string& path, uint64_t*
   if (!S_ISREG(st.st_mode))
     return "通常のファイルではありません (デバイスや名前付きパイプは読み込めません)";
   if (size) *size = uint64_t(st.st_size);
+  return std::nullopt;
+}
+
+std::optional<std::string> PseudoFileSystemOf(const std::string& folder) {
+  // The magic numbers of linux/magic.h, written out: the header is not there on every machine.
+  static const struct {
+    unsigned long magic;
+    const char* name;
+  } kPseudo[] = {
+      {0x9fa0, "proc"},
+      {0x62656572, "sysfs"},
+      {0x1cd1, "devpts"},
+      {0x64626720, "debugfs"},
+      {0x74726163, "tracefs"},
+      {0x73636673, "securityfs"},
+      {0x27e0eb, "cgroup"},
+      {0x63677270, "cgroup2"},
+      {0xcafe4a11, "bpf"},
+      {0x6165676c, "pstore"},
+      {0x62656570, "configfs"},
+      {0xf97cff8c, "selinuxfs"},
+      {0x42494e4d, "binfmt_misc"},
+      {0x65735543, "fusectl"},
+      {0x19800202, "mqueue"},
+      {0xde5e81e4, "efivarfs"},
+      {0x6e736673, "nsfs"},
+      {0x50495045, "pipefs"},
+  };
+  struct statfs fs;
+  if (::statfs(folder.c_str(), &fs) != 0) return std::nullopt;
+  for (const auto& p : kPseudo)
+    if ((unsigned long)fs.f_type == p.magic) return std::string(p.name);
   return std::nullopt;
 }
 

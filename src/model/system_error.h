@@ -23,4 +23,10 @@ std::string JapaneseSystemReason(const std::string& reason);
 // pipe, whose reading might never end). nullopt for a regular file, whose size goes to *size.
 std::optional<std::string> RegularFileProblem(const std::string& path, uint64_t* size = nullptr);
 
+// The kind of the file system that holds folder when it is one the kernel makes up (proc, sysfs,
+// devpts, cgroup, debugfs and the like): its files are views of the system, not documents, and
+// writing one may change the system or never end. nullopt for any other file system, and for a
+// folder that cannot be reached (the save itself then says why).
+std::optional<std::string> PseudoFileSystemOf(const std::string& folder);
+
 }  // namespace kel

@@ -63,5 +63,23 @@ TEST(SystemErrorTest, OnlyARegularFileIsOpenedForReading) {
   }
 }
 
+TEST(SystemErrorTest, FoldersOfTheKernelsOwnFileSystemsAreNoPlaceForDocuments) {
+  test::TempDir dir;
+  const struct {
+    std::string folder;
+    std::optional<std::string> kind;
+  } cases[] = {
+      {"/proc", "proc"},
+      {"/proc/self", "proc"},
+      {"/sys", "sysfs"},
+      {dir.Path().string(), std::nullopt},
+      {(dir / "missing").string(), std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder);
+    EXPECT_EQ(PseudoFileSystemOf(c.folder), c.kind);
+  }
+}
+
 }  // namespace
 }  // namespace kel
