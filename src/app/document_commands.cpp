@@ -14,6 +14,7 @@
 #include "files/object_file.h"
 #include "platform/cursor_guard.h"
 #include "platform/prompt.h"
+#include "platform/system_reason.h"
 
 namespace kel {
 
@@ -167,7 +168,7 @@ bool kelApp::OpenFile(const QString& fileName, int openType) {
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly)) {
     readError_ =
-        QStringLiteral("ファイル \"%1\" を開けません: %2").arg(fileName, file.errorString());
+        QStringLiteral("ファイル \"%1\" を開けません: %2").arg(fileName, SystemReason(file));
     return false;
   }
   DeviceReadBuffer buffer(file);

@@ -6,6 +6,8 @@
 #include <streambuf>
 #include <vector>
 
+#include "platform/system_reason.h"
+
 namespace kel {
 
 namespace {
@@ -81,7 +83,7 @@ bool FileSaver::Save(const QString& path, const std::function<bool(std::ostream&
   // the save fails and the old file stays.
   file.setDirectWriteFallback(false);
   if (!file.open(QIODevice::WriteOnly)) {
-    error_ = file.errorString();
+    error_ = SystemReason(file);
     return false;
   }
   bool ok;
@@ -93,14 +95,14 @@ bool FileSaver::Save(const QString& path, const std::function<bool(std::ostream&
     ok = ok && bool(out);
   }
   if (!ok) {
-    error_ = file.error() != QFileDevice::NoError ? file.errorString()
+    error_ = file.error() != QFileDevice::NoError ? SystemReason(file)
                                                   : QStringLiteral("書き込みに失敗しました");
     file.cancelWriting();
     return false;
   }
   // commit flushes the new file to disk, then renames it over the target.
   if (!file.commit()) {
-    error_ = file.errorString();
+    error_ = SystemReason(file);
     return false;
   }
   return true;
