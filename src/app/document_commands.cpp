@@ -9,6 +9,7 @@
 #include "app/kel_app.h"
 #include "editor/dialog.h"
 #include "files/object_file.h"
+#include "model/system_error.h"
 #include "platform/cursor_guard.h"
 #include "platform/prompt.h"
 
@@ -157,7 +158,7 @@ bool kelApp::OpenFile(const QString& fileName, int openType) {
   // as a failed save is; the reader's own message is the C library's text.
   if (result.openError) {
     readError_ = QStringLiteral("ファイル \"%1\" を開けません: %2")
-                     .arg(fileName, qt_error_string(result.openError));
+                     .arg(fileName, QString::fromStdString(SystemErrorText(result.openError)));
   } else if (!result.ok) {
     readError_ = QString::fromStdString(result.message);
   }

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "model/save_file.h"
+#include "model/system_error.h"
 
 namespace kel {
 
@@ -13,8 +14,7 @@ bool FileSaver::Save(const QString& path, const std::function<bool(std::ostream&
     case SaveProblem::kNone:
       break;
     case SaveProblem::kSystem:
-      // The system's reason as Qt words it for the user's language.
-      error_ = qt_error_string(result.error);
+      error_ = QString::fromStdString(SystemErrorText(result.error));
       break;
     case SaveProblem::kNotRegular:
       error_ = QStringLiteral("通常のファイルではありません");

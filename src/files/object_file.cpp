@@ -18,6 +18,7 @@
 #include "model/le.h"
 #include "model/mapped_file.h"
 #include "model/record_io.h"
+#include "model/system_error.h"
 #include "model/text.h"
 
 namespace kel {
@@ -174,13 +175,13 @@ ObjectFileResult ReadPath(const std::string& path,
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     refused.openError = errno;
-    refused.message = CannotOpen(path, std::strerror(refused.openError));
+    refused.message = CannotOpen(path, SystemErrorText(refused.openError).c_str());
     return refused;
   }
   struct stat st;
   if (::fstat(fd, &st) != 0) {
     refused.openError = errno;
-    refused.message = CannotOpen(path, std::strerror(refused.openError));
+    refused.message = CannotOpen(path, SystemErrorText(refused.openError).c_str());
   } else if (S_ISDIR(st.st_mode)) {
     refused.message = CannotOpen(path, "フォルダーです");
   } else if (!S_ISREG(st.st_mode)) {

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "model/le.h"
+#include "model/system_error.h"
 
 namespace kel {
 
@@ -480,8 +481,10 @@ DibLoad LoadPackedDibBytes(const uint8_t* data, size_t size) {
 }
 
 DibLoad LoadBitmapFile(const std::string& path) {
+  if (std::optional<std::string> problem = RegularFileProblem(path))
+    return {nullptr, "ファイルを開けません (" + *problem + ")"};
   std::ifstream in(path, std::ios::binary);
-  if (!in) return {nullptr, "ファイルを開けません (" + std::string(std::strerror(errno)) + ")"};
+  if (!in) return {nullptr, "ファイルを開けません (" + SystemErrorText(errno) + ")"};
   in.seekg(0, std::ios::end);
   const std::streamoff end = in.tellg();
   if (end < 0) return {nullptr, "ファイルの長さがわかりません"};

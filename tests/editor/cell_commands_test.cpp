@@ -341,7 +341,7 @@ TEST_F(CellTest, ASoundFileThatCannotBeUsedIsRefusedAndTheOldSoundStays) {
   std::filesystem::create_directories(dir / longDir);
   const BadSound cases[] = {
       {"not a wave", "text.wav", "hello, this is text", "WAVE ファイルではありません"},
-      {"empty", "empty.wav", "", "ファイルを読めません"},
+      {"empty", "empty.wav", "", "空のファイルです"},
       {"RIFF of another form", "avi.wav", std::string("RIFF\x04\0\0\0AVI ", 12),
        "WAVE ファイルではありません"},
       {"character CP932 lacks", "\xF0\x9F\x94\x94.wav", WaveBytes(), "保存できない文字"},

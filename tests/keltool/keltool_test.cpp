@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <regex>
 #include <set>
+#include <sstream>
 
 #include "json_value.h"
 #include "run_tool.h"
@@ -113,7 +114,7 @@ TEST(KeltoolTest, HelpAndVersionExitZero) {
       {{"help"}, "Usage: keltool COMMAND"},
       {{"info", "--help"}, "Usage: keltool info [--json] FILE.kel"},
       {{"help", "info"}, "Usage: keltool info [--json] FILE.kel"},
-      {{"check", "-h"}, "Usage: keltool check FILE.kel"},
+      {{"check", "-h"}, "Usage: keltool check [--lint] FILE.kel"},
       {{"rewrite", "--help"}, "Usage: keltool rewrite IN.kel OUT.kel"},
       {{"extract", "--help"}, "Usage: keltool extract FILE.kel DIR"},
       {{"extract", "a.kel", "--help"}, "Usage: keltool extract FILE.kel DIR"},
@@ -190,6 +191,35 @@ TEST(KeltoolTest, CheckCountsTheObjectsOfAValidFile) {
     EXPECT_EQ(r.out, p.string() + ": " + c.says + "\n");
     EXPECT_EQ(r.err, "");
   }
+}
+
+TEST(KeltoolTest, CheckLintListsTheProblemsOneLineEachAndExitsOneWhenThereAreAny) {
+  Files f;
+  const fs::path clean = f.Put("clean.kel", File({Sample()[2]}));
+  const ToolRun none = RunKeltool({"check", "--lint", clean.string()});
+  EXPECT_EQ(none.status, 0);
+  EXPECT_EQ(none.out, clean.string() + ": valid object file, 1 object\n");
+
+  const fs::path p = f.Put("sample.kel", File(Sample()));
+  const ToolRun r = RunKeltool({"check", "--lint", p.string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "");
+  const std::string at = p.string() + ": ";
+  const std::string lines[] = {
+      at + "valid object file, 3 objects",
+      at + "object 0 \"" + kKanaNameUtf8 + "\", frame 3, mask: イメージにマスクがありません",
+      at + "object 1 \"a\\\"b\\\\c\\u0001\\t\", frame 1, image: イメージの大きさ 2×2 "
+           "がイメージサイズ 0×0",
+      at + "object 1 \"a\\\"b\\\\c\\u0001\\t\", frame 1, mask: マスクの大きさ 2×2",
+      at + "object 1 \"a\\\"b\\\\c\\u0001\\t\", sound: サウンドにフレームが指定されていない",
+  };
+  std::istringstream out(r.out);
+  std::string line;
+  for (const std::string& expected : lines) {
+    ASSERT_TRUE(std::getline(out, line));
+    EXPECT_EQ(line.rfind(expected, 0), 0u) << line;
+  }
+  EXPECT_FALSE(std::getline(out, line)) << line;
 }
 
 TEST(KeltoolTest, CheckRefusesInvalidFilesWithTheReadersMessage) {

@@ -551,7 +551,7 @@ TEST(BitmapFileTest, MissingFileNamesTheSystemsReason) {
   test::TempDir dir;
   const DibLoad load = LoadBitmapFile((dir / "none.bmp").string());
   EXPECT_FALSE(load.dib);
-  EXPECT_EQ(load.error, "ファイルを開けません (No such file or directory)");
+  EXPECT_EQ(load.error, "ファイルを開けません (ファイルまたはフォルダーが見つかりません)");
 }
 
 TEST(BitmapFileTest, TheContinueIconResourceLoads) {

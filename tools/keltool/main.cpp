@@ -19,7 +19,8 @@ constexpr char kUsage[] =
     "\n"
     "Commands:\n"
     "  info [--json] FILE.kel   summary of the objects, frames, locations and sounds\n"
-    "  check FILE.kel           read the whole file and say whether it is valid\n"
+    "  check [--lint] FILE.kel  read the whole file and say whether it is valid;\n"
+    "                           --lint: also what will look wrong in the player\n"
     "  rewrite IN.kel OUT.kel   read IN and write it again as OUT (replaced atomically)\n"
     "  extract FILE.kel DIR     write every picture and sound as a file under DIR\n"
     "  help [COMMAND]           this text, or the help of COMMAND\n"
@@ -30,7 +31,7 @@ constexpr char kUsage[] =
     "\n"
     "Exit status:\n"
     "  0  done\n"
-    "  1  the file is not a valid object file\n"
+    "  1  the file is not a valid object file (check --lint: or it has problems)\n"
     "  2  bad arguments, or a file that cannot be read or written\n";
 
 using Runner = int (*)(const keltool::Args&, std::ostream&, std::ostream&);
