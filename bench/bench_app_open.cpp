@@ -38,9 +38,9 @@ void BM_OpenDocument(benchmark::State& state) {
       state.SkipWithError(("the file did not open: " + app->ReadError().toStdString()).c_str());
       return;
     }
-    benchmark::DoNotOptimize(app->Dialog()->CurrentSprite);
+    benchmark::DoNotOptimize(app->Dialog()->CurrentSprite());
     state.PauseTiming();
-    state.counters["objects"] = double(app->SpriteList.size());
+    state.counters["objects"] = double(app->Doc().Count());
     app.reset();
     state.ResumeTiming();
   }

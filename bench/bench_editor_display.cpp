@@ -23,25 +23,27 @@ using kel::bench::StripedDib;
 constexpr int kFrames = kel::bench::kEditorFrames;
 
 struct Setup {
-  kel::SpriteList list;
+  kel::Document doc;
   kel::ScriptedPromptPort prompt;
   std::unique_ptr<kel::ObKELDialog> dialog;
   kel::ObSpriteData* sprite = nullptr;
 
   Setup() {
     auto s = std::make_unique<kel::ObSpriteData>();
-    s->Name = "bench";
+    std::string name = "bench";
+    s->SwapName(name);
     for (int i = 0; i < kFrames; ++i) {
       s->AddImage(kel::FrameSlot(std::make_unique<kel::ObBmpImage>(StripedDib(8, i))), int16_t(i),
                   0);
       s->AddImage(kel::FrameSlot(std::make_unique<kel::ObBmpImage>(StripedDib(1, i))), int16_t(i),
                   1);
     }
+    sprite = s.get();
+    kel::SpriteList list;
     list.push_back(std::move(s));
-    sprite = list.back().get();
-    dialog = std::make_unique<kel::ObKELDialog>(&list, prompt);
+    doc.Reset(std::move(list), QString());
+    dialog = std::make_unique<kel::ObKELDialog>(doc, prompt);
     dialog->MakeSpriteDataDDB();
-    dialog->GetSpriteData(0);
     dialog->show();
     QApplication::processEvents();
   }

@@ -3,10 +3,7 @@
 // the document as it was.
 #include <QFile>
 #include <QFileInfo>
-#include <array>
-#include <istream>
 #include <optional>
-#include <streambuf>
 
 #include "app/commands.h"
 #include "app/file_saver.h"
@@ -16,6 +13,7 @@
 #include "editor/dialog.h"
 #include "editor/edit_commands.h"
 #include "files/object_file.h"
+#include "model/system_error.h"
 #include "platform/cursor_guard.h"
 #include "platform/prompt.h"
 
@@ -45,25 +43,6 @@ FileDialogRequest ObjectFileRequest(const QString& currentFileName, bool save) {
   req.mustExist = !save;
   return req;
 }
-
-// A stream buffer that reads a Qt device in blocks: the object file is read from the file that
-// was opened to learn whether it can be, not opened a second time.
-class DeviceReadBuffer final : public std::streambuf {
- public:
-  explicit DeviceReadBuffer(QIODevice& device) : device_(device) {}
-
- protected:
-  int_type underflow() override {
-    const qint64 n = device_.read(buffer_.data(), qint64(buffer_.size()));
-    if (n <= 0) return traits_type::eof();
-    setg(buffer_.data(), buffer_.data(), buffer_.data() + n);
-    return traits_type::to_int_type(*gptr());
-  }
-
- private:
-  QIODevice& device_;
-  std::array<char, 1 << 16> buffer_;
-};
 
 }  // namespace
 
@@ -176,20 +155,14 @@ bool kelApp::SaveDocument(const QString& fileName, bool rename) {
 
 bool kelApp::OpenFile(const QString& fileName, int openType) {
   readError_.clear();
-  // A file that cannot be opened is reported with the system's reason in the user's language,
-  // as a failed save is; the reader's own message is the C library's text.
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly)) {
-    readError_ =
-        QStringLiteral("ファイル \"%1\" を開けません: %2").arg(fileName, file.errorString());
-    return false;
-  }
-  DeviceReadBuffer buffer(file);
-  std::istream in(&buffer);
+  // Only a regular file is read (a named pipe is refused, not waited on), and its size bounds
+  // every allocation the reader makes. The file is read into a list of its own: a file that
+  // does not read leaves the document as it was.
+  const std::string path = QFile::encodeName(fileName).toStdString();
   SpriteList read;
   ObjectFileResult result;
   if (openType == kOpenAdd) {
-    result = AddReadObjectFile(in, read, [this, &read](const std::string& name) {
+    result = AddReadObjectFile(path, read, [this, &read](const std::string& name) {
       for (const auto& sprite : read) {
         if (sprite->Name == name) {
           dialog_->ShowError(QString::fromUtf8(kDuplicateNames));
@@ -199,9 +172,16 @@ bool kelApp::OpenFile(const QString& fileName, int openType) {
       return commands_->CheckName(name) != 0;
     });
   } else {
-    result = ReadObjectFile(in, read);
+    result = ReadObjectFile(path, read);
   }
-  if (!result.ok) readError_ = QString::fromStdString(result.message);
+  // A file that cannot be opened is reported with the system's reason in the user's language,
+  // as a failed save is.
+  if (result.openError) {
+    readError_ = QStringLiteral("ファイル \"%1\" を開けません: %2")
+                     .arg(fileName, QString::fromStdString(SystemErrorText(result.openError)));
+  } else if (!result.ok) {
+    readError_ = QString::fromStdString(result.message);
+  }
   // Every picture gets its palette and display bitmap before anything shows it.
   for (const auto& sprite : read) sprite->MakeDDB(dialog_->DC());
   if (openType != kOpenAdd) {
