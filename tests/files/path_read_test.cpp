@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "files/object_file_helpers.h"
+#include "model/system_error.h"
 #include "support/kel_builder.h"
 
 namespace kel::test {
@@ -31,13 +32,13 @@ TEST(ReadObjectFilePath, OnlyRegularFilesAreRead) {
   const struct {
     const char* what;
     fs::path path;
-    const char* reason;
+    std::string reason;
     int openError;
   } cases[] = {
       {"named pipe", pipe, "通常のファイルではありません", 0},
       {"device", "/dev/null", "通常のファイルではありません", 0},
       {"folder", dir / "folder.kel", "フォルダーです", 0},
-      {"missing", dir / "none.kel", std::strerror(ENOENT), ENOENT},
+      {"missing", dir / "none.kel", SystemErrorText(ENOENT), ENOENT},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
