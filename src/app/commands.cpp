@@ -6,12 +6,12 @@ namespace kel {
 
 const std::vector<int>& AllCommands() {
   static const std::vector<int> all = {
-      CM_FILENEW,   CM_FILEOPEN,      CM_FILEADD,      CM_FILESAVE,     CM_FILESAVEAS,
-      CM_FILECLOSE, CM_EXIT,          CM_EDITUNDO,     CM_EDITREDO,     CM_EDITHISTORY,
-      CM_EDITCUT,   CM_EDITCOPY,      CM_EDITPASTE,
-      CM_DELFRAME,  CM_NEWOBJECT,     CM_RENAMEOBJECT, CM_DELETEOBJECT, CM_CLEAROBJECT,
-      CM_IMAGEREAD, CM_IMAGELISTREAD, CM_SOUNDREAD,    CM_MAKEMASK,     CM_CONTICON,
-      CM_TEST,      CM_HELPCONTENTS,  CM_HELPABOUT,
+      CM_FILENEW,      CM_FILEOPEN,     CM_FILEADD,     CM_FILESAVE,  CM_FILESAVEAS,
+      CM_FILECLOSE,    CM_EXIT,         CM_EDITUNDO,    CM_EDITREDO,  CM_EDITHISTORY,
+      CM_EDITCUT,      CM_EDITCOPY,     CM_EDITPASTE,   CM_DELFRAME,  CM_NEWOBJECT,
+      CM_RENAMEOBJECT, CM_DELETEOBJECT, CM_CLEAROBJECT, CM_IMAGEREAD, CM_IMAGELISTREAD,
+      CM_SOUNDREAD,    CM_MAKEMASK,     CM_CONTICON,    CM_TEST,      CM_HELPCONTENTS,
+      CM_HELPABOUT,
   };
   return all;
 }
@@ -118,8 +118,8 @@ QList<QKeySequence> CommandKeys(int id) {
 bool IsTextEditingKey(QKeyCombination key) {
   // Del on the keypad is the same key to a text field.
   const QKeyCombination plain(key.keyboardModifiers() & ~Qt::KeypadModifier, key.key());
-  for (int id :
-       {CM_DELFRAME, CM_CLEAROBJECT, CM_EDITCUT, CM_EDITCOPY, CM_EDITPASTE, CM_EDITUNDO, CM_EDITREDO})
+  for (int id : {CM_DELFRAME, CM_CLEAROBJECT, CM_EDITCUT, CM_EDITCOPY, CM_EDITPASTE, CM_EDITUNDO,
+                 CM_EDITREDO})
     for (const QKeySequence& seq : CommandKeys(id))
       if (seq.count() == 1 && seq[0] == plain) return true;
   return false;

@@ -11,7 +11,6 @@
 
 namespace kel {
 
-
 // Every command that has an action, in the order the actions are made.
 const std::vector<int>& AllCommands();
 

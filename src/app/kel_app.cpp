@@ -82,7 +82,8 @@ void kelApp::InitMainWindow() {
        }},
   };
 
-  connect(&doc_, &Document::fileNameChanged, this, [this](const QString& path) { SetCaption(path); });
+  connect(&doc_, &Document::fileNameChanged, this,
+          [this](const QString& path) { SetCaption(path); });
   SetCaption(doc_.FileName());
   ConnectHistory();
 }
@@ -95,16 +96,19 @@ void kelApp::ConnectHistory() {
     bool (QUndoStack::*can)() const;
     QString (QUndoStack::*step)() const;
   };
-  for (const Item& item : {Item{CM_EDITUNDO, "元に戻す", &QUndoStack::canUndo, &QUndoStack::undoText},
-                           Item{CM_EDITREDO, "やり直し", &QUndoStack::canRedo, &QUndoStack::redoText}}) {
+  for (const Item& item :
+       {Item{CM_EDITUNDO, "元に戻す", &QUndoStack::canUndo, &QUndoStack::undoText},
+        Item{CM_EDITREDO, "やり直し", &QUndoStack::canRedo, &QUndoStack::redoText}}) {
     QAction* action = frame_->Action(item.id);
-    const QString mnemonic = item.id == CM_EDITUNDO ? QStringLiteral("(&U)") : QStringLiteral("(&R)");
+    const QString mnemonic =
+        item.id == CM_EDITUNDO ? QStringLiteral("(&U)") : QStringLiteral("(&R)");
     auto update = [this, action, item, mnemonic, &history] {
       const bool can = (history.*item.can)();
       const QString step = (history.*item.step)();
       // "元に戻す - イメージの読み込み(&U)": the menu names the step it takes back.
       action->setText(QString::fromUtf8(item.text) +
-                      (can && !step.isEmpty() ? QStringLiteral(" - ") + step : QString()) + mnemonic);
+                      (can && !step.isEmpty() ? QStringLiteral(" - ") + step : QString()) +
+                      mnemonic);
       action->setEnabled(can);
     };
     connect(&history, &QUndoStack::indexChanged, action, update);

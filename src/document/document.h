@@ -34,7 +34,7 @@ class Document : public QObject {
 
   const SpriteList& Objects() const { return objects_; }
   int Count() const { return int(objects_.size()); }
-  ObSpriteData* Object(int index) const;  // null outside the list
+  ObSpriteData* Object(int index) const;          // null outside the list
   int IndexOf(const ObSpriteData* sprite) const;  // -1 when not in the list
 
   // The object shown: null when the list is empty.

@@ -121,8 +121,7 @@ void InsertObjectOp::Apply(bool isRedo) {
     held_ = doc_.TakeObject(index_);
 }
 
-RemoveObjectOp::RemoveObjectOp(Document& doc, int index, QUndoCommand* parent,
-                               const QString& text)
+RemoveObjectOp::RemoveObjectOp(Document& doc, int index, QUndoCommand* parent, const QString& text)
     : EditStep(doc, text, doc.Object(index), {}, parent), index_(index) {}
 
 void RemoveObjectOp::Apply(bool isRedo) {

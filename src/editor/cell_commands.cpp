@@ -52,7 +52,8 @@ std::optional<QString> WaveProblem(const ObSound& sound) {
 EditCommands::EditCommands(Document& doc, ObKELDialog& form, PromptPort& prompt, QObject* parent)
     : QObject(parent), doc_(doc), form_(form), prompt_(prompt) {
   connect(form_.Spread, &TSpread::KeyDown, this, &EditCommands::EvKeydown);
-  connect(form_.Spread, &TSpread::DblClick, this, [this](int col, int row) { EvDblClick(col, row); });
+  connect(form_.Spread, &TSpread::DblClick, this,
+          [this](int col, int row) { EvDblClick(col, row); });
 }
 
 EditCommands::~EditCommands() = default;
@@ -79,8 +80,8 @@ void EditCommands::CmImageRead() {
   if (!ActiveCellIn(kRowImage, kRowMask, col, row)) return;
   // What is being typed is an edit of its own, before this one (a refusal stops the command).
   if (!form_.CommitFields()) return;
-  const std::optional<QString> path = prompt_.OpenFileName(
-      form_.window(), CellFileRequest("Bitmap File(*.bmp)|*.bmp|", "bmp"));
+  const std::optional<QString> path =
+      prompt_.OpenFileName(form_.window(), CellFileRequest("Bitmap File(*.bmp)|*.bmp|", "bmp"));
   if (!path) return;  // cancelled
 
   std::string error;
@@ -107,9 +108,10 @@ int EditCommands::ReadImage(long col, long row, const char* fileName, std::strin
     if (error) *error = image->LoadError();
     return 0;
   }
-  PutImage(col, row,  std::move(image),
-           row == kRowImage ? QStringLiteral("イメージの読み込み") : QStringLiteral("マスクの読み込み"),
-           group);
+  PutImage(
+      col, row, std::move(image),
+      row == kRowImage ? QStringLiteral("イメージの読み込み") : QStringLiteral("マスクの読み込み"),
+      group);
   return 1;
 }
 

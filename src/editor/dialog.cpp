@@ -104,8 +104,8 @@ void ObKELDialog::CreateControls() {
   ObjectCombo = combo("ObjectCombo", 64, 8, 64, 48);
   label("深さ", "DepthLabel", 168, 12, 18, 8);
   DepthEdit = edit("DepthEdit", 184, 8, 24, 12);
-  DepthEdit->setValidator(
-      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9０-９]*")), DepthEdit));
+  DepthEdit->setValidator(new QRegularExpressionValidator(
+      QRegularExpression(QStringLiteral("[0-9０-９]*")), DepthEdit));
   DepthUpDown = new TUpDown(this);
   place(DepthUpDown, "DepthUpDown", 208, 8, 9, 12);
   DepthUpDown->SetBuddy(DepthEdit);
@@ -307,7 +307,7 @@ void ObKELDialog::EnableRandomFor(int behave) {
 }
 
 QLineEdit* ObKELDialog::FieldEdit(Field field) const {
-  QLineEdit* const edits[] = {DepthEdit, PosXEdit,  PosYEdit,  SpeedXEdit,
+  QLineEdit* const edits[] = {DepthEdit,  PosXEdit,  PosYEdit,  SpeedXEdit,
                               SpeedYEdit, SizeXEdit, SizeYEdit, FramesEdit};
   return edits[field];
 }

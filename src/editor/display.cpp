@@ -80,15 +80,14 @@ void ObKELDialog::ShowParams() {
   {
     const QSignalBlocker block(BehaveTypeCombo);
     // A behaviour the drop-down does not have shows no entry; the object keeps it.
-    BehaveTypeCombo->setCurrentIndex(p.Behave >= 0 && p.Behave < ObSpriteData::kBehaveCount
-                                         ? p.Behave
-                                         : -1);
+    BehaveTypeCombo->setCurrentIndex(
+        p.Behave >= 0 && p.Behave < ObSpriteData::kBehaveCount ? p.Behave : -1);
   }
   EnableRandomFor(p.Behave);
   RandomCheckBox->setChecked(p.RandomStart != 0);
   AutoRepeatCheckBox->setChecked(p.AutoRepeat != 0);
   const long long values[kFieldCount] = {
-      p.Depth,  p.PositionX, p.PositionY, p.SpeedX, p.SpeedY, uint16_t(p.ImageSizeX),
+      p.Depth, p.PositionX, p.PositionY, p.SpeedX, p.SpeedY, uint16_t(p.ImageSizeX),
       uint16_t(p.ImageSizeY),
       // NumFrames always equals the frame list's length (the model keeps it so).
       sprite->FrameCount()};

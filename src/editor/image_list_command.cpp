@@ -103,7 +103,8 @@ int EditCommands::ReadImageList(const char* path, ImageListProblems* problems) {
   int loaded = 0;
   // The whole list is one step: one undo takes every picture it brought back out.
   const DocumentBatch batch(doc_);
-  auto* step = new EditStep(doc_, QStringLiteral("イメージリストの読み込み"), sprite, {1, kRowImage});
+  auto* step =
+      new EditStep(doc_, QStringLiteral("イメージリストの読み込み"), sprite, {1, kRowImage});
   for (const ImageListEntry& e : read.list.entries) {
     // A zero byte would end the path early and could name another file.
     if (e.path.find('\0') != std::string::npos) {

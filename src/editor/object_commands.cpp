@@ -91,8 +91,8 @@ void EditCommands::CmRenameObject() {
 void EditCommands::CmDeleteObject() {
   if (!CheckObject()) return;
   // The object waits in the step: undoing the delete brings it back whole, with its place.
-  doc_.Push(new RemoveObjectOp(doc_, doc_.CurrentIndex(), nullptr,
-                               QStringLiteral("オブジェクトの削除")));
+  doc_.Push(
+      new RemoveObjectOp(doc_, doc_.CurrentIndex(), nullptr, QStringLiteral("オブジェクトの削除")));
 }
 
 void EditCommands::CmClearObject() {

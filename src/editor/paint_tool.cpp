@@ -57,8 +57,7 @@ long EditCommands::EvDblClick(int col, int row) {
   if (col > Current()->FrameCount()) return 0;
 
   const int16_t frame = int16_t(col - 1);
-  const FrameSlot& slot =
-      row == kRowImage ? Current()->GetImage(frame) : Current()->GetMask(frame);
+  const FrameSlot& slot = row == kRowImage ? Current()->GetImage(frame) : Current()->GetMask(frame);
   ObBmpImage* image = slot.Image();
   // A continue frame or an empty cell has no picture of its own; a picture without its DIB has
   // nothing a bitmap file could hold.

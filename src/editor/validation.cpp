@@ -33,8 +33,7 @@ const FieldRule kFieldRules[] = {
     {1, ObKELDialog::kMaxFrames, "フレーム数の入力値が不正です", "フレーム数の変更"},
 };
 
-const char kNotFixed[] =
-    "位置は動作タイプが「指定位置」のオブジェクトにだけ設定できます。";
+const char kNotFixed[] = "位置は動作タイプが「指定位置」のオブジェクトにだけ設定できます。";
 const char kBeyondFrames[] = "フレーム数を超えています．";
 
 // Full-width digits, signs and blanks as their ASCII forms.
@@ -158,14 +157,29 @@ bool ObKELDialog::CommitField(Field field) {
   if (value < rule.min || value > rule.max) return refuse();
   ObSpriteParams p = sprite->Params();
   switch (field) {
-    case kDepth: p.Depth = int16_t(value); break;
-    case kPosX: p.PositionX = value; break;
-    case kPosY: p.PositionY = value; break;
-    case kSpeedX: p.SpeedX = value; break;
-    case kSpeedY: p.SpeedY = value; break;
-    case kSizeX: p.ImageSizeX = int16_t(value); break;
-    case kSizeY: p.ImageSizeY = int16_t(value); break;
-    default: break;
+    case kDepth:
+      p.Depth = int16_t(value);
+      break;
+    case kPosX:
+      p.PositionX = value;
+      break;
+    case kPosY:
+      p.PositionY = value;
+      break;
+    case kSpeedX:
+      p.SpeedX = value;
+      break;
+    case kSpeedY:
+      p.SpeedY = value;
+      break;
+    case kSizeX:
+      p.ImageSizeX = int16_t(value);
+      break;
+    case kSizeY:
+      p.ImageSizeY = int16_t(value);
+      break;
+    default:
+      break;
   }
   PushParams(p, text, field + 1);
   // The field shows the number stored ("12abc" becomes 12), also when nothing changed.
@@ -215,15 +229,16 @@ bool ObKELDialog::CommitLocation(int col, int row, const QString& text) {
   }
   std::vector<TPoint> locations = sprite->Locations;
   // Every frame of a fixed-position object has a location; the missing ones are (0, 0).
-  if (locations.size() < size_t(sprite->FrameCount())) locations.resize(size_t(sprite->FrameCount()));
+  if (locations.size() < size_t(sprite->FrameCount()))
+    locations.resize(size_t(sprite->FrameCount()));
   TPoint& p = locations[size_t(col - 1)];
   (row == kRowX ? p.X : p.Y) = FieldNumber(text);
   if (locations == sprite->Locations) {
     restore();
     return true;
   }
-  doc_.Push(new LocationsOp(doc_, sprite, std::move(locations), nullptr,
-                            QStringLiteral("位置の変更")));
+  doc_.Push(
+      new LocationsOp(doc_, sprite, std::move(locations), nullptr, QStringLiteral("位置の変更")));
   SetPointToSpread();
   SetActiveCell(col, row);
   return true;

@@ -153,7 +153,7 @@ void ObSpriteData::SetLocation(const TPoint& p, int16_t i) {
 }
 
 ObSpriteParams ObSpriteData::Params() const {
-  return {Depth,      Behave,     AutoRepeat, RandomStart, ImageSizeX,
+  return {Depth,      Behave,    AutoRepeat, RandomStart, ImageSizeX,
           ImageSizeY, PositionX, PositionY,  SpeedX,      SpeedY};
 }
 

@@ -187,8 +187,7 @@ TEST_F(AppTest, SpeedBarHoldsFileClipboardAndHistoryButtons) {
   ASSERT_NE(bar, nullptr);
   EXPECT_EQ(app->MainWindow()->toolBarArea(bar), Qt::TopToolBarArea);
   EXPECT_EQ(bar->iconSize(), QSize(20, 20));
-  const std::vector<int> expected = {24331, 24332, 24333, 0,     24322,
-                                     24323, 24324, 0,     24321, 24328};
+  const std::vector<int> expected = {24331, 24332, 24333, 0, 24322, 24323, 24324, 0, 24321, 24328};
   const QList<QAction*> actions = bar->actions();
   ASSERT_EQ(actions.size(), qsizetype(expected.size()));
   for (size_t i = 0; i < expected.size(); ++i) {

@@ -314,7 +314,8 @@ TEST_F(ClipboardTest, ALocationPasteIntoAnObjectWithoutLocationsChangesNothing) 
   EXPECT_EQ(Cell(2, 5), "");
   EXPECT_EQ(doc.Modified(), 0);
   // It says why.
-  ExpectOneError(QStringLiteral("位置は動作タイプが「指定位置」のオブジェクトにだけ設定できます。"));
+  ExpectOneError(
+      QStringLiteral("位置は動作タイプが「指定位置」のオブジェクトにだけ設定できます。"));
   prompt.ClearHistory();
 
   // Chosen fixed position in the drop-down (not stored yet): the rows are the object's now,

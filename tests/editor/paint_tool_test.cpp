@@ -204,7 +204,8 @@ TEST_F(PaintToolTest, TheWrittenFileReadsBackWithTheSamePixelsAndTheObjectStaysA
     const fs::path written = dir / QString::asprintf("pebbl%03d.bmp", i).toStdString();
     // Read back as the image-read command reads it, into the mask of the same frame.
     std::string error;
-    ASSERT_EQ(commands->ReadImage(i + 1, ObKELDialog::kRowMask, written.c_str(), &error), 1) << error;
+    ASSERT_EQ(commands->ReadImage(i + 1, ObKELDialog::kRowMask, written.c_str(), &error), 1)
+        << error;
     // Same size, depth, colours and pixel rows; the reader fills in the colour count the
     // header may leave 0, so the headers are compared field by field.
     const ObBmpImage* reread = s->GetMask(int16_t(i)).Image();
