@@ -19,14 +19,15 @@ void EditStep::redo() {
     Apply(true);
     QUndoCommand::redo();  // the children, in order
   }
-  if (top_) doc_.Reveal(sprite_, cell_);
+  if (top_ && pushed_) doc_.Reveal(Shown(true), cell_);
+  pushed_ = true;
 }
 
 void EditStep::undo() {
   const DocumentBatch batch(doc_);
   QUndoCommand::undo();  // the children, last first
   Apply(false);
-  if (top_) doc_.Reveal(sprite_, cell_);
+  if (top_) doc_.Reveal(Shown(false), cell_);
 }
 
 ParamsOp::ParamsOp(Document& doc, ObSpriteData* sprite, const ObSpriteParams& params,
@@ -112,7 +113,10 @@ void NameOp::Apply(bool) {
 
 InsertObjectOp::InsertObjectOp(Document& doc, int index, std::unique_ptr<ObSpriteData> sprite,
                                QUndoCommand* parent, const QString& text)
-    : EditStep(doc, text, sprite.get(), {}, parent), index_(index), held_(std::move(sprite)) {}
+    : EditStep(doc, text, sprite.get(), {}, parent),
+      index_(index),
+      held_(std::move(sprite)),
+      before_(doc.Current()) {}
 
 void InsertObjectOp::Apply(bool isRedo) {
   if (isRedo)

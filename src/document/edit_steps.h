@@ -3,8 +3,9 @@
 // exchanges a part of an object with what it holds, or has an exact inverse, so undo and redo
 // move pictures between the document and the step and never copy them.
 //
-// A step knows the object and grid cell it changed; undoing or redoing it shows that object and
-// makes that cell active.
+// A step knows the object and grid cell it changed; undoing or redoing it from the history shows
+// that object and makes that cell active. (When it is first carried out, the command that made it
+// decides what to show.)
 #pragma once
 
 #include <QUndoCommand>
@@ -36,6 +37,11 @@ class EditStep : public QUndoCommand {
  protected:
   // The step's own operation, if any: isRedo tells which way.
   virtual void Apply(bool isRedo) { (void)isRedo; }
+  // The object to show after undo (isRedo false) or redo.
+  virtual const ObSpriteData* Shown(bool isRedo) const {
+    (void)isRedo;
+    return sprite_;
+  }
 
   Document& doc_;
   ObSpriteData* sprite_;
@@ -44,6 +50,7 @@ class EditStep : public QUndoCommand {
  private:
   bool top_;  // a step of the history, not a part of one
   bool done_ = false;
+  bool pushed_ = false;  // carried out once: later redos come from the history
 };
 
 // The parameters as one value. Field edits merge: the same field of the same object edited
@@ -139,8 +146,10 @@ class InsertObjectOp : public EditStep {
 
  private:
   void Apply(bool isRedo) override;
+  const ObSpriteData* Shown(bool isRedo) const override { return isRedo ? sprite_ : before_; }
   int index_;
   std::unique_ptr<ObSpriteData> held_;
+  const ObSpriteData* before_;  // the object shown when it was made
 };
 
 // The object at index leaves the list (its step holds it until undone).

@@ -232,8 +232,8 @@ void ObKELDialog::ConnectDocument() {
     Refresh();
   });
   connect(&doc_, &Document::cellRevealed, this, [this](GridCell cell) {
+    pending_.cell = cell;
     Refresh();
-    SetActiveCell(cell.col, cell.row);
   });
   connect(&doc_, &Document::batchStarted, this, [this] {
     inBatch_ = true;

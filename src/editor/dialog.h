@@ -214,6 +214,7 @@ class ObKELDialog : public QWidget {
     bool locations = false;
     bool sound = false;
     std::vector<int> columns;
+    GridCell cell;  // to be made active last, when col > 0
   } pending_;
 };
 

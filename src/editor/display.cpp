@@ -25,11 +25,11 @@ void ObKELDialog::Refresh() {
   Pending p = std::move(pending_);
   pending_ = {};
   if (p.names) ShowObjectNames();
-  if (p.display) {
-    DispSpriteData(CurrentSprite());
+  if (p.display) DispSpriteData(CurrentSprite());
+  if (p.display || !CurrentSprite()) {
+    if (p.cell.col > 0) SetActiveCell(p.cell.col, p.cell.row);
     return;
   }
-  if (!CurrentSprite()) return;
   HoldGrid();
   if (p.params) ShowParams();
   if (p.frames) {
@@ -42,6 +42,7 @@ void ObKELDialog::Refresh() {
   }
   if (p.frames || p.params || p.locations) SetPointToSpread();
   if (p.frames || p.sound) ShowSoundName();
+  if (p.cell.col > 0) SetActiveCell(p.cell.col, p.cell.row);
   ReleaseGrid();
 }
 

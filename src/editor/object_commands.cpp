@@ -71,6 +71,7 @@ void EditCommands::CmNewObject() {
   created->SetNumFrames(0);
   doc_.Push(new InsertObjectOp(doc_, doc_.Count(), std::move(created), nullptr,
                                QStringLiteral("オブジェクトの新規作成")));
+  doc_.SetCurrent(doc_.Count() - 1);
   form_.SetActiveCell(1, 1);
 }
 
