@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "model/wave_check.h"
+
 namespace kel {
 
 namespace {
@@ -76,6 +78,9 @@ void SdlSoundPort::Stop() {
 
 bool SdlSoundPort::Queue(const uint8_t* data, size_t size) {
   if (size > size_t(INT_MAX)) return false;
+  // SDL allocates by the sizes and rates the file states: it gets only waves whose chunks lie
+  // inside the bytes and whose format is in bounds.
+  if (!WaveFault(data, size).empty()) return false;
   // A data chunk that is cut short, or does not hold whole sample blocks, marks a damaged file:
   // refuse it rather than play part of it. (The RIFF size itself is often written wrongly by
   // otherwise good programs and is not checked.) A user's environment setting still wins.
