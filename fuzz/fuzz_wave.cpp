@@ -5,6 +5,7 @@
 // decodes or refuses, without crashing, overrunning or asking for more memory than the limit.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -25,26 +26,36 @@ struct StreamFree {
   void operator()(SDL_AudioStream* s) const { SDL_FreeAudioStream(s); }
 };
 
-// The device format the sound port usually gets, and how much converted sound a run keeps
-// (the port queues all of it; the fuzzer needs only the converter's work on a piece).
+// The device format the sound port usually gets. The port queues all of a sound; the fuzzer
+// converts only its first seconds, enough for the converter's every step (a 1 Hz wave of a few
+// kilobytes lasts an hour at the device's rate).
 constexpr int kDeviceRate = 44100;
-constexpr int kKeptBytes = 1 << 20;
+constexpr int kPieceBytes = 1 << 20;
+constexpr int64_t kConvertedBytes = 8 << 20;
 
 void Convert(const SDL_AudioSpec& spec, const Uint8* samples, Uint32 length) {
   std::unique_ptr<SDL_AudioStream, StreamFree> stream(
       SDL_NewAudioStream(spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 2, kDeviceRate));
   if (!stream) return;
-  static std::vector<Uint8> out(kKeptBytes);
-  const Uint32 piece = 65536;
-  for (Uint32 at = 0; at < length; at += piece) {
+  static std::vector<Uint8> out(kPieceBytes);
+  int64_t converted = 0;
+  auto drain = [&]() {
+    while (SDL_AudioStreamAvailable(stream.get()) > 0 && converted < kConvertedBytes) {
+      const int got = SDL_AudioStreamGet(stream.get(), out.data(), kPieceBytes);
+      if (got <= 0) return;
+      converted += got;
+    }
+  };
+  // Pieces as the port makes them: 16384 frames at the device's rate at most.
+  const Uint32 frame = Uint32(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
+  const Uint32 piece =
+      frame * Uint32(std::clamp<int64_t>(int64_t(16384) * spec.freq / kDeviceRate, 1, 16384));
+  for (Uint32 at = 0; at < length && converted < kConvertedBytes; at += piece) {
     const Uint32 n = length - at < piece ? length - at : piece;
     if (SDL_AudioStreamPut(stream.get(), samples + at, int(n)) != 0) return;
-    while (SDL_AudioStreamAvailable(stream.get()) > 0)
-      if (SDL_AudioStreamGet(stream.get(), out.data(), kKeptBytes) <= 0) break;
+    drain();
   }
-  if (SDL_AudioStreamFlush(stream.get()) == 0)
-    while (SDL_AudioStreamAvailable(stream.get()) > 0)
-      if (SDL_AudioStreamGet(stream.get(), out.data(), kKeptBytes) <= 0) break;
+  if (converted < kConvertedBytes && SDL_AudioStreamFlush(stream.get()) == 0) drain();
 }
 
 }  // namespace

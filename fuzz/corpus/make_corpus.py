@@ -166,6 +166,9 @@ def tone(n, lo, hi):
 def waves():
     yield "pcm8_mono.wav", wave(1, 1, 8000, 1, 8, tone(64, 40, 220))
     yield "pcm16_stereo.wav", wave(1, 2, 44100, 4, 16, tone(128, 0, 256))
+    # The rates at the ends of what the check lets through.
+    yield "pcm16_1hz.wav", wave(1, 2, 1, 4, 16, tone(256, 0, 256))
+    yield "pcm8_384khz.wav", wave(1, 1, 384000, 1, 8, tone(64, 0, 256))
     yield "pcm24_mono.wav", wave(1, 1, 48000, 3, 24, tone(96, 0, 256))
     yield "float32.wav", wave(3, 1, 22050, 4, 32, le("8f", *[i / 10 for i in range(8)]), b"")
     yield "alaw.wav", wave(6, 2, 8000, 2, 8, tone(64, 0, 256), b"")

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 #include <vector>
@@ -112,7 +113,11 @@ bool SdlSoundPort::Queue(const uint8_t* data, size_t size) {
     const int got = SDL_AudioStreamGet(stream.get(), out.data(), available);
     return got >= 0 && (got == 0 || SDL_QueueAudio(device_, out.data(), Uint32(got)) == 0);
   };
-  const Uint32 piece = frame * 16384;
+  // SDL's converter allocates for a piece as the device's rate makes it: a piece of 16384
+  // frames at 1 Hz would come out as 720 million frames. So pieces are measured by what they
+  // become, 16384 device frames at most, and hold at least one frame.
+  const int64_t frames = std::clamp<int64_t>(int64_t(16384) * spec.freq / freq_, 1, 16384);
+  const Uint32 piece = frame * Uint32(frames);
   bool ok = true;
   for (Uint32 at = 0; ok && at < length; at += piece) {
     const Uint32 n = length - at < piece ? length - at : piece;
