@@ -2,16 +2,14 @@
 // object file they call. A command that fails or is refused leaves the document as it was.
 #include <QFile>
 #include <QFileInfo>
-#include <array>
-#include <istream>
 #include <optional>
-#include <streambuf>
 
 #include "app/file_saver.h"
 #include "app/frame_window.h"
 #include "app/kel_app.h"
 #include "editor/dialog.h"
 #include "files/object_file.h"
+#include "model/system_error.h"
 #include "platform/cursor_guard.h"
 #include "platform/prompt.h"
 
@@ -41,25 +39,6 @@ FileDialogRequest ObjectFileRequest(const QString& currentFileName, bool save) {
   req.mustExist = !save;
   return req;
 }
-
-// A stream buffer that reads a Qt device in blocks: the object file is read from the file that
-// was opened to learn whether it can be, not opened a second time.
-class DeviceReadBuffer final : public std::streambuf {
- public:
-  explicit DeviceReadBuffer(QIODevice& device) : device_(device) {}
-
- protected:
-  int_type underflow() override {
-    const qint64 n = device_.read(buffer_.data(), qint64(buffer_.size()));
-    if (n <= 0) return traits_type::eof();
-    setg(buffer_.data(), buffer_.data(), buffer_.data() + n);
-    return traits_type::to_int_type(*gptr());
-  }
-
- private:
-  QIODevice& device_;
-  std::array<char, 1 << 16> buffer_;
-};
 
 }  // namespace
 
@@ -162,26 +141,27 @@ bool kelApp::SaveDocument(const QString& fileName, bool rename) {
 
 bool kelApp::OpenFile(const QString& fileName, int openType) {
   readError_.clear();
-  // A file that cannot be opened is reported with the system's reason in the user's language,
-  // as a failed save is; the reader's own message is the C library's text.
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly)) {
-    readError_ =
-        QStringLiteral("ファイル \"%1\" を開けません: %2").arg(fileName, file.errorString());
-    return false;
-  }
-  DeviceReadBuffer buffer(file);
-  std::istream in(&buffer);
+  // Only a regular file is read (a named pipe is refused, not waited on), and its size bounds
+  // every allocation the reader makes.
+  const std::string path = QFile::encodeName(fileName).toStdString();
   ObjectFileResult result;
   if (openType == kOpenAdd) {
-    result = AddReadObjectFile(
-        in, SpriteList, [this](const std::string& name) { return dialog_->CheckName(name) != 0; });
+    result = AddReadObjectFile(path, SpriteList, [this](const std::string& name) {
+      return dialog_->CheckName(name) != 0;
+    });
   } else {
-    result = ReadObjectFile(in, SpriteList);
+    result = ReadObjectFile(path, SpriteList);
     // The objects the dialog pointed into are gone when the list was replaced.
     if (result.ok) dialog_->GetSpriteData(0);
   }
-  if (!result.ok) readError_ = QString::fromStdString(result.message);
+  // A file that cannot be opened is reported with the system's reason in the user's language,
+  // as a failed save is; the reader's own message is the C library's text.
+  if (result.openError) {
+    readError_ = QStringLiteral("ファイル \"%1\" を開けません: %2")
+                     .arg(fileName, QString::fromStdString(SystemErrorText(result.openError)));
+  } else if (!result.ok) {
+    readError_ = QString::fromStdString(result.message);
+  }
   return result.ok;
 }
 

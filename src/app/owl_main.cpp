@@ -15,10 +15,11 @@ namespace kel {
 
 QString UsageText() {
   return QStringLiteral(
-      "Usage: keledit [FILE.kel]\n"
-      "Edits the animated sprite objects of an object file (.kel).\n"
-      "  FILE.kel   the object file to open at start (otherwise an untitled one)\n"
-      "  --help     show this text\n");
+      "使用法: keledit [ファイル.kel]\n"
+      "オブジェクトファイル (.kel) のアニメーションオブジェクトを編集します。\n"
+      "  ファイル.kel  起動時に開くオブジェクトファイル (省略すると無題の新しいファイル)\n"
+      "  -h, --help    この説明を表示します\n"
+      "  --            これより後はオプションではなくファイル名です\n");
 }
 
 CommandLine ParseCommandLine(const QStringList& args) {
@@ -33,7 +34,7 @@ CommandLine ParseCommandLine(const QStringList& args) {
       return cl;
     } else if (options && arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
       cl.kind = CommandLine::Error;
-      cl.message = QStringLiteral("unknown option '%1'").arg(arg);
+      cl.message = QStringLiteral("不明なオプション '%1' です").arg(arg);
       return cl;
     } else {
       files << arg;
@@ -41,13 +42,14 @@ CommandLine ParseCommandLine(const QStringList& args) {
   }
   if (files.size() > 1) {
     cl.kind = CommandLine::Error;
-    cl.message = QStringLiteral("only one object file can be opened (%1 given)").arg(files.size());
+    cl.message = QStringLiteral("開けるオブジェクトファイルは 1 つだけです (%1 個指定されました)")
+                     .arg(files.size());
     return cl;
   }
   if (!files.isEmpty()) {
     if (files.first().isEmpty()) {
       cl.kind = CommandLine::Error;
-      cl.message = QStringLiteral("the file name is empty");
+      cl.message = QStringLiteral("ファイル名が空です");
       return cl;
     }
     // Kept with its folder: the document's folder must not depend on where the program was

@@ -70,7 +70,9 @@ void DeleteFrame(ObSpriteData& sprite, int index) {
 // Why the wave bytes are no sound the player can take, or nullopt when they are one.
 std::optional<QString> WaveProblem(const ObSound& sound) {
   const uint8_t* data = sound.WaveData();
-  if (!data || sound.Size <= 0) return QStringLiteral("ファイルを読めません");
+  if (!data || sound.Size <= 0)
+    return sound.LoadError().empty() ? QStringLiteral("ファイルを読めません")
+                                     : QString::fromStdString(sound.LoadError());
   // A wave file is a RIFF file of form type WAVE.
   if (sound.Size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0)
     return QStringLiteral("WAVE ファイルではありません");

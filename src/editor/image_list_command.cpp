@@ -18,23 +18,40 @@ namespace kel {
 namespace {
 
 const char kListInvalid[] = "ﾘｽﾄﾌｧｲﾙが存在しないか，異常なﾌｧｲﾙです.";
-// How many failed entries the message names; the rest are counted.
+// How many entries that failed to load the message names; the rest are counted.
 constexpr size_t kFailuresNamed = 10;
+// Keys of entries past the last frame on one line of the message.
+constexpr qsizetype kKeysPerLine = 10;
 
 QString FailureText(const std::vector<ObKELDialog::ImageListFailure>& failed, bool anyLoaded) {
   QString text = anyLoaded
                      ? QStringLiteral("次のイメージを読み込めませんでした (ほかは読み込みました)。")
                      : QStringLiteral("リストのイメージを 1 つも読み込めませんでした。");
   text += QLatin1Char('\n');
-  for (size_t i = 0; i < failed.size() && i < kFailuresNamed; ++i) {
-    const ObKELDialog::ImageListFailure& f = failed[i];
-    text += QStringLiteral("\nフレーム %1 の%2: %3\n    %4")
-                .arg(f.frame)
-                .arg(f.mask ? QStringLiteral("マスク") : QStringLiteral("イメージ"))
-                .arg(QString::fromStdString(f.path), QString::fromStdString(f.reason));
+  // Entries past the grid's last frame are named all, by their keys, on lines of their own.
+  QStringList beyond;
+  size_t named = 0, unnamed = 0;
+  for (const ObKELDialog::ImageListFailure& f : failed) {
+    if (f.frame > ObKELDialog::kMaxFrames) {
+      beyond
+          << QStringLiteral("%1%2").arg(f.mask ? QLatin1Char('M') : QLatin1Char('I')).arg(f.frame);
+    } else if (named < kFailuresNamed) {
+      ++named;
+      text += QStringLiteral("\nフレーム %1 の%2: %3\n    %4")
+                  .arg(f.frame)
+                  .arg(f.mask ? QStringLiteral("マスク") : QStringLiteral("イメージ"))
+                  .arg(QString::fromStdString(f.path), QString::fromStdString(f.reason));
+    } else {
+      ++unnamed;
+    }
   }
-  if (failed.size() > kFailuresNamed)
-    text += QStringLiteral("\nほか %1 件").arg(failed.size() - kFailuresNamed);
+  if (unnamed) text += QStringLiteral("\nほか %1 件").arg(unnamed);
+  if (!beyond.isEmpty()) {
+    text += QStringLiteral("\n\nフレームは %1 までのため、次のエントリは読み込みませんでした:")
+                .arg(ObKELDialog::kMaxFrames);
+    for (qsizetype i = 0; i < beyond.size(); i += kKeysPerLine)
+      text += QStringLiteral("\n") + beyond.mid(i, kKeysPerLine).join(QStringLiteral(", "));
+  }
   return text;
 }
 

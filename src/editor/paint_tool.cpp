@@ -14,7 +14,7 @@ namespace kel {
 
 namespace {
 
-// 999 names, pebbl000.bmp to pebbl998.bmp, used in turn and overwritten on the next round.
+// 999 names, pebbl000.bmp to pebbl998.bmp, used in turn; a name that exists is skipped.
 constexpr int32_t kPaintFileNames = 999;
 const char kPaintFileFormat[] = "pebbl%03d.bmp";
 const char kPaintCommandFormat[] = "PBRUSH pebbl%03d.bmp";
@@ -24,6 +24,14 @@ const char kWriteFailed[] = "テンポラリファイルの書き込みに失敗
 const char kNotStarted[] =
     "ペイントプログラムを起動できませんでした。\n"
     "画像は次のファイルに書き出してあります:\n";
+
+const char kNoFreeName[] =
+    "フォルダー \"%1\" の pebbl000.bmp から pebbl998.bmp までがすべて使われています。\n"
+    "要らなくなったファイルを削除してからやり直してください。";
+
+QString PaintFilePath(const QString& folder, int32_t counter) {
+  return QDir(folder).filePath(QString::asprintf(kPaintFileFormat, int(counter)));
+}
 
 bool IsFolder(const QString& path) {
   return !path.isEmpty() && QFileInfo(path).isDir();
@@ -59,16 +67,26 @@ long ObKELDialog::EvDblClick(int col, int row) {
     return 0;
   }
 
-  if (PaintFileCounter < 0 || PaintFileCounter >= kPaintFileNames) PaintFileCounter = 0;
-  const QString name = QString::asprintf(kPaintFileFormat, int(PaintFileCounter));
   const QString folder = PaintFolder();
-  const QString path = QDir(folder).filePath(name);
+  // A name in use holds a picture of an earlier run, perhaps edited and not read back yet: the
+  // counter goes on to the next free one.
+  if (PaintFileCounter < 0 || PaintFileCounter >= kPaintFileNames) PaintFileCounter = 0;
+  int tried = 0;
+  while (QFileInfo::exists(PaintFilePath(folder, PaintFileCounter))) {
+    if (++tried == kPaintFileNames) {
+      ShowError(QString::fromUtf8(kNoFreeName).arg(QDir::toNativeSeparators(folder)));
+      return 0;
+    }
+    PaintFileCounter = (PaintFileCounter + 1) % kPaintFileNames;
+  }
+  const QString path = PaintFilePath(folder, PaintFileCounter);
 
   // Written whole or not at all: a file that cannot be created is reported like one that
   // cannot be written, and the paint program is not started on a name that may hold an older
   // picture or nothing. The counter stays, so the next try uses the same name.
   if (!image->Write(QFile::encodeName(path).constData())) {
-    ShowError(QString::fromUtf8(kWriteFailed));
+    ShowError(QString::fromUtf8(kWriteFailed) + QStringLiteral("\n\nフォルダー: ") +
+              QDir::toNativeSeparators(folder));
     return 0;
   }
 

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "files/profile.h"
+#include "model/system_error.h"
 
 namespace kel {
 
@@ -39,8 +40,43 @@ std::string ResolveListedPath(std::string_view written, const std::filesystem::p
   for (char& c : path)
     if (c == '\\') c = '/';
   const std::filesystem::path p(path);
-  if (p.is_absolute() || listFolder.empty()) return path;
-  return (listFolder / p).string();
+  if (p.is_absolute() || listFolder.empty()) return MatchLetterCase(path);
+  return MatchLetterCase((listFolder / p).string());
+}
+
+std::string MatchLetterCase(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const auto there = [&](const fs::path& p) {
+    return fs::exists(fs::symlink_status(p.empty() ? fs::path(".") : p, ec));
+  };
+  if (path.empty() || there(path)) return path;
+  const fs::path written(path);
+  fs::path found = written.root_path();
+  for (const fs::path& part : written.relative_path()) {
+    const fs::path next = found / part;
+    if (part.empty() || part == "." || part == ".." || there(next)) {
+      found = next;
+      continue;
+    }
+    const std::string name = part.string();
+    std::optional<fs::path> match;
+    int matches = 0;
+    for (fs::directory_iterator it(found.empty() ? fs::path(".") : found, ec), end;
+         !ec && it != end && matches < 2; it.increment(ec)) {
+      const std::string other = it->path().filename().string();
+      const bool same =
+          other.size() == name.size() &&
+          std::equal(other.begin(), other.end(), name.begin(), [](char a, char b) {
+            return (a >= 'A' && a <= 'Z' ? a + 32 : a) == (b >= 'A' && b <= 'Z' ? b + 32 : b);
+          });
+      if (same) ++matches, match = it->path().filename();
+    }
+    // None, or two that differ only in case: the path stays as written, and fails as written.
+    if (matches != 1) return path;
+    found /= *match;
+  }
+  return found.string();
 }
 
 ImageListResult ParseImageList(std::string_view bytes, const std::filesystem::path& listFolder,
@@ -97,7 +133,7 @@ ImageListResult ReadImageListFile(const std::filesystem::path& path, int maxFram
   std::error_code ec;
   const uintmax_t size = std::filesystem::file_size(path, ec);
   if (ec) {
-    result.message = "ファイルを開けません (" + ec.message() + ")";
+    result.message = "ファイルを開けません (" + SystemErrorText(ec.value()) + ")";
     return result;
   }
   if (size > kMaxImageListFileSize) {
@@ -106,7 +142,7 @@ ImageListResult ReadImageListFile(const std::filesystem::path& path, int maxFram
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    result.message = "ファイルを開けません (" + std::string(std::strerror(errno)) + ")";
+    result.message = "ファイルを開けません (" + SystemErrorText(errno) + ")";
     return result;
   }
   std::string bytes(size_t(size), '\0');

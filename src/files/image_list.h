@@ -61,8 +61,15 @@ ImageListResult ReadImageListFile(const std::filesystem::path& path, int maxFram
 ImageListResult ParseImageList(std::string_view bytes, const std::filesystem::path& listFolder,
                                int maxFrames);
 
-// An entry's path as the file system takes it: backslashes become '/', and a relative path is
-// joined to listFolder.
+// An entry's path as the file system takes it: backslashes become '/', a relative path is
+// joined to listFolder, and a path that does not exist as written is matched by letter case
+// (MatchLetterCase).
 std::string ResolveListedPath(std::string_view written, const std::filesystem::path& listFolder);
+
+// path itself when it exists as written; otherwise the path whose every part is the one existing
+// name of its folder that differs from the written part only in ASCII letter case (a list written
+// on a system that ignores case names "IMG/FR03.BMP" for "img/fr03.bmp"). When a part has no such
+// name, or more than one, path is returned as written.
+std::string MatchLetterCase(const std::string& path);
 
 }  // namespace kel

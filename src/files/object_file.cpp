@@ -2,17 +2,23 @@
 // own first; the caller's list changes only when every byte of the file was valid.
 #include "files/object_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <istream>
 #include <ostream>
+#include <streambuf>
 #include <vector>
 
 #include "model/le.h"
 #include "model/mapped_file.h"
 #include "model/record_io.h"
+#include "model/system_error.h"
 #include "model/text.h"
 
 namespace kel {
@@ -77,8 +83,122 @@ ObjectFileResult ReadAll(RecordReader& reader, SpriteList& objects) {
   return {true, {}};
 }
 
-std::string CannotOpen(const std::string& path, int error) {
-  return "ファイル \"" + path + "\" を開けません: " + std::strerror(error);
+std::string CannotOpen(const std::string& path, const char* reason) {
+  return "ファイル \"" + path + "\" を開けません: " + reason;
+}
+
+ObjectFileResult AddInto(RecordReader&& reader, SpriteList& list,
+                         const std::function<bool(const std::string& name)>& checkName) {
+  SpriteList objects;
+  ObjectFileResult result = ReadAll(reader, objects);
+  if (!result.ok) return result;
+  for (size_t i = 0; i < objects.size(); ++i) {
+    if (!checkName(objects[i]->Name)) {
+      return Failure("オブジェクト " + std::to_string(i + 1) + " の名前 \"" +
+                     Cp932ToUtf8Lossy(objects[i]->Name) + "\" は既にあります");
+    }
+    list.push_back(std::move(objects[i]));
+  }
+  return result;
+}
+
+// Reads a file descriptor in blocks; large reads go straight into the caller's storage. A
+// seekable one moves with lseek (skipping needs no reading, and the reader learns the size).
+class FdReadBuffer final : public std::streambuf {
+ public:
+  FdReadBuffer(int fd, bool seekable) : fd_(fd), seekable_(seekable) {}
+
+ protected:
+  pos_type seekoff(off_type off, std::ios::seekdir dir, std::ios::openmode which) override {
+    if (!seekable_ || !(which & std::ios::in)) return pos_type(off_type(-1));
+    int whence = SEEK_SET;
+    if (dir == std::ios::cur) {
+      whence = SEEK_CUR;
+      off -= egptr() - gptr();  // read ahead into the buffer, not yet taken
+    } else if (dir == std::ios::end) {
+      whence = SEEK_END;
+    }
+    const off_t at = ::lseek(fd_, off_t(off), whence);
+    if (at < 0) return pos_type(off_type(-1));
+    setg(buffer_.data(), buffer_.data(), buffer_.data());
+    return pos_type(off_type(at));
+  }
+  pos_type seekpos(pos_type pos, std::ios::openmode which) override {
+    return seekoff(off_type(pos), std::ios::beg, which);
+  }
+  int_type underflow() override {
+    const ssize_t n = Read(buffer_.data(), buffer_.size());
+    if (n <= 0) return traits_type::eof();
+    setg(buffer_.data(), buffer_.data(), buffer_.data() + n);
+    return traits_type::to_int_type(*gptr());
+  }
+  std::streamsize xsgetn(char* s, std::streamsize n) override {
+    std::streamsize got = std::min<std::streamsize>(n, egptr() - gptr());
+    if (got > 0) {
+      std::memcpy(s, gptr(), size_t(got));
+      gbump(int(got));
+    }
+    while (got < n) {
+      if (n - got < std::streamsize(buffer_.size())) {
+        if (traits_type::eq_int_type(underflow(), traits_type::eof())) break;
+        const std::streamsize step = std::min<std::streamsize>(n - got, egptr() - gptr());
+        std::memcpy(s + got, gptr(), size_t(step));
+        gbump(int(step));
+        got += step;
+        continue;
+      }
+      const ssize_t r = Read(s + got, size_t(n - got));
+      if (r <= 0) break;
+      got += r;
+    }
+    return got;
+  }
+
+ private:
+  ssize_t Read(char* dst, size_t n) {
+    for (;;) {
+      const ssize_t r = ::read(fd_, dst, n);
+      if (r >= 0 || errno != EINTR) return r;
+    }
+  }
+  int fd_;
+  bool seekable_;
+  std::array<char, 1 << 16> buffer_;
+};
+
+// Opens path as a regular file and hands read its bounded reader.
+ObjectFileResult ReadPath(const std::string& path,
+                          const std::function<ObjectFileResult(RecordReader&&)>& read) {
+  ObjectFileResult refused;
+  // Not blocking: opening a named pipe would otherwise wait for a writer, and it is refused
+  // below in any case. Reading a regular file is not affected.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    refused.openError = errno;
+    refused.message = CannotOpen(path, SystemErrorText(refused.openError).c_str());
+    return refused;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0) {
+    refused.openError = errno;
+    refused.message = CannotOpen(path, SystemErrorText(refused.openError).c_str());
+  } else if (S_ISDIR(st.st_mode)) {
+    refused.message = CannotOpen(path, "フォルダーです");
+  } else if (!S_ISREG(st.st_mode)) {
+    refused.message = CannotOpen(path, "通常のファイルではありません");
+  }
+  if (!refused.message.empty()) {
+    ::close(fd);
+    return refused;
+  }
+  // A file that reports size 0 is read as a stream of unknown length, to its end.
+  const bool sized = st.st_size > 0;
+  FdReadBuffer buffer(fd, sized);
+  std::istream in(&buffer);
+  ObjectFileResult result =
+      sized ? read(RecordReader(in, uint64_t(st.st_size))) : read(RecordReader(in));
+  ::close(fd);
+  return result;
 }
 
 ObjectFileResult ReadInto(RecordReader&& reader, SpriteList& list) {
@@ -100,18 +220,7 @@ ObjectFileResult ReadObjectFile(std::shared_ptr<MappedFile> file, SpriteList& li
 
 ObjectFileResult AddReadObjectFile(std::istream& in, SpriteList& list,
                                    const std::function<bool(const std::string& name)>& checkName) {
-  SpriteList objects;
-  RecordReader reader(in);
-  ObjectFileResult result = ReadAll(reader, objects);
-  if (!result.ok) return result;
-  for (size_t i = 0; i < objects.size(); ++i) {
-    if (!checkName(objects[i]->Name)) {
-      return Failure("オブジェクト " + std::to_string(i + 1) + " の名前 \"" +
-                     Cp932ToUtf8Lossy(objects[i]->Name) + "\" は既にあります");
-    }
-    list.push_back(std::move(objects[i]));
-  }
-  return result;
+  return AddInto(RecordReader(in), list, checkName);
 }
 
 bool WriteObjectFile(std::ostream& out, const SpriteList& list) {
@@ -128,16 +237,13 @@ bool WriteObjectFile(std::ostream& out, const SpriteList& list) {
 }
 
 ObjectFileResult ReadObjectFile(const std::string& path, SpriteList& list) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return Failure(CannotOpen(path, errno));
-  return ReadObjectFile(in, list);
+  return ReadPath(path, [&](RecordReader&& reader) { return ReadInto(std::move(reader), list); });
 }
 
 ObjectFileResult AddReadObjectFile(const std::string& path, SpriteList& list,
                                    const std::function<bool(const std::string& name)>& checkName) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return Failure(CannotOpen(path, errno));
-  return AddReadObjectFile(in, list, checkName);
+  return ReadPath(
+      path, [&](RecordReader&& reader) { return AddInto(std::move(reader), list, checkName); });
 }
 
 }  // namespace kel

@@ -19,6 +19,9 @@ inline constexpr size_t kObjectFileHeaderSize = 32;
 struct ObjectFileResult {
   bool ok = false;
   std::string message;  // what was wrong and where, when !ok
+  // The system's reason (errno) when the file could not be opened at all, for a caller that
+  // words it in its own language; 0 when it opened or is no regular file (message says which).
+  int openError = 0;
 };
 
 // Replaces list by the file's objects (only when the whole file reads).
@@ -34,8 +37,12 @@ ObjectFileResult AddReadObjectFile(std::istream& in, SpriteList& list,
 // Writes the header, the count and every object. false when the stream fails.
 bool WriteObjectFile(std::ostream& out, const SpriteList& list);
 
-// The path forms, with the file opened as raw bytes. A file that cannot be opened gives a
-// message naming it and the system's reason.
+// The path forms, for a program that keeps what it read (the editor): the file is read, not
+// mapped, so another program changing it later changes nothing here. Only a regular file is read:
+// a folder, a named pipe (never waited on), a device or a socket is refused with a message naming
+// it. The reader goes by the file's size, so no size field makes it allocate more than the file
+// holds; a file that reports size 0 (the kernel's files under /proc) is read to its end. A file
+// that cannot be opened gives a message naming it and the system's reason (and openError).
 ObjectFileResult ReadObjectFile(const std::string& path, SpriteList& list);
 ObjectFileResult AddReadObjectFile(const std::string& path, SpriteList& list,
                                    const std::function<bool(const std::string& name)>& checkName);

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "model/le.h"
+#include "model/system_error.h"
 
 namespace kel {
 
@@ -23,10 +24,14 @@ enum : uint32_t {
   BI_ALPHABITFIELDS = 6,
 };
 
-// The stored form keeps sizes in 16 bits and the object file keeps a record size in 32; a
-// picture beyond this many bytes is refused before anything is allocated (an RLE stream of a
-// few bytes can otherwise ask for gigabytes).
-constexpr uint64_t kMaxStoredBytes = uint64_t(256) << 20;
+// A picture larger than a sprite's picture can sensibly be is refused before anything is
+// allocated or decoded (an RLE stream of a few bytes can otherwise ask for gigabytes): at most
+// this many pixels a side, and this many bytes of stored rows.
+constexpr int64_t kMaxSide = 16384;
+constexpr uint64_t kMaxPixelBytes = uint64_t(64) << 20;
+// One RLE code of two bytes gives at most this many pixels, so the data bounds the picture (the
+// rows that line ends and deltas skip included).
+constexpr uint64_t kMaxRlePixelsPerCode = 255;
 // Whole files beyond this are not read at all.
 constexpr uint64_t kMaxFileBytes = uint64_t(1) << 30;
 
@@ -175,11 +180,13 @@ class DibLoader {
           "ビットフィールド形式には 1 ピクセル 16 または 32 ビットが必要です (このビットマップは " +
           Str(uint64_t(bits_)) + " ビット)");
     if (width_ <= 0) return Fail("幅が " + Str(width_) + " です (1 以上のみ)");
-    if (width_ > 65535) return Fail("幅 " + Str(width_) + " が 65535 を超えています");
+    if (width_ > kMaxSide)
+      return Fail("幅 " + Str(width_) + " が上限 " + Str(kMaxSide) + " ピクセルを超えています");
     if (height_ == 0) return Fail("高さが 0 です");
     topDown_ = height_ < 0;
     if (topDown_) height_ = -height_;  // int64: even INT32_MIN negates safely
-    if (height_ > 65535) return Fail("高さ " + Str(height_) + " が 65535 を超えています");
+    if (height_ > kMaxSide)
+      return Fail("高さ " + Str(height_) + " が上限 " + Str(kMaxSide) + " ピクセルを超えています");
     if (topDown_ && (compression_ == BI_RLE8 || compression_ == BI_RLE4))
       return Fail("圧縮されたビットマップは上から下の行順 (負の高さ) にはできません");
     return true;
@@ -252,14 +259,14 @@ class DibLoader {
 
   bool CheckSize() {
     outBits_ = bits_ <= 8 ? bits_ : 24;
+    // 16384 pixels of 24 bits are 49152 bytes: every row fits the stored form's 16-bit length.
     outRow_ = RowBytes64(width_, outBits_);
-    if (outRow_ > 65535)
-      return Fail("1 行の大きさ " + Str(outRow_) + " バイトが 65535 バイトを超えています");
+    const uint64_t pixelBytes = outRow_ * uint64_t(height_);
+    if (pixelBytes > kMaxPixelBytes)
+      return Fail("ピクセルデータの大きさ " + Str(pixelBytes) + " バイトが上限 " +
+                  Str(kMaxPixelBytes) + " バイトを超えています");
     stored_ = StoredHeader();
     storedSize_ = StoredDibBytes(stored_);
-    if (storedSize_ > kMaxStoredBytes)
-      return Fail("イメージの大きさ " + Str(storedSize_) + " バイトが上限 " + Str(kMaxStoredBytes) +
-                  " バイトを超えています");
     return true;
   }
 
@@ -269,6 +276,12 @@ class DibLoader {
     const bool offsetSane = bitsOffset_ && *bitsOffset_ >= tableEnd_ && *bitsOffset_ <= n_;
     if (compression_ == BI_RLE8 || compression_ == BI_RLE4) {
       pixelsAt_ = offsetSane && *bitsOffset_ < n_ ? *bitsOffset_ : tableEnd_;
+      const uint64_t codes = (n_ - pixelsAt_) / 2;
+      const uint64_t pixels = uint64_t(width_) * uint64_t(height_);
+      if (pixels > codes * kMaxRlePixelsPerCode)
+        return Fail(std::string(compression_ == BI_RLE4 ? "RLE4" : "RLE8") + " データ " +
+                    Str(n_ - pixelsAt_) + " バイトでは " + Str(pixels) +
+                    " ピクセルになりません (2 バイトごとに 255 ピクセルまで)");
       return true;
     }
     const uint64_t need = RowBytes64(width_, bits_) * uint64_t(height_);
@@ -468,8 +481,10 @@ DibLoad LoadPackedDibBytes(const uint8_t* data, size_t size) {
 }
 
 DibLoad LoadBitmapFile(const std::string& path) {
+  if (std::optional<std::string> problem = RegularFileProblem(path))
+    return {nullptr, "ファイルを開けません (" + *problem + ")"};
   std::ifstream in(path, std::ios::binary);
-  if (!in) return {nullptr, "ファイルを開けません (" + std::string(std::strerror(errno)) + ")"};
+  if (!in) return {nullptr, "ファイルを開けません (" + SystemErrorText(errno) + ")"};
   in.seekg(0, std::ios::end);
   const std::streamoff end = in.tellg();
   if (end < 0) return {nullptr, "ファイルの長さがわかりません"};

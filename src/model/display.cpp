@@ -31,6 +31,8 @@ class DibPixels {
   }
 
   int64_t Width() const { return valid_ ? width_ : 0; }
+  // Whether the block holds every row the header promises.
+  bool Whole() const { return valid_ && pixels_ + rowBytes_ * uint64_t(height_) <= dib_.Size(); }
   int64_t Height() const { return valid_ ? height_ : 0; }
 
   uint32_t Rgb(int64_t x, int64_t y) const {
@@ -79,12 +81,15 @@ class DibPixels {
 
 class MemoryBitmap final : public DisplayBitmap {
  public:
-  MemoryBitmap(int w, int h) : w_(w), h_(h), pixels_(size_t(w) * size_t(h)) {}
+  // black: every pixel is black, and none is kept (a picture whose block lacks its pixels may
+  // claim 65535 x 65535 of them).
+  MemoryBitmap(int w, int h, bool black = false)
+      : w_(w), h_(h), pixels_(black ? 0 : size_t(w) * size_t(h)) {}
   int Width() const override { return w_; }
   int Height() const override { return h_; }
   int BitsPixel() const override { return 32; }
   uint32_t PixelRgb(int x, int y) const override {
-    if (x < 0 || y < 0 || x >= w_ || y >= h_) return 0;
+    if (x < 0 || y < 0 || x >= w_ || y >= h_ || pixels_.empty()) return 0;
     return pixels_[size_t(y) * size_t(w_) + size_t(x)];
   }
   void Set(int x, int y, uint32_t rgb) { pixels_[size_t(y) * size_t(w_) + size_t(x)] = rgb; }
@@ -104,6 +109,8 @@ std::shared_ptr<DisplayBitmap> MemoryDisplay::CreateDIBitmap(std::shared_ptr<con
   DibPixels pixels(*dib);
   if (pixels.Width() == 0) return nullptr;  // not a picture this display reads
   const int w = int(pixels.Width()), h = int(pixels.Height());
+  // A block without all its rows (a bare header, say) draws black, as DibPixelRgb reads it.
+  if (!pixels.Whole()) return std::make_shared<MemoryBitmap>(w, h, true);
   auto bitmap = std::make_shared<MemoryBitmap>(w, h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) bitmap->Set(x, y, pixels.Rgb(x, y));

@@ -6,12 +6,33 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "model/save_file.h"
 
 namespace kel {
+
+namespace {
+
+// Reads fd from where it stands to its end into bytes; 0 or the system's reason.
+int ReadToEnd(int fd, std::vector<uint8_t>& bytes) {
+  size_t got = 0;
+  for (;;) {
+    if (bytes.size() - got < 4096) bytes.resize(std::max<size_t>(2 * bytes.size(), 65536));
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    if (n == 0) break;
+    got += size_t(n);
+  }
+  bytes.resize(got);
+  return 0;
+}
+
+}  // namespace
 
 std::shared_ptr<MappedFile> MappedFile::Open(const std::string& path, int& error) {
   error = 0;
@@ -33,8 +54,17 @@ std::shared_ptr<MappedFile> MappedFile::Open(const std::string& path, int& error
     return nullptr;
   }
   const size_t size = size_t(st.st_size);
+  // A file that says it is empty may still have content made as it is read (the kernel's files
+  // under /proc): it is read to its end instead of mapped.
+  if (size == 0) {
+    std::vector<uint8_t> copy;
+    error = ReadToEnd(fd, copy);
+    ::close(fd);
+    if (error) return nullptr;
+    return std::shared_ptr<MappedFile>(new MappedFile(std::move(copy)));
+  }
   uint8_t* bytes = nullptr;
-  if (size > 0) {
+  {
     // Pages come in as they are touched: a file that is refused at its first bytes costs no
     // more than those. Private and writable, a change copies only the page it touches.
     void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE, fd, 0);
@@ -50,8 +80,11 @@ std::shared_ptr<MappedFile> MappedFile::Open(const std::string& path, int& error
   return std::shared_ptr<MappedFile>(new MappedFile(bytes, size));
 }
 
+MappedFile::MappedFile(std::vector<uint8_t> copy)
+    : bytes_(copy.empty() ? nullptr : copy.data()), size_(copy.size()), copy_(std::move(copy)) {}
+
 MappedFile::~MappedFile() {
-  if (bytes_) ::munmap(bytes_, size_);
+  if (bytes_ && copy_.empty()) ::munmap(bytes_, size_);
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kel {
 
@@ -19,6 +20,9 @@ class MappedFile {
   // truncation took away ends the process (SIGBUS), and a picture whose header another program
   // rewrites is no longer the one that was checked. Long-running programs that keep what they read
   // should copy instead; tools that read, work and exit can use ExitOnMappingFault.
+  //
+  // A regular file that reports size 0 (the kernel's files under /proc) is read whole instead:
+  // its content exists only as it is read.
   static std::shared_ptr<MappedFile> Open(const std::string& path, int& error);
 
   ~MappedFile();
@@ -30,8 +34,10 @@ class MappedFile {
 
  private:
   MappedFile(uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+  explicit MappedFile(std::vector<uint8_t> copy);
   uint8_t* bytes_;
   size_t size_;
+  std::vector<uint8_t> copy_;  // the bytes of a file read instead of mapped
 };
 
 // Makes a fault on a mapping (a mapped file that shrank underneath the process) end the process

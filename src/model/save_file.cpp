@@ -163,12 +163,14 @@ void ReleaseUnfinished(size_t& slot) {
   slot = kUnfinishedSlots;
 }
 
-// The temporary file until it is renamed into place: closed and removed on every way out,
-// an exception thrown by the writer and a fatal signal included.
+// The temporary file until it is renamed into place: closed and, once it has a name, removed
+// on every way out, an exception thrown by the writer and a fatal signal included.
 class TempFile {
  public:
-  TempFile(int fd, std::string path)
-      : fd_(fd), path_(std::move(path)), slot_(HoldUnfinished(path_.c_str())) {}
+  // An unnamed file (path empty) or a named one.
+  TempFile(int fd, std::string path) : fd_(fd) {
+    if (!path.empty()) Named(std::move(path));
+  }
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
   ~TempFile() {
@@ -177,6 +179,12 @@ class TempFile {
     if (!path_.empty()) ::unlink(path_.c_str());
   }
   int Fd() const { return fd_; }
+  const std::string& Path() const { return path_; }
+  // The file got its name (a link to an unnamed file): from now on it is removed on failure.
+  void Named(std::string path) {
+    path_ = std::move(path);
+    slot_ = HoldUnfinished(path_.c_str());
+  }
   // 0, or the system's reason the file could not be closed (a delayed write error).
   int Close() {
     const int fd = fd_;
@@ -191,7 +199,7 @@ class TempFile {
  private:
   int fd_;
   std::string path_;
-  size_t slot_;  // in g_unfinished
+  size_t slot_ = kUnfinishedSlots;  // in g_unfinished
 };
 
 // As many links in a row as the system follows before it gives up with ELOOP.
@@ -217,60 +225,112 @@ std::string TempPrefix(const std::string& name) {
   return prefix;
 }
 
-// Creates a new file of a unique name in folder, as mkstemp does, but with the mode a new file
-// gets (0666 less the umask) rather than a private one: reading the umask means changing it,
-// and it belongs to the whole process.
-int CreateTemp(const fs::path& folder, const std::string& prefix, std::string& temp) {
+// Makes a unique name from prefix in folder with make(name), which answers a descriptor or 0
+// (done), or -1 with errno; tried again while the name is taken.
+template <typename Make>
+int WithUniqueName(const fs::path& folder, const std::string& prefix, std::string& temp,
+                   Make make) {
   thread_local std::mt19937_64 random{std::random_device{}()};
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = prefix;
     for (size_t i = 0; i < kSuffixLength; ++i)
       name += kNameChars[random() % (sizeof kNameChars - 1)];
     temp = (folder / name).string();
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
+    const int result = make(temp.c_str());
+    if (result >= 0 || errno != EEXIST) return result;
   }
   errno = EEXIST;
   return -1;
 }
 
+// Creates a new file of a unique name in folder, as mkstemp does, but with the mode a new file
+// gets (0666 less the umask) rather than a private one: reading the umask means changing it,
+// and it belongs to the whole process.
+int CreateTemp(const fs::path& folder, const std::string& prefix, std::string& temp) {
+  return WithUniqueName(folder, prefix, temp, [](const char* name) {
+    return ::open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  });
+}
+
+// Gives the unnamed file fd a unique name in folder (through its /proc entry, which needs no
+// privilege, unlike AT_EMPTY_PATH). 0, or -1 with errno.
+int LinkTemp(int fd, const fs::path& folder, const std::string& prefix, std::string& temp) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  return WithUniqueName(folder, prefix, temp, [&](const char* name) {
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name, AT_SYMLINK_FOLLOW);
+  });
+}
+
+int OpenUnnamed(const char* folder, mode_t mode) {
+#ifdef O_TMPFILE
+  // Without /proc an unnamed file could not be given its name at the end.
+  if (::access("/proc/self/fd", X_OK) != 0) return -1;
+  return ::open(folder, O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+#else
+  (void)folder, (void)mode;
+  errno = EOPNOTSUPP;
+  return -1;
+#endif
+}
+
 }  // namespace
 
-bool SaveFileAtomically(const std::string& path, const std::function<bool(std::ostream&)>& write,
-                        std::string& error) {
-  const auto fail = [&](const std::string& reason) {
-    error = "cannot write ";
-    error += path;
-    error += ": ";
-    error += reason;
-    return false;
+SaveCalls SaveCalls::Defaults() {
+  return {OpenUnnamed, ::fsync, ::rename};
+}
+
+SaveCalls& CurrentSaveCalls() {
+  static SaveCalls calls = SaveCalls::Defaults();
+  return calls;
+}
+
+SaveResult SaveFile(const std::string& path, const std::function<bool(std::ostream&)>& write,
+                    const SaveOptions& options) {
+  SaveResult result;
+  const auto fail = [&](SaveProblem problem, int error, const char* reason = nullptr) {
+    result.problem = problem;
+    result.error = error;
+    result.message = "cannot write ";
+    result.message += path;
+    result.message += ": ";
+    result.message += reason ? reason : error ? std::strerror(error) : "write failed";
+    return result;
   };
-  if (path.empty()) return fail(std::strerror(ENOENT));
+  const SaveCalls& calls = CurrentSaveCalls();
+  if (path.empty()) return fail(SaveProblem::kSystem, ENOENT);
   fs::path target = path;
   std::error_code ec;
   // Through a symbolic link to the file it names, even one not made yet, hop by hop as the
   // system follows them; a chain that never ends (a loop) is not replaced by a plain file.
-  for (int hops = 0; fs::is_symlink(fs::symlink_status(target, ec)); ++hops) {
-    if (hops == kMaxLinks) return fail(std::strerror(ELOOP));
+  for (int hops = 0; options.followLinks && fs::is_symlink(fs::symlink_status(target, ec));
+       ++hops) {
+    if (hops == kMaxLinks) return fail(SaveProblem::kSystem, ELOOP);
     const fs::path next = fs::read_symlink(target, ec);
-    if (ec) return fail(ec.message());
+    if (ec) return fail(SaveProblem::kSystem, ec.value());
     target = next.is_absolute() ? next : target.parent_path() / next;
   }
   struct stat st;
-  const bool exists = ::stat(target.c_str(), &st) == 0;
-  if (target.filename().empty() || (exists && S_ISDIR(st.st_mode))) return fail("it is a folder");
+  const bool exists =
+      (options.followLinks ? ::stat(target.c_str(), &st) : ::lstat(target.c_str(), &st)) == 0;
+  if (target.filename().empty() || (exists && S_ISDIR(st.st_mode)))
+    return fail(SaveProblem::kSystem, EISDIR, "it is a folder");
   // A device or a pipe cannot be replaced by renaming: that would put a plain file in its place.
-  if (exists && !S_ISREG(st.st_mode)) return fail("it is not a regular file");
+  // A link not followed is replaced as a file is.
+  if (exists && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
+    return fail(SaveProblem::kNotRegular, 0, "it is not a regular file");
   fs::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
+  const std::string prefix = TempPrefix(target.filename().string());
 
   std::string temp;
-  const int fd = CreateTemp(folder, TempPrefix(target.filename().string()), temp);
-  if (fd < 0) return fail(std::strerror(errno));
+  int fd = calls.openUnnamed(folder.c_str(), 0666);
+  const bool unnamed = fd >= 0;
+  if (!unnamed) fd = CreateTemp(folder, prefix, temp);
+  if (fd < 0) return fail(SaveProblem::kSystem, errno);
   TempFile file(fd, temp);
   // An existing target keeps its permissions. Some file systems have none to set; the file is
   // written all the same.
-  if (exists) (void)::fchmod(fd, st.st_mode & 07777);
+  if (exists && S_ISREG(st.st_mode)) (void)::fchmod(fd, st.st_mode & 07777);
 
   // Only a file that replaces another is flushed before the rename: then the old file is at
   // stake, and a crash must leave either it or the complete new one. A new file is as safe as
@@ -288,20 +348,35 @@ bool SaveFileAtomically(const std::string& path, const std::function<bool(std::o
       failure = buf.Error();
     }
   }
-  if (written && flush && ::fsync(fd) != 0) written = false, failure = errno;
+  if (written && flush && calls.fsync(fd) != 0) written = false, failure = errno;
+  // The unnamed file gets its name beside the target, to be renamed over it as a named one is.
+  if (written && unnamed) {
+    if (LinkTemp(fd, folder, prefix, temp) != 0)
+      written = false, failure = errno;
+    else
+      file.Named(temp);
+  }
   const int closed = file.Close();
   if (written && closed) written = false, failure = closed;
-  if (written && ::rename(temp.c_str(), target.c_str()) != 0) written = false, failure = errno;
-  if (!written) return fail(failure ? std::strerror(failure) : "write failed");
+  if (written && calls.rename(temp.c_str(), target.c_str()) != 0) written = false, failure = errno;
+  if (!written) return fail(failure ? SaveProblem::kSystem : SaveProblem::kGaveUp, failure);
   file.Kept();
-  if (!flush) return true;
+  result.ok = true;
+  if (!flush) return result;
   // The rename is durable only once the folder itself is on disk.
   const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
     ::fsync(dirFd);
     ::close(dirFd);
   }
-  return true;
+  return result;
+}
+
+bool SaveFileAtomically(const std::string& path, const std::function<bool(std::ostream&)>& write,
+                        std::string& error) {
+  SaveResult result = SaveFile(path, write);
+  error = std::move(result.message);
+  return result.ok;
 }
 
 void RemoveUnfinishedSave() noexcept {

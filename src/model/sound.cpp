@@ -1,11 +1,16 @@
 #include "model/sound.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <optional>
+
+#include <unistd.h>
 
 #include "model/sound_port.h"
+#include "model/system_error.h"
 #include "model/text.h"
 
 namespace kel {
@@ -28,12 +33,14 @@ namespace {
 // The path is the clip's stored name (CP932 bytes); the file system knows it by its UTF-8
 // spelling. A name that is not CP932, or whose UTF-8 spelling names no file, is tried as it
 // stands (a caller may already hold the file system's name).
-std::ifstream OpenByStoredName(const char* path) {
-  if (auto utf8 = Cp932ToUtf8(path); utf8 && *utf8 != path) {
-    std::ifstream in(*utf8, std::ios::binary);
-    if (in) return in;
-  }
-  return std::ifstream(path, std::ios::binary);
+std::string FileSystemName(const char* path) {
+  if (auto utf8 = Cp932ToUtf8(path); utf8 && *utf8 != path && ::access(utf8->c_str(), F_OK) == 0)
+    return *utf8;
+  return path;
+}
+
+std::string MegaBytes(int64_t bytes) {
+  return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB";
 }
 
 }  // namespace
@@ -45,18 +52,28 @@ int ObSound::GetSound(const char* path) {
     WaveBlock.reset();
   }
   Size = 0;
-  if (!path) return 0;
-  std::ifstream in = OpenByStoredName(path);
-  if (!in) return 0;
-  in.seekg(0, std::ios::end);
-  const std::streamoff length = in.tellg();
-  // Size is a 32-bit count, and the block holds two more bytes.
-  if (length <= 0 || length > std::numeric_limits<int32_t>::max() - 2) return 0;
-  in.seekg(0, std::ios::beg);
+  loadError_.clear();
+  const auto fail = [this](std::string why) {
+    loadError_ = std::move(why);
+    return 0;
+  };
+  if (!path) return fail("ファイル名がありません");
+  const std::string name = FileSystemName(path);
+  // Checked before the file is opened: a named pipe would never end, and a clip too large for
+  // the player is not read into memory first.
+  uint64_t length = 0;
+  if (std::optional<std::string> problem = RegularFileProblem(name, &length))
+    return fail("ファイルを開けません (" + *problem + ")");
+  if (length == 0) return fail("空のファイルです");
+  if (length > uint64_t(kMaxWaveBytes))
+    return fail("ファイルが大きすぎます (" + MegaBytes(int64_t(length)) + "、" +
+                MegaBytes(kMaxWaveBytes) + " までです)");
+  std::ifstream in(name, std::ios::binary);
+  if (!in) return fail("ファイルを開けません (" + SystemErrorText(errno) + ")");
   // Zero-filled, so the two bytes after the wave data are 0.
   auto block = std::make_unique<uint8_t[]>(size_t(length) + 2);
-  in.read(reinterpret_cast<char*>(block.get()), length);
-  if (in.gcount() != length) return 0;
+  in.read(reinterpret_cast<char*>(block.get()), std::streamsize(length));
+  if (in.gcount() != std::streamsize(length)) return fail("ファイルを最後まで読めません");
   WaveBlock = std::move(block);
   Size = int32_t(length);
   return 1;

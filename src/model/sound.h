@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <string>
 
 namespace kel {
 
@@ -14,6 +15,9 @@ class RecordReader;
 class ObSound {
  public:
   static constexpr size_t kFileNameSize = 256;
+  // The largest wave file taken: the player holds a clip whole in memory, and the object file
+  // stores its size in 32 bits.
+  static constexpr int64_t kMaxWaveBytes = int64_t(64) << 20;
 
   ObSound();
   // path is the name as stored (CP932 bytes); the file is opened under its UTF-8 spelling, or
@@ -23,7 +27,11 @@ class ObSound {
   ObSound(const ObSound&) = delete;
   ObSound& operator=(const ObSound&) = delete;
 
-  int GetSound(const char* path);  // 1 when the whole file was read
+  // 1 when the whole file was read. Refused before any wave byte is read: a file that cannot be
+  // opened, is empty or no regular file, or is larger than kMaxWaveBytes. LoadError says why.
+  int GetSound(const char* path);
+  // Why the last GetSound read nothing (Japanese, UTF-8), "" after a read that succeeded.
+  const std::string& LoadError() const { return loadError_; }
   void SetFileName(const char* name);
   void DeleteSound();
   void Play() const;
@@ -42,6 +50,7 @@ class ObSound {
 
  private:
   std::unique_ptr<uint8_t[]> WaveBlock;
+  std::string loadError_;
 };
 
 }  // namespace kel

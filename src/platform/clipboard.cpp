@@ -56,7 +56,10 @@ std::string BitmapFileOfImage(const QImage& source, std::string* error) {
   int bits = 24;
   QList<QRgb> table;
   QImage image;
-  if (source.format() == QImage::Format_Indexed8 && !source.colorTable().isEmpty()) {
+  // A table longer than 8 bits can index (Qt allows one) cannot be stored: such a picture becomes
+  // 24 bits like any other.
+  if (source.format() == QImage::Format_Indexed8 && !source.colorTable().isEmpty() &&
+      source.colorTable().size() <= 256) {
     bits = 8;
     image = source;
     table = source.colorTable();

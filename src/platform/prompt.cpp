@@ -3,19 +3,26 @@
 #include "platform/prompt.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QIdentityProxyModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPushButton>
 #include <QValidator>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
 
+#include "model/system_error.h"
 #include "model/text.h"
 
 namespace kel {
@@ -79,10 +86,79 @@ bool CanAnswer(unsigned flags, int id) {
 // ------------------------------------------------------------------------------------------------
 // File dialogs
 
+// The file dialog's type and icon of a file, from its name alone. Qt's own provider asks the
+// MIME database, which reads a file whose name says nothing: a device or a file of /proc can
+// block that read for ever, with the dialog frozen.
+class NameOnlyIconProvider final : public QFileIconProvider {
+ public:
+  QIcon icon(IconType type) const override { return QFileIconProvider::icon(type); }
+  QIcon icon(const QFileInfo& info) const override {
+    if (info.isDir()) return icon(Folder);
+    const QMimeType mime = MimeOf(info);
+    return QIcon::fromTheme(mime.iconName(), QIcon::fromTheme(mime.genericIconName(), icon(File)));
+  }
+  QString type(const QFileInfo& info) const override {
+    if (info.isDir()) return QFileIconProvider::type(info);
+    const QMimeType mime = MimeOf(info);
+    return mime.comment().isEmpty() ? mime.name() : mime.comment();
+  }
+
+ private:
+  QMimeType MimeOf(const QFileInfo& info) const {
+    return mimes_.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+  }
+  QMimeDatabase mimes_;
+};
+
+// Sizes and dates in the program's locale (Japanese): Qt's file model writes them in the
+// system's, whatever the program chose.
+class LocaleColumnsModel final : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+  QVariant data(const QModelIndex& index, int role) const override {
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (role != Qt::DisplayRole || !files || (index.column() != 1 && index.column() != 3))
+      return QIdentityProxyModel::data(index, role);
+    const QModelIndex source = mapToSource(index);
+    if (index.column() == 3)
+      return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+    return files->isDir(source) ? QString() : QLocale().formattedDataSize(files->size(source));
+  }
+};
+
+// Qt's file dialog that refuses, with a message and staying open, to save into a folder of a
+// file system the kernel makes up (/proc, /sys): nothing saved there is a file.
+class KelFileDialog final : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+  void accept() override {
+    if (acceptMode() == AcceptSave && !selectedFiles().isEmpty()) {
+      const QString folder = QFileInfo(selectedFiles().first()).absolutePath();
+      if (const auto kind = PseudoFileSystemOf(QFile::encodeName(folder).toStdString())) {
+        QMessageBox box(QMessageBox::Warning, windowTitle(),
+                        QStringLiteral("フォルダー \"%1\" には保存できません。\n"
+                                       "ここはシステムの情報を見せる特別なフォルダー (%2) で、"
+                                       "ファイルを置く場所ではありません。\n"
+                                       "別のフォルダーを選んでください。")
+                            .arg(QDir::toNativeSeparators(folder), QString::fromStdString(*kind)),
+                        QMessageBox::Ok, this);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+        return;
+      }
+    }
+    QFileDialog::accept();
+  }
+};
+
 std::optional<QString> RunFileDialog(QWidget* owner, const FileDialogRequest& req, bool save) {
   QString title = req.title;
   if (title.isEmpty()) title = save ? QStringLiteral("名前を付けて保存") : QStringLiteral("開く");
-  QFileDialog dialog(owner, title);
+  // Outlives the dialog, which uses it without owning it.
+  NameOnlyIconProvider icons;
+  KelFileDialog dialog(owner, title);
+  dialog.setIconProvider(&icons);
+  dialog.setProxyModel(new LocaleColumnsModel(&dialog));
   // Qt's own dialog, so it looks and behaves the same on every desktop and speaks Japanese
   // with Qt's translation loaded.
   dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -106,17 +182,35 @@ std::optional<QString> RunFileDialog(QWidget* owner, const FileDialogRequest& re
 // ------------------------------------------------------------------------------------------------
 // Input dialog
 
-// Refuses any edit that would make the text longer than the limit in CP932 bytes, the way a
-// fixed-size text buffer stops typing when it is full.
+// Keeps the text within the limit in CP932 bytes the way a fixed-size text buffer does: typing
+// stops when it is full, and an insertion that does not fit whole (a paste, an input method's
+// text) keeps as much of its beginning as fits, the rest of the text staying as it was.
 class Cp932LimitValidator final : public QValidator {
  public:
   Cp932LimitValidator(int limit, QObject* parent) : QValidator(parent), limit_(limit) {}
-  State validate(QString& input, int&) const override {
-    return Cp932ByteCount(input) <= limit_ ? Acceptable : Invalid;
+  State validate(QString& input, int& pos) const override {
+    if (Cp932ByteCount(input) > limit_) {
+      // The edit replaced a part of the last text that fitted with what ends at the cursor; the
+      // text after the cursor is the rest of that text.
+      const QString tail = input.mid(pos);
+      qsizetype start = 0;
+      const qsizetype keptEnd = qMax<qsizetype>(0, last_.size() - tail.size());
+      while (start < pos && start < keptEnd && input[start] == last_[start]) ++start;
+      const QString head = input.left(start);
+      const int room = limit_ - Cp932ByteCount(head) - Cp932ByteCount(tail);
+      if (room < 0) return Invalid;
+      const QString inserted = FitCp932Bytes(input.mid(start, pos - start), room);
+      if (inserted.isEmpty()) return Invalid;
+      input = head + inserted + tail;
+      pos = int(head.size() + inserted.size());
+    }
+    last_ = input;
+    return Acceptable;
   }
 
  private:
   int limit_;
+  mutable QString last_;  // the last text accepted
 };
 
 // The standard input dialog template, in dialog units: 180 x 64, prompt at (10, 8, 160, 10),

@@ -1,5 +1,7 @@
 // The file commands: New, Close, Open, Add, Save and Save As, with the save-changes prompt
 // answered each way, on real files.
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
@@ -12,6 +14,7 @@
 #include "app/frame_window.h"
 #include "files/object_file.h"
 #include "model/sound_port.h"
+#include "platform/system_reason.h"
 
 namespace kel::test {
 namespace {
@@ -252,21 +255,19 @@ TEST_F(AppTest, FailedOpenKeepsTheDocument) {
 // A file that cannot be opened is reported with the system's reason as Qt words it for the
 // user's language (the same as for a failed save), for Open and for Add.
 TEST_F(AppTest, FileThatCannotBeOpenedGivesTheTranslatedReason) {
-  std::filesystem::create_directory(dir / "folder.kel");
   const struct {
     const char* what;
     std::filesystem::path path;
   } cases[] = {
       {"missing", dir / "missing.kel"},
       {"in a missing folder", dir / "nowhere" / "a.kel"},
-      {"a folder", dir / "folder.kel"},
   };
   for (const auto& c : cases) {
     for (int openType : {int(kelApp::kOpenReplace), int(kelApp::kOpenAdd)}) {
       SCOPED_TRACE(std::string(c.what) + (openType == kelApp::kOpenAdd ? " (add)" : ""));
       QFile file(Q(c.path));
       ASSERT_FALSE(file.open(QIODevice::ReadOnly));
-      const QString reason = file.errorString();
+      const QString reason = SystemReason(file);
       ASSERT_FALSE(reason.isEmpty());
       EXPECT_FALSE(app->OpenFile(Q(c.path), openType));
       EXPECT_TRUE(app->ReadError().contains(Q(c.path))) << app->ReadError().toStdString();
@@ -275,18 +276,40 @@ TEST_F(AppTest, FileThatCannotBeOpenedGivesTheTranslatedReason) {
       EXPECT_TRUE(app->SpriteList.empty());
     }
   }
-  // With Qt's Japanese texts installed the reason is not the C library's English one.
-  const char* english = "No such file or directory";
-  if (QCoreApplication::translate("QIODevice", english) != QLatin1String(english)) {
-    EXPECT_FALSE(app->OpenFile(Q(dir / "missing.kel"), kelApp::kOpenReplace));
-    EXPECT_FALSE(app->ReadError().contains(QLatin1String(english)))
-        << app->ReadError().toStdString();
-  }
+  // Japanese, whatever language the C library and Qt write their reasons in.
+  EXPECT_FALSE(app->OpenFile(Q(dir / "missing.kel"), kelApp::kOpenReplace));
+  EXPECT_TRUE(app->ReadError().endsWith(QStringLiteral("ファイルまたはフォルダーが見つかりません")))
+      << app->ReadError().toStdString();
   // The message box of Open carries it under the invalid-file text.
   prompt.Answer(Q(dir / "missing.kel"));
   EXPECT_FALSE(app->CmFileOpen());
   ASSERT_EQ(prompt.Messages().size(), 1u);
   EXPECT_EQ(prompt.Messages()[0].text, kInvalidFileText + QLatin1Char('\n') + app->ReadError());
+}
+
+// A folder, a named pipe or a device is no object file: it is refused at once (a pipe is not
+// waited on) with a reason in Japanese, for Open and for Add.
+TEST_F(AppTest, SpecialFilesAreRefusedWithoutWaiting) {
+  std::filesystem::create_directory(dir / "folder.kel");
+  ASSERT_EQ(::mkfifo((dir / "pipe.kel").c_str(), 0600), 0);
+  const struct {
+    const char* what;
+    std::filesystem::path path;
+    const char* reason;
+  } cases[] = {
+      {"a folder", dir / "folder.kel", "フォルダーです"},
+      {"a named pipe", dir / "pipe.kel", "通常のファイルではありません"},
+      {"a device", "/dev/null", "通常のファイルではありません"},
+  };
+  for (const auto& c : cases) {
+    for (int openType : {int(kelApp::kOpenReplace), int(kelApp::kOpenAdd)}) {
+      SCOPED_TRACE(std::string(c.what) + (openType == kelApp::kOpenAdd ? " (add)" : ""));
+      EXPECT_FALSE(app->OpenFile(Q(c.path), openType));
+      EXPECT_EQ(app->ReadError(), QStringLiteral("ファイル \"%1\" を開けません: %2")
+                                      .arg(Q(c.path), QString::fromUtf8(c.reason)));
+      EXPECT_TRUE(app->SpriteList.empty());
+    }
+  }
 }
 
 // ---- Add

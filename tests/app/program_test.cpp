@@ -87,17 +87,19 @@ TEST(Program, AnswersHelpAndUsageErrorsWithoutADisplay) {
   const std::string env = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
   const ShellRun help = Shell(env + Program().string() + " --help 2>&1");
   EXPECT_EQ(help.code, 0);
-  EXPECT_NE(help.out.find("Usage: keledit [FILE.kel]"), std::string::npos) << help.out;
+  EXPECT_NE(help.out.find("使用法: keledit [ファイル.kel]"), std::string::npos) << help.out;
   const struct {
     const char* args;
     const char* says;
-  } errors[] = {{"a.kel b.kel", "only one object file"}, {"--bogus", "unknown option '--bogus'"}};
+  } errors[] = {{"a.kel b.kel", "開けるオブジェクトファイルは 1 つだけです (2 個指定されました)"},
+                {"--bogus", "不明なオプション '--bogus' です"},
+                {"''", "ファイル名が空です"}};
   for (const auto& e : errors) {
     SCOPED_TRACE(e.args);
     const ShellRun r = Shell(env + Program().string() + " " + e.args + " 2>&1 >/dev/null");
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.out.find(e.says), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Usage:"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("使用法:"), std::string::npos) << r.out;
   }
 }
 

@@ -135,9 +135,10 @@ TEST_F(AppTest, SaveAsThatFailsKeepsTheNameAndTheCaption) {
   const struct {
     const char* what;
     fs::path path;
+    const char* reason;
   } cases[] = {
-      {"missing folder", dir / "missing" / "new.kel"},
-      {"folder is a file", dir / "plain" / "new.kel"},
+      {"missing folder", dir / "missing" / "new.kel", "ファイルまたはフォルダーが見つかりません"},
+      {"folder is a file", dir / "plain" / "new.kel", "パスの途中がフォルダーではありません"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -151,7 +152,7 @@ TEST_F(AppTest, SaveAsThatFailsKeepsTheNameAndTheCaption) {
     EXPECT_TRUE(text.contains(Q(c.path))) << text.toStdString();
     // The name, then the system's reason on its own line.
     EXPECT_TRUE(text.contains(QLatin1Char('\n'))) << text.toStdString();
-    EXPECT_FALSE(text.section(QLatin1Char('\n'), 1).trimmed().isEmpty());
+    EXPECT_EQ(text.section(QLatin1Char('\n'), 1).trimmed(), QString::fromUtf8(c.reason));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     prompt.ClearHistory();
   }

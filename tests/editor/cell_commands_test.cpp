@@ -299,6 +299,38 @@ struct BadSound {
   const char* reason;
 };
 
+// The object file stores 255 bytes of path and the zero after them: a path of 255 bytes is
+// taken, one of 256 refused.
+TEST_F(CellTest, ASoundPathOfTheLongestLengthTheFileStoresIsTaken) {
+  const std::string base = (dir / "").string();
+  for (const size_t total : {size_t(255), size_t(256)}) {
+    SCOPED_TRACE(total);
+    ObSpriteData* s = ShowFrames(1);
+    s->Sound.reset();
+    prompt.ClearHistory();
+    // A folder and a name, each shorter than a name may be, making a path of total bytes.
+    const size_t rest = total - base.size() - std::string("/.wav").size();
+    const std::string folder(rest / 2, char('a' + total % 2));
+    std::filesystem::create_directories(dir / folder);
+    const QString path =
+        File(folder + "/" + std::string(rest - rest / 2, 'n') + ".wav", WaveBytes());
+    ASSERT_EQ(size_t(path.toUtf8().size()), total);
+    SetActive(1, 3);
+    Choose(path);
+    dialog->CmSoundRead();
+    if (total == 255) {
+      EXPECT_TRUE(prompt.Messages().empty());
+      ASSERT_NE(s->Sound, nullptr);
+      EXPECT_EQ(std::string(s->Sound->FileName.data()), path.toStdString());
+    } else {
+      ASSERT_EQ(prompt.Messages().size(), 1u);
+      EXPECT_TRUE(prompt.Messages()[0].text.contains(QStringLiteral("256 バイト、255 バイトまで")))
+          << prompt.Messages()[0].text.toStdString();
+      EXPECT_EQ(s->Sound, nullptr);
+    }
+  }
+}
+
 TEST_F(CellTest, ASoundFileThatCannotBeUsedIsRefusedAndTheOldSoundStays) {
   ObSpriteData* s = ShowFrames(3);
   s->Sound = NewSound("old.wav", 1);
@@ -309,7 +341,7 @@ TEST_F(CellTest, ASoundFileThatCannotBeUsedIsRefusedAndTheOldSoundStays) {
   std::filesystem::create_directories(dir / longDir);
   const BadSound cases[] = {
       {"not a wave", "text.wav", "hello, this is text", "WAVE ファイルではありません"},
-      {"empty", "empty.wav", "", "ファイルを読めません"},
+      {"empty", "empty.wav", "", "空のファイルです"},
       {"RIFF of another form", "avi.wav", std::string("RIFF\x04\0\0\0AVI ", 12),
        "WAVE ファイルではありません"},
       {"data chunk past the end", "cut.wav", WaveBytes().substr(0, 100),

@@ -2,6 +2,7 @@
 // on disk: which slots are filled, what stays, and what the user is told when a list or an entry
 // cannot be used.
 #include <QFile>
+#include <QRegularExpression>
 #include <filesystem>
 
 #include "editor/cell_fixture.h"
@@ -254,8 +255,31 @@ TEST_F(ImageListTest, AHugeCountStopsAtTheLastColumnAndNamesWhatLiesBeyond) {
   EXPECT_EQ(dialog->Modified, 1);
   ASSERT_EQ(prompt.Messages().size(), 1u);
   const QString text = prompt.Messages()[0].text;
-  EXPECT_TRUE(text.contains(QStringLiteral("フレーム 129 のイメージ"))) << text.toStdString();
-  EXPECT_TRUE(text.contains(QStringLiteral("128 まで"))) << text.toStdString();
+  EXPECT_TRUE(text.endsWith(
+      QStringLiteral("フレームは 128 までのため、次のエントリは読み込みませんでした:\nI129")))
+      << text.toStdString();
+}
+
+TEST_F(ImageListTest, EveryEntryPastTheLastColumnIsNamedBesideTheCountedFailures) {
+  ShowFrames(1);
+  Bitmaps({21});
+  std::string list = "[Image List]\nNumFrames=200\nI1=i21.bmp\n";
+  for (int k = 1; k <= 15; ++k) list += "M" + std::to_string(k) + "=gone.bmp\n";
+  for (int k = 129; k <= 153; ++k) list += "I" + std::to_string(k) + "=late.bmp\n";
+  list += "M200=late.bmp\n";
+  ChooseList("late.lst", list);
+  dialog->CmImageListRead();
+
+  ASSERT_EQ(prompt.Messages().size(), 1u);
+  const QString text = prompt.Messages()[0].text;
+  EXPECT_EQ(text.count(QStringLiteral("のマスク")), 10) << text.toStdString();
+  EXPECT_TRUE(text.contains(QStringLiteral("ほか 5 件"))) << text.toStdString();
+  const QString beyond = text.section(QStringLiteral("読み込みませんでした:\n"), 1);
+  QStringList keys;
+  for (int k = 129; k <= 153; ++k) keys << QStringLiteral("I%1").arg(k);
+  keys << QStringLiteral("M200");
+  EXPECT_EQ(beyond.split(QRegularExpression(QStringLiteral(",\\s*|\\n"))), keys)
+      << text.toStdString();
 }
 
 TEST_F(ImageListTest, RelativePathsLeadFromTheListsFolderNotTheCurrentOne) {

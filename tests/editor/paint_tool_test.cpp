@@ -1,9 +1,12 @@
 // The paint program hand-over: a double-click on a picture cell writes the picture as a
 // numbered bitmap file and starts the paint program through a scripted launcher; real widgets,
 // real files in a temporary folder.
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <csignal>
 #include <filesystem>
 
 #include "editor/cell_fixture.h"
@@ -75,34 +78,50 @@ TEST_F(PaintToolTest, DoubleClickOnAPictureCellWritesItAndStartsThePaintProgram)
   EXPECT_EQ(ObKELDialog::PaintFileCounter, 2);
 }
 
-TEST_F(PaintToolTest, NamesWrapAfterTheLastNumberAndOverwriteTheOldFile) {
+TEST_F(PaintToolTest, NamesWrapAfterTheLastNumberAndSkipNamesInUse) {
   ShowFrames(2);
   const struct {
+    const char* what;
     int32_t counter;
+    std::vector<const char*> existing;  // names left by an earlier run
     const char* name;
     int32_t after;
   } cases[] = {
-      {997, "pebbl997.bmp", 998},
-      {998, "pebbl998.bmp", 999},
-      {999, "pebbl000.bmp", 1},  // pebbl999.bmp never occurs
-      {5000, "pebbl000.bmp", 1},
+      {"free name", 997, {}, "pebbl997.bmp", 998},
+      {"the last name", 998, {}, "pebbl998.bmp", 999},
+      {"wraps, pebbl999.bmp never occurs", 999, {}, "pebbl000.bmp", 1},
+      {"out of range", 5000, {}, "pebbl000.bmp", 1},
+      {"names in use are skipped", 0, {"pebbl000.bmp", "pebbl001.bmp"}, "pebbl002.bmp", 3},
+      {"skipping wraps", 998, {"pebbl998.bmp", "pebbl000.bmp"}, "pebbl001.bmp", 2},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.what);
+    for (const fs::directory_entry& e : fs::directory_iterator(dir.Path()))
+      if (e.path().filename().string().rfind("pebbl", 0) == 0) fs::remove(e.path());
+    for (const char* name : c.existing) WriteFileBytes(dir / name, "user's picture");
     ObKELDialog::PaintFileCounter = c.counter;
     EXPECT_EQ(dialog->EvDblClick(1, ObKELDialog::kRowImage), 1);
     EXPECT_EQ(Launched().back(), InDir(std::string("PBRUSH ") + c.name));
     EXPECT_TRUE(fs::is_regular_file(dir / c.name));
     EXPECT_EQ(ObKELDialog::PaintFileCounter, c.after);
+    for (const char* name : c.existing) EXPECT_EQ(ReadFileBytes(dir / name), "user's picture");
   }
   EXPECT_FALSE(fs::exists(dir / "pebbl999.bmp"));
-
-  // The round came back to pebbl000.bmp, which now holds the mask of frame 2.
-  ObKELDialog::PaintFileCounter = 999;
-  ASSERT_EQ(dialog->EvDblClick(2, ObKELDialog::kRowMask), 1);
-  const ObBmpImage reread(Native(dir / "pebbl000.bmp").toStdString().c_str());
-  EXPECT_EQ(reread.Width(), 51);
   EXPECT_TRUE(prompt.Messages().empty());
+}
+
+TEST_F(PaintToolTest, WhenEveryNameIsInUseNothingIsWrittenAndTheMessageNamesTheFolder) {
+  ShowFrames(1);
+  for (int i = 0; i < 999; ++i)
+    WriteFileBytes(dir / QString::asprintf("pebbl%03d.bmp", i).toStdString(), "x");
+  ObKELDialog::PaintFileCounter = 500;
+  EXPECT_EQ(dialog->EvDblClick(1, ObKELDialog::kRowImage), 0);
+  ASSERT_EQ(prompt.Messages().size(), 1u);
+  EXPECT_TRUE(prompt.Messages()[0].text.startsWith(QStringLiteral("フォルダー \"") +
+                                                   Native(dir.Path()) + QStringLiteral("\" の")))
+      << prompt.Messages()[0].text.toStdString();
+  EXPECT_TRUE(launcher->Requests().empty());
+  EXPECT_EQ(ReadFileBytes(dir / "pebbl500.bmp"), "x");
 }
 
 TEST_F(PaintToolTest, CellsWithoutAPictureOfTheirOwnSayNoDib) {
@@ -226,19 +245,26 @@ TEST_F(PaintToolTest, DoubleClickChangesNeitherTheObjectNorTheModifiedFlag) {
   EXPECT_EQ(dialog->FramesEdit->text(), QStringLiteral("3"));
 }
 
-TEST_F(PaintToolTest, AFileThatCannotBeWrittenIsReportedAndNothingStarts) {
+TEST_F(PaintToolTest, AFileThatCannotBeWrittenIsReportedWithItsFolderAndNothingStarts) {
   ShowFrames(1);
-  // A folder in the file's place: the name can be neither created nor replaced.
-  fs::create_directory(dir / "pebbl000.bmp");
-  EXPECT_EQ(dialog->EvDblClick(1, ObKELDialog::kRowImage), 0);
-  ExpectOneError(kWriteFailed);
-  EXPECT_TRUE(launcher->Requests().empty());
-  EXPECT_EQ(ObKELDialog::PaintFileCounter, 0);
-  EXPECT_TRUE(fs::is_directory(dir / "pebbl000.bmp"));
+  // A full disk, made with a file size limit in a child process.
+  const int code = InChild([&] {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{16, 16};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    int result = 0;
+    if (dialog->EvDblClick(1, ObKELDialog::kRowImage) != 0) result |= 1;
+    if (prompt.MessageTexts() !=
+        QStringList{kWriteFailed + QStringLiteral("\n\nフォルダー: ") + Native(dir.Path())})
+      result |= 2;
+    if (!launcher->Requests().empty()) result |= 4;
+    if (ObKELDialog::PaintFileCounter != 0) result |= 8;
+    if (fs::exists(dir / "pebbl000.bmp")) result |= 16;
+    return result;
+  });
+  EXPECT_EQ(code, 0) << "1 succeeded, 2 other message, 4 started, 8 counter moved, 16 file left";
 
   // The next try uses the same name.
-  fs::remove(dir / "pebbl000.bmp");
-  prompt.ClearHistory();
   EXPECT_EQ(dialog->EvDblClick(1, ObKELDialog::kRowImage), 1);
   EXPECT_TRUE(prompt.Messages().empty());
   EXPECT_EQ(Launched(), std::vector<std::string>{InDir("PBRUSH pebbl000.bmp")});

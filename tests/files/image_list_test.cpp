@@ -180,6 +180,34 @@ TEST(ImageList, ReadFromDiskTakesTheFilesFolder) {
   EXPECT_EQ(r.list.entries[0].path, (dir / "sub").string() + "/a.bmp");
 }
 
+TEST(ImageList, APathThatDoesNotExistAsWrittenIsMatchedByLetterCase) {
+  TempDir dir;
+  const std::string root = dir.Path().string();
+  std::filesystem::create_directories(dir / "img" / "Walk");
+  WriteFileBytes(dir / "img" / "Walk" / "fr03.bmp", "BM");
+  WriteFileBytes(dir / "img" / "twin.bmp", "BM");
+  WriteFileBytes(dir / "img" / "TWIN.bmp", "BM");
+  WriteFileBytes(dir / "img" / "Both.bmp", "BM");
+  WriteFileBytes(dir / "img" / "both.bmp", "BM");
+  const struct {
+    const char* name;
+    std::string written;
+    std::string resolved;
+  } cases[] = {
+      {"as written", "img/Walk/fr03.bmp", "img/Walk/fr03.bmp"},
+      {"every part in another case", "IMG\\WALK\\FR03.BMP", "img/Walk/fr03.bmp"},
+      {"only the name", "img/Walk/Fr03.bmp", "img/Walk/fr03.bmp"},
+      {"through a parent folder", "img\\..\\IMG\\walk\\fr03.bmp", "img/../img/Walk/fr03.bmp"},
+      {"two names differ only in case", "img/Twin.bmp", "img/Twin.bmp"},
+      {"one of two is the one written", "img/both.bmp", "img/both.bmp"},
+      {"no such name in any case", "IMG/WALK/fr04.bmp", "IMG/WALK/fr04.bmp"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ResolveListedPath(c.written, dir.Path()), root + "/" + c.resolved);
+  }
+}
+
 TEST(ImageList, FilesThatCannotBeRead) {
   TempDir dir;
   std::filesystem::create_directory(dir / "folder.lst");

@@ -90,6 +90,8 @@ TEST(ObjectFileWriter, NamesAreStoredUpToThirtyBytes) {
       {"CP932 character across byte 30", "a" + fifteen, "a" + fifteen.substr(0, 28)},
       {"ASCII then CP932 ending at 30", std::string(28, 'a') + te, std::string(28, 'a') + te},
       {"ASCII then CP932 across byte 30", std::string(29, 'a') + te, std::string(29, 'a')},
+      // 0xFB, the lead byte of 髙, is near the top of the lead-byte range.
+      {"ASCII then 髙 across byte 30", std::string(29, 'a') + "\xFB\xFC", std::string(29, 'a')},
       // 0x81 is a lead byte and also a valid second byte: only walking from the start tells.
       {"lead-range second bytes", "A" + std::string(30, '\x81'), "A" + std::string(28, '\x81')},
       {"empty", "", ""},
@@ -106,6 +108,18 @@ TEST(ObjectFileWriter, NamesAreStoredUpToThirtyBytes) {
     ASSERT_TRUE(ReadBytes(bytes, back).ok);
     EXPECT_EQ(back[0]->Name, c.stored);
   }
+}
+
+// The count is an int16: 32767 objects are the most a file can say it holds.
+TEST(ObjectFileWriter, AtMost32767Objects) {
+  SpriteList list;
+  for (int i = 0; i < 32767; ++i) list.push_back(std::make_unique<ObSpriteData>());
+  std::ostringstream out(std::ios::binary);
+  EXPECT_TRUE(WriteObjectFile(out, list));
+  EXPECT_EQ(le::I16(reinterpret_cast<const uint8_t*>(out.str().data()) + 32), 32767);
+  list.push_back(std::make_unique<ObSpriteData>());
+  std::ostringstream refused(std::ios::binary);
+  EXPECT_FALSE(WriteObjectFile(refused, list));
 }
 
 TEST(ObjectFileWriter, LocationsOnlyForFixedPosition) {

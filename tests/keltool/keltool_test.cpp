@@ -1,10 +1,12 @@
 // The command-line tool, run as the real program on object files built byte by byte.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <regex>
 #include <set>
+#include <sstream>
 
 #include "json_value.h"
 #include "run_tool.h"
@@ -112,7 +114,7 @@ TEST(KeltoolTest, HelpAndVersionExitZero) {
       {{"help"}, "Usage: keltool COMMAND"},
       {{"info", "--help"}, "Usage: keltool info [--json] FILE.kel"},
       {{"help", "info"}, "Usage: keltool info [--json] FILE.kel"},
-      {{"check", "-h"}, "Usage: keltool check FILE.kel"},
+      {{"check", "-h"}, "Usage: keltool check [--lint] FILE.kel"},
       {{"rewrite", "--help"}, "Usage: keltool rewrite IN.kel OUT.kel"},
       {{"extract", "--help"}, "Usage: keltool extract FILE.kel DIR"},
       {{"extract", "a.kel", "--help"}, "Usage: keltool extract FILE.kel DIR"},
@@ -189,6 +191,35 @@ TEST(KeltoolTest, CheckCountsTheObjectsOfAValidFile) {
     EXPECT_EQ(r.out, p.string() + ": " + c.says + "\n");
     EXPECT_EQ(r.err, "");
   }
+}
+
+TEST(KeltoolTest, CheckLintListsTheProblemsOneLineEachAndExitsOneWhenThereAreAny) {
+  Files f;
+  const fs::path clean = f.Put("clean.kel", File({Sample()[2]}));
+  const ToolRun none = RunKeltool({"check", "--lint", clean.string()});
+  EXPECT_EQ(none.status, 0);
+  EXPECT_EQ(none.out, clean.string() + ": valid object file, 1 object\n");
+
+  const fs::path p = f.Put("sample.kel", File(Sample()));
+  const ToolRun r = RunKeltool({"check", "--lint", p.string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "");
+  const std::string at = p.string() + ": ";
+  const std::string lines[] = {
+      at + "valid object file, 3 objects",
+      at + "object 0 \"" + kKanaNameUtf8 + "\", frame 3, mask: イメージにマスクがありません",
+      at + "object 1 \"a\\\"b\\\\c\\u0001\\t\", frame 1, image: イメージの大きさ 2×2 "
+           "がイメージサイズ 0×0",
+      at + "object 1 \"a\\\"b\\\\c\\u0001\\t\", frame 1, mask: マスクの大きさ 2×2",
+      at + "object 1 \"a\\\"b\\\\c\\u0001\\t\", sound: サウンドにフレームが指定されていない",
+  };
+  std::istringstream out(r.out);
+  std::string line;
+  for (const std::string& expected : lines) {
+    ASSERT_TRUE(std::getline(out, line));
+    EXPECT_EQ(line.rfind(expected, 0), 0u) << line;
+  }
+  EXPECT_FALSE(std::getline(out, line)) << line;
 }
 
 TEST(KeltoolTest, CheckRefusesInvalidFilesWithTheReadersMessage) {
@@ -489,6 +520,67 @@ TEST(KeltoolTest, ExtractRefusesInvalidFilesAndUnwritableFolders) {
   EXPECT_EQ(blocked.status, 2);
   EXPECT_NE(blocked.err.find("cannot create " + (plain / "object000").string()), std::string::npos)
       << blocked.err;
+}
+
+// A full disk, made with a file size limit that the tool inherits: the write fails with the
+// system's reason and status 2 instead of the limit's signal ending the tool, the old target
+// stays and no temporary is left; an extracted picture is there whole or not at all.
+TEST(KeltoolTest, AFileSizeLimitIsAFailedWriteThatLeavesNothingHalfWritten) {
+  Files f;
+  const std::string bytes = File(Sample());
+  ASSERT_GT(bytes.size(), 1024u);
+  const fs::path in = f.Put("in.kel", bytes);
+  const fs::path out = f.Put("out.kel", "keep me");
+  const int code = InChild([&] {
+    const rlimit limit{1024, 1024};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 100;
+    int result = 0;
+    const ToolRun rewrite = RunKeltool({"rewrite", in.string(), out.string()});
+    if (rewrite.status != 2) result |= 1;
+    if (rewrite.err != "keltool: cannot write " + out.string() + ": File too large\n") result |= 2;
+    const ToolRun extract = RunKeltool({"extract", in.string(), (f.dir / "x").string()});
+    if (extract.status != 2) result |= 4;
+    return result;
+  });
+  EXPECT_EQ(code, 0) << "1 rewrite status, 2 rewrite message, 4 extract status, "
+                        "100 no file size limit";
+  EXPECT_EQ(ReadFileBytes(out), "keep me");
+  // Every picture written is whole: each is one of the sample's records.
+  std::set<std::string> records;
+  for (const build::Object& o : Sample())
+    for (const build::Frame& frame : o.frames)
+      for (const Slot* slot : {&frame.image, &frame.mask})
+        if (slot->kind == Slot::Image) records.insert(slot->record);
+  for (const std::string& name : FilesUnder(f.dir / "x"))
+    EXPECT_EQ(records.count(ReadFileBytes(f.dir / "x" / name)), 1u) << name;
+  std::set<std::string> expected = {"in.kel", "out.kel"};
+  for (const std::string& name : FilesUnder(f.dir / "x")) expected.insert("x/" + name);
+  EXPECT_EQ(FilesUnder(f.dir.Path()), expected);
+}
+
+// Files already at the output paths are replaced, not written into: a hard link or a symbolic
+// link there does not carry the bytes to another file.
+TEST(KeltoolTest, ExtractReplacesWhatIsAtItsPathsWithoutWritingThrough) {
+  Files f;
+  const fs::path in = f.Put("in.kel", File(Sample()));
+  const fs::path outside = f.Put("outside.bmp", "not the tool's");
+  const fs::path object = f.dir / "x" / "object000";
+  fs::create_directories(object);
+  fs::create_symlink(outside, object / "frame001-image.bmp");
+  fs::create_hard_link(outside, object / "frame001-mask.bmp");
+  const ToolRun r = RunKeltool({"extract", in.string(), (f.dir / "x").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFileBytes(outside), "not the tool's");
+  EXPECT_FALSE(fs::is_symlink(object / "frame001-image.bmp"));
+  EXPECT_EQ(ReadFileBytes(object / "frame001-image.bmp"), Sample()[0].frames[0].image.record);
+}
+
+// The kernel's files report size 0 but have content: it is read, and found to be no object file,
+// rather than called cut short.
+TEST(KeltoolTest, AFileThatReportsSizeZeroIsRead) {
+  const ToolRun r = RunKeltool({"check", "/proc/self/status"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("\"KE--1.00\" がありません"), std::string::npos) << r.err;
 }
 
 }  // namespace

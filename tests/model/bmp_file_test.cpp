@@ -402,13 +402,13 @@ std::vector<Refused> RefusedFiles() {
   r.push_back({"width 0", WithField(good, 18, 0, 4), "幅が 0 です (1 以上のみ)"});
   r.push_back(
       {"negative width", WithField(good, 18, uint32_t(-3), 4), "幅が -3 です (1 以上のみ)"});
-  r.push_back(
-      {"width beyond 65535", WithField(good, 18, 65536, 4), "幅 65536 が 65535 を超えています"});
+  r.push_back({"width beyond 16384", WithField(good, 18, 16385, 4),
+               "幅 16385 が上限 16384 ピクセルを超えています"});
   r.push_back({"height 0", WithField(good, 22, 0, 4), "高さが 0 です"});
-  r.push_back({"top-down height beyond 65535", WithField(good, 22, uint32_t(-70000), 4),
-               "高さ 70000 が 65535 を超えています"});
+  r.push_back({"top-down height beyond 16384", WithField(good, 22, uint32_t(-16385), 4),
+               "高さ 16385 が上限 16384 ピクセルを超えています"});
   r.push_back({"smallest height", WithField(good, 22, 0x80000000u, 4),
-               "高さ 2147483648 が 65535 を超えています"});
+               "高さ 2147483648 が上限 16384 ピクセルを超えています"});
   r.push_back({"top-down RLE", WithField(Rle8("\x00\x01"), 22, uint32_t(-2), 4),
                "圧縮されたビットマップは上から下の行順 (負の高さ) にはできません"});
   r.push_back({"masks cut",
@@ -459,17 +459,12 @@ std::vector<Refused> RefusedFiles() {
                  return File(l, 4, 1, std::string(4, '\0'));
                }(),
                "カラーテーブルが空です"});
-  r.push_back({"row too long",
-               Info8(
-                   [](Layout& l) {
-                     l.bits = 24;
-                     l.palette.clear();
-                     l.clrUsed = 0;
-                   },
-                   30000, 1),
-               "1 行の大きさ 90000 バイトが 65535 バイトを超えています"});
-  r.push_back({"too large", Rle8("\x00\x01", 60000, 60000),
-               "イメージの大きさ 3600000056 バイトが上限 268435456 バイトを超えています"});
+  r.push_back({"pixels beyond 64 MiB", Rle8("\x00\x01", 16384, 4097),
+               "ピクセルデータの大きさ 67125248 バイトが上限 67108864 バイトを超えています"});
+  // Each two bytes of RLE data give at most 255 pixels.
+  r.push_back(
+      {"RLE data too short for its pixels", Rle8(std::string("\x00\x01", 2), 128, 2),
+       "RLE8 データ 2 バイトでは 256 ピクセルになりません (2 バイトごとに 255 ピクセルまで)"});
   r.push_back({"pixels cut", good.substr(0, good.size() - 1),
                "ピクセルデータが足りません (8 バイト必要ですが 7 バイトしかありません)"});
   r.push_back({"RLE run overruns the row", Rle8(std::string("\x05\x01\x00\x01", 4)),
@@ -506,6 +501,40 @@ TEST(BitmapFileTest, RefusedFilesSayWhatIsWrong) {
   }
 }
 
+// Files just inside the limits the refused ones pass; each loads with the size it says.
+TEST(BitmapFileTest, PicturesAtTheLimitsLoad) {
+  const struct {
+    const char* name;
+    std::string file;
+    int width, height;
+  } cases[] = {
+      {"16384 pixels wide", Info8([](Layout&) {}, 16384, 1), 16384, 1},
+      {"16384 pixels high", Info8([](Layout&) {}, 1, 16384), 1, 16384},
+      {"RLE of 255 pixels from one code", Rle8(std::string("\x00\x01", 2), 255, 1), 255, 1},
+      {"RLE delta that lands on the row's end",
+       Rle8(std::string("\x00\x02\x04\x00\x00\x00\x00\x01", 8)), 4, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const DibLoad load = Load(c.file);
+    ASSERT_TRUE(load.dib) << load.error;
+    EXPECT_EQ(load.dib->Header().biWidth, c.width);
+    EXPECT_EQ(load.dib->Header().biHeight, c.height);
+  }
+}
+
+// The count of important colours is kept when the table holds that many, else stored as 0 (all).
+TEST(BitmapFileTest, ImportantColoursBeyondTheTableAreStoredAsAll) {
+  const std::string good = Info8([](Layout&) {});  // 4 colours
+  const struct { uint32_t important, stored; } cases[] = {{4, 4}, {5, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.important);
+    const DibLoad load = Load(WithField(good, 14 + 36, c.important, 4));
+    ASSERT_TRUE(load.dib) << load.error;
+    EXPECT_EQ(load.dib->Header().biClrImportant, c.stored);
+  }
+}
+
 TEST(BitmapFileTest, RefusedFilesAlsoFailWhenReadFromDisk) {
   test::TempDir dir;
   for (const Refused& c : RefusedFiles()) {
@@ -522,7 +551,7 @@ TEST(BitmapFileTest, MissingFileNamesTheSystemsReason) {
   test::TempDir dir;
   const DibLoad load = LoadBitmapFile((dir / "none.bmp").string());
   EXPECT_FALSE(load.dib);
-  EXPECT_EQ(load.error, "ファイルを開けません (No such file or directory)");
+  EXPECT_EQ(load.error, "ファイルを開けません (ファイルまたはフォルダーが見つかりません)");
 }
 
 TEST(BitmapFileTest, TheContinueIconResourceLoads) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "model/bmp_builder.h"
 #include "model/display.h"
 
@@ -241,6 +243,37 @@ TEST(DibPixelTest, TopDownRowsAreReadButOtherHeadersAreNot) {
   auto bitmap = display.CreateDIBitmap(tall, nullptr);
   ASSERT_NE(bitmap, nullptr);
   EXPECT_EQ(bitmap->PixelRgb(0, 2), 3u);
+}
+
+// A block short of the rows its header promises draws black at the size it claims, without
+// room for those pixels being made (21844 x 65535 would take 5.7 GB); a whole one draws its
+// pixels.
+TEST(DibPixelTest, TheMemoryDisplayDrawsABlockWithoutItsPixelsBlack) {
+  MemoryDisplay display;
+  auto whole = test::bmp::StoredDib(2, 2, 24, {}, [](int, int) { return 0x123456u; });
+  auto cut = PackedDib::Allocate(whole->Size() - 1);
+  std::memcpy(cut->Data(), whole->Data(), cut->Size());
+  BitmapInfoHeader huge = whole->Header();
+  huge.biWidth = 21844;  // the longest 24-bit row the stored form holds
+  huge.biHeight = 65535;
+  auto bare = PackedDib::Allocate(kInfoHeaderSize);
+  huge.Store(bare->Data());
+  const struct {
+    const char* what;
+    std::shared_ptr<PackedDib> dib;
+    int width, height;
+    uint32_t pixel;
+  } cases[] = {{"whole", whole, 2, 2, 0x123456},
+               {"one byte short", cut, 2, 2, 0},
+               {"bare header", bare, 21844, 65535, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto bitmap = display.CreateDIBitmap(c.dib, nullptr);
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->Width(), c.width);
+    EXPECT_EQ(bitmap->Height(), c.height);
+    EXPECT_EQ(bitmap->PixelRgb(0, 0), c.pixel);
+  }
 }
 
 }  // namespace

@@ -429,7 +429,7 @@ TEST(BmpImageFileTest, FailedLoadLeavesAnEmptyImageAndSaysWhy) {
   test::TempDir dir;
   ObBmpImage missing((dir / "none.bmp").string().c_str());
   EXPECT_FALSE(missing.HasDib());
-  EXPECT_EQ(missing.LoadError(), "ファイルを開けません (No such file or directory)");
+  EXPECT_EQ(missing.LoadError(), "ファイルを開けません (ファイルまたはフォルダーが見つかりません)");
 
   const std::string bad = (dir / "bad.bmp").string();
   test::WriteFileBytes(bad, "BM not really");

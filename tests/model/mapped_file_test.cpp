@@ -11,6 +11,7 @@
 #include <ostream>
 #include <set>
 
+#include "model/save_calls.h"
 #include "model/save_file.h"
 #include "support/test_paths.h"
 
@@ -36,6 +37,16 @@ TEST(MappedFileTest, MapsTheWholeFileAndChangesStayInMemory) {
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(file->Bytes()), file->Size()), bytes);
   file->Bytes()[5000] ^= 0xFF;
   EXPECT_EQ(ReadFileBytes(dir / "a.bin"), bytes);
+}
+
+// The kernel's files report size 0 and make their content as they are read: it is read whole.
+TEST(MappedFileTest, AFileThatReportsSizeZeroIsReadToItsEnd) {
+  int error = -1;
+  std::shared_ptr<MappedFile> file = MappedFile::Open("/proc/self/status", error);
+  ASSERT_TRUE(file) << std::strerror(error);
+  const std::string text(reinterpret_cast<const char*>(file->Bytes()), file->Size());
+  EXPECT_EQ(text.rfind("Name:", 0), 0u) << text;
+  EXPECT_EQ(text.back(), '\n');
 }
 
 TEST(MappedFileTest, EmptyFilesMapAsNothingAndOtherThingsAreRefusedWithTheReason) {
@@ -73,7 +84,9 @@ TEST(MappedFileDeathTest, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
       ::testing::ExitedWithCode(0), "");
 }
 
+// Only a named temporary has anything to remove; an unnamed one goes with the process.
 TEST(MappedFileTest, RemovingAnUnfinishedSaveTakesItsTemporaryAndTheSaveFails) {
+  test::NamedTemporariesOnly named;
   TempDir dir;
   const fs::path target = dir / "out.kel";
   WriteFileBytes(target, "old contents");
@@ -100,6 +113,7 @@ TEST(MappedFileTest, RemovingAnUnfinishedSaveTakesItsTemporaryAndTheSaveFails) {
 // A save nested in another's writer ends first: the outer save, still under way, is removed all
 // the same.
 TEST(MappedFileTest, RemovingUnfinishedSavesTakesTheOuterOneAfterANestedSaveEnds) {
+  test::NamedTemporariesOnly named;
   TempDir dir;
   const fs::path outerTarget = dir / "outer.kel";
   const fs::path innerTarget = dir / "inner.kel";
@@ -156,6 +170,28 @@ TEST(MappedFileDeathTest, AFileCutShortUnderAToolEndsItCleanly) {
         std::_Exit(0);
       },
       ::testing::ExitedWithCode(7), "keltool: the input was cut short");
+  EXPECT_EQ(ReadFileBytes(target), "old contents");
+  EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"in.kel", "out.kel"}));
+}
+
+// Bytes lent from a mapping that was cut short cannot be written: the save fails with EFAULT,
+// which a tool reports as its input's fault, and the target stays.
+TEST(MappedFileTest, LentBytesOfAFileCutShortFailTheSaveWithEFAULT) {
+  TempDir dir;
+  const fs::path input = dir / "in.kel";
+  const fs::path target = dir / "out.kel";
+  WriteFileBytes(input, std::string(3 * 4096, 'i'));
+  WriteFileBytes(target, "old contents");
+  int error = 0;
+  std::shared_ptr<MappedFile> file = MappedFile::Open(input.string(), error);
+  ASSERT_TRUE(file) << std::strerror(error);
+  const SaveResult result = SaveFile(target.string(), [&](std::ostream& out) {
+    WriteShared(out, file, file->Bytes(), file->Size());
+    return ::truncate(input.c_str(), 0) == 0;
+  });
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.problem, SaveProblem::kSystem);
+  EXPECT_EQ(result.error, EFAULT) << result.message;
   EXPECT_EQ(ReadFileBytes(target), "old contents");
   EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"in.kel", "out.kel"}));
 }

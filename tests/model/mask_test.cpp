@@ -93,6 +93,16 @@ const MaskCase kMaskCases[] = {
 INSTANTIATE_TEST_SUITE_P(Depths, MaskPixels, ::testing::ValuesIn(kMaskCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A 16-bit pixel's top bit is no colour: 0x8000 is black, so background, and 0x8001 is not.
+TEST(Mask, TheTopBitOfASixteenBitPixelIsNoColour) {
+  auto source = MakeDib({.width = 2, .height = 1, .bits = 16}, [](int, int) { return 0u; });
+  le::Put16(source->Data() + kInfoHeaderSize, 0x8000);
+  le::Put16(source->Data() + kInfoHeaderSize + 2, 0x8001);
+  auto mask = MakeMaskDib(*source);
+  ASSERT_NE(mask, nullptr);
+  EXPECT_EQ(MaskRows(*mask), std::vector<std::string>{"10"});
+}
+
 TEST(Mask, HeaderAndColourTableByteForByte) {
   // 33 x 2 of 8 bits: mask rows of 8 bytes.
   auto source = MakeDib({.width = 33, .height = 2, .bits = 8, .colors = {0, 0xFFFFFF}},

@@ -21,6 +21,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "model/save_calls.h"
 #include "support/test_paths.h"
 
 namespace kel {
@@ -291,39 +292,156 @@ TEST(SaveFileTest, AnExistingTargetKeepsItsPermissionsAndANewOneFollowsTheUmask)
   }
 }
 
+// While a save writes, its file has no name where the file system allows that; elsewhere each of
+// two saves of one file at once has a hidden temporary of its own beside it.
 TEST(SaveFileTest, TwoSavesOfOneFileAtOnceUseTwoTemporaries) {
+  for (const bool named : {false, true}) {
+    SCOPED_TRACE(named ? "named temporaries" : "unnamed temporaries");
+    std::optional<test::NamedTemporariesOnly> only;
+    if (named) only.emplace();
+    TempDir dir;
+    const fs::path target = dir / "a.kel";
+    WriteFileBytes(target, "old");
+    std::set<std::string> duringInner;
+    std::string innerError, outerError;
+    const bool outer = SaveFileAtomically(
+        target.string(),
+        [&](std::ostream& out) {
+          out << "outer";
+          return SaveFileAtomically(
+              target.string(),
+              [&](std::ostream& in) {
+                in << "inner";
+                duringInner = NamesIn(dir.Path());
+                return true;
+              },
+              innerError);
+        },
+        outerError);
+    EXPECT_TRUE(outer) << outerError;
+    EXPECT_EQ(innerError, "");
+    // The old file, and a hidden temporary beside it for each save that has a named one.
+    ASSERT_EQ(duringInner.size(), named ? 3u : 1u);
+    EXPECT_EQ(duringInner.count("a.kel"), 1u);
+    for (const std::string& name : duringInner)
+      EXPECT_TRUE(name == "a.kel" || name.rfind(".a.kel.", 0) == 0) << name;
+    // The save that finished last wins.
+    EXPECT_EQ(ReadFileBytes(target), "outer");
+    EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"a.kel"});
+  }
+}
+
+// A save killed while it writes leaves the old file and, with an unnamed temporary, nothing else.
+TEST(SaveFileTest, ASaveKilledPartWayLeavesNoTemporary) {
   TempDir dir;
   const fs::path target = dir / "a.kel";
   WriteFileBytes(target, "old");
-  std::set<std::string> duringInner;
-  std::string innerError, outerError;
-  const bool outer = SaveFileAtomically(
-      target.string(),
-      [&](std::ostream& out) {
-        out << "outer";
-        return SaveFileAtomically(
-            target.string(),
-            [&](std::ostream& in) {
-              in << "inner";
-              duringInner = NamesIn(dir.Path());
-              return true;
-            },
-            innerError);
-      },
-      outerError);
-  EXPECT_TRUE(outer) << outerError;
-  EXPECT_EQ(innerError, "");
-  // The old file and one hidden temporary beside it for each save.
-  ASSERT_EQ(duringInner.size(), 3u);
-  EXPECT_EQ(duringInner.count("a.kel"), 1u);
-  for (const std::string& name : duringInner)
-    EXPECT_TRUE(name == "a.kel" || name.rfind(".a.kel.", 0) == 0) << name;
-  // The save that finished last wins.
-  EXPECT_EQ(ReadFileBytes(target), "outer");
+  const int code = InChild([&] {
+    std::string error;
+    SaveFileAtomically(
+        target.string(),
+        [](std::ostream& out) {
+          out << std::string(3 << 20, 'x');
+          out.flush();
+          ::raise(SIGKILL);
+          return true;
+        },
+        error);
+    return 0;
+  });
+  EXPECT_EQ(code, -1);
+  EXPECT_EQ(ReadFileBytes(target), "old");
   EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"a.kel"});
 }
 
+// The calls that make a replaced file safe, in their order: the new file reaches the disk before
+// it is renamed over the old one. A new file replaces nothing and is not flushed.
+std::vector<std::string> g_calls;
+
+TEST(SaveFileTest, ReplacingAFileFlushesItBeforeTheRename) {
+  const SaveCalls saved = CurrentSaveCalls();
+  CurrentSaveCalls().fsync = [](int fd) {
+    g_calls.push_back("fsync");
+    return ::fsync(fd);
+  };
+  CurrentSaveCalls().rename = [](const char* from, const char* to) {
+    g_calls.push_back("rename");
+    return ::rename(from, to);
+  };
+  for (const bool named : {false, true}) {
+    SCOPED_TRACE(named ? "named temporaries" : "unnamed temporaries");
+    std::optional<test::NamedTemporariesOnly> only;
+    if (named) only.emplace();
+    const struct {
+      const char* what;
+      bool exists;
+      std::vector<std::string> calls;
+    } cases[] = {{"replacing a file", true, {"fsync", "rename"}},
+                 {"a new file", false, {"rename"}}};
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.what);
+      TempDir dir;
+      if (c.exists) WriteFileBytes(dir / "a.kel", "old");
+      g_calls.clear();
+      std::string error;
+      EXPECT_TRUE(SaveFileAtomically((dir / "a.kel").string(), Bytes("new"), error)) << error;
+      EXPECT_EQ(g_calls, c.calls);
+      EXPECT_EQ(ReadFileBytes(dir / "a.kel"), "new");
+    }
+  }
+  CurrentSaveCalls() = saved;
+}
+
+// What a failed save reports besides its message, for a caller that words it in its own language.
+TEST(SaveFileTest, AFailureSaysWhichKindItIs) {
+  TempDir dir;
+  fs::create_directory(dir / "folder.kel");
+  ASSERT_EQ(::mkfifo((dir / "pipe.kel").c_str(), 0600), 0);
+  const struct {
+    const char* what;
+    fs::path path;
+    Writer writer;
+    SaveProblem problem;
+    int error;
+  } cases[] = {
+      {"a folder", dir / "folder.kel", Bytes("x"), SaveProblem::kSystem, EISDIR},
+      {"a missing folder", dir / "none" / "a.kel", Bytes("x"), SaveProblem::kSystem, ENOENT},
+      {"a pipe", dir / "pipe.kel", Bytes("x"), SaveProblem::kNotRegular, 0},
+      {"the writer gives up", dir / "a.kel", [](std::ostream&) { return false; },
+       SaveProblem::kGaveUp, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const SaveResult result = SaveFile(c.path.string(), c.writer);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.problem, c.problem);
+    EXPECT_EQ(result.error, c.error);
+  }
+}
+
+// A tool writing into a folder of its own replaces a link found there instead of writing
+// through it to wherever it leads.
+TEST(SaveFileTest, NotFollowingLinksReplacesTheLinkItself) {
+  TempDir dir;
+  fs::create_directory(dir / "out");
+  WriteFileBytes(dir / "elsewhere.bmp", "not yours");
+  fs::create_symlink(dir / "elsewhere.bmp", dir / "out" / "a.bmp");
+  fs::create_symlink(dir / "missing.bmp", dir / "out" / "b.bmp");
+  SaveOptions options;
+  options.followLinks = false;
+  for (const char* name : {"a.bmp", "b.bmp"}) {
+    SCOPED_TRACE(name);
+    const SaveResult result = SaveFile((dir / "out" / name).string(), Bytes("picture"), options);
+    EXPECT_TRUE(result.ok) << result.message;
+    EXPECT_FALSE(fs::is_symlink(dir / "out" / name));
+    EXPECT_EQ(ReadFileBytes(dir / "out" / name), "picture");
+  }
+  EXPECT_EQ(ReadFileBytes(dir / "elsewhere.bmp"), "not yours");
+  EXPECT_FALSE(fs::exists(dir / "missing.bmp"));
+}
+
 TEST(SaveFileTest, ANameAsLongAsTheFileSystemTakesIsStillSaved) {
+  test::NamedTemporariesOnly named;  // to see the temporary's name while it is written
   std::string japanese;
   for (int i = 0; i < 85; ++i) japanese += "\xE3\x81\x82";  // 85 x U+3042: 255 bytes
   const struct {

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
+#include <filesystem>
 
 #include "model/sound_port.h"
 #include "model/text.h"
@@ -71,19 +74,39 @@ TEST_F(SoundTest, LoadsTheWholeFileFollowedByTwoZeroBytes) {
   EXPECT_EQ(clip.Frame, 0);
 }
 
-TEST_F(SoundTest, EmptyOrMissingFileGivesAClipWithoutData) {
+TEST_F(SoundTest, AFileThatCannotBeAClipGivesNoDataAndSaysWhy) {
   const std::string empty = MakeFile("empty.wav", "");
   ObSound clip(empty.c_str());
   EXPECT_STREQ(clip.FileName.data(), empty.c_str());
-  EXPECT_EQ(clip.Size, 0);
   EXPECT_EQ(clip.WaveData(), nullptr);
 
-  ObSound other;
-  EXPECT_EQ(other.GetSound(empty.c_str()), 0);
-  EXPECT_EQ(other.GetSound((dir / "missing.wav").string().c_str()), 0);
-  EXPECT_EQ(other.GetSound(dir.Path().string().c_str()), 0);  // a folder is no wave file
-  EXPECT_EQ(other.Size, 0);
-  EXPECT_EQ(other.WaveData(), nullptr);
+  const std::string pipe = (dir / "pipe.wav").string();
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  // Sparse: the refusal must come from the size alone, before anything is read.
+  const std::string huge = MakeFile("huge.wav", wave);
+  std::filesystem::resize_file(huge, uint64_t(ObSound::kMaxWaveBytes) + 1);
+  const std::string largest = MakeFile("largest.wav", wave);
+  std::filesystem::resize_file(largest, uint64_t(ObSound::kMaxWaveBytes));
+  const struct {
+    std::string path;
+    const char* error;  // "" for a file that is read
+  } cases[] = {
+      {empty, "空のファイルです"},
+      {(dir / "missing.wav").string(),
+       "ファイルを開けません (ファイルまたはフォルダーが見つかりません)"},
+      {dir.Path().string(), "ファイルを開けません (フォルダーです)"},
+      {pipe, "ファイルを開けません (通常のファイルではありません"},
+      {huge, "ファイルが大きすぎます (65 MB、64 MB までです)"},
+      {largest, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    ObSound other;
+    EXPECT_EQ(other.GetSound(c.path.c_str()), *c.error ? 0 : 1);
+    EXPECT_EQ(other.LoadError().rfind(c.error, 0), 0u) << other.LoadError();
+    EXPECT_EQ(other.Size, *c.error ? 0 : ObSound::kMaxWaveBytes);
+    EXPECT_EQ(other.WaveData() == nullptr, *c.error != 0);
+  }
 }
 
 TEST_F(SoundTest, StoredNameInCp932FindsTheFileByItsUtf8Name) {

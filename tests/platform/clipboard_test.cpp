@@ -81,6 +81,10 @@ TEST(BitmapFileOfImageTest, KeepsIndexedDepthsAndMakesEveryOtherImageTwentyFourB
   rgb16.fill(QColor(255, 0, 0));
   QImage emptyTable(2, 2, QImage::Format_Indexed8);
   emptyTable.fill(0);
+  // Qt lets an indexed picture carry more colours than 8 bits can index; a bitmap cannot.
+  QList<QRgb> full, tooMany;
+  for (int i = 0; i < 300; ++i) (i < 256 ? full : tooMany).append(qRgb(i & 0xFF, 7, 9));
+  tooMany = full + tooMany;
 
   const ImageCase cases[] = {
       {"8-bit indexed keeps its table",
@@ -88,6 +92,8 @@ TEST(BitmapFileOfImageTest, KeepsIndexedDepthsAndMakesEveryOtherImageTwentyFourB
        8,
        3,
        {0x010203, 0x28323C, 0xFA0007}},
+      {"256 colours stay indexed", Indexed(5, 3, full), 8, 256, {0x000709, 0x010709, 0x020709}},
+      {"300 colours become 24 bits", Indexed(5, 3, tooMany), 24, 0, {0x000709, 0x010709, 0x020709}},
       {"1 bit stays 1 bit", mono, 1, 2, {0x0A141E, 0xC8D2DC, 0x0A141E}},
       {"alpha drawn over black", argb, 24, 0, {0x000000, 0xFF8040, 0xFFFFFF}},
       {"16-bit true colour widened", rgb16, 24, 0, {0xFF0000, 0xFF0000, 0xFF0000}},

@@ -3,9 +3,12 @@
 #include "platform/prompt.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,6 +17,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <map>
 #include <stdexcept>
 
 #include "support/test_paths.h"
@@ -25,6 +29,7 @@ namespace {
 using test::TempDir;
 using test::TestApp;
 using test::WhenModal;
+using test::WriteFileBytes;
 
 const QString kObjectFilter = QStringLiteral("ｵﾌﾞｼﾞｪｸﾄﾌｧｲﾙ (*.kel)|*.kel|");
 
@@ -583,6 +588,84 @@ TEST(QtPromptPortFileDialog, FilterMatchesRegardlessOfCase) {
   EXPECT_EQ(offered, (QStringList{QStringLiteral("SAMPLE.KEL"), QStringLiteral("walk.kel")}));
 }
 
+// The rows of the dialog's file list once it has read folder: name, size, type, date.
+std::map<QString, QStringList> ListedFiles(QFileDialog* d) {
+  std::map<QString, QStringList> rows;
+  auto* view = d->findChild<QListView*>(QStringLiteral("listView"));
+  if (!view) return rows;
+  QAbstractItemModel* model = view->model();
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < 5000) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    const QModelIndex root = view->rootIndex();
+    if (model->rowCount(root) < 2) continue;
+    for (int r = 0; r < model->rowCount(root); ++r) {
+      QStringList row;
+      for (int c = 0; c < 4; ++c) row << model->index(r, c, root).data().toString();
+      rows[row[0]] = row;
+    }
+    break;
+  }
+  return rows;
+}
+
+TEST(QtPromptPortFileDialog, ListsSizesAndDatesInTheProgramsLocaleWithoutReadingFiles) {
+  TestApp();
+  const QLocale before;
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+  TempDir dir;
+  // A picture's bytes under a name that says nothing: only reading it tells what it is.
+  WriteFileBytes(dir / "noname", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(2000, '\0'));
+  WriteFileBytes(dir / "walk.bmp", "BM");
+  // Not listed, but still asked about: a reader of a named pipe without a writer would keep the
+  // dialog's file-information thread waiting for ever, and the dialog could never close.
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  std::map<QString, QStringList> rows;
+  const auto answer = WhenModal<QFileDialog>([&](QFileDialog* d) {
+    rows = ListedFiles(d);
+    d->reject();
+  });
+  FileDialogRequest req;
+  req.directory = Native(dir.Path());
+  QtPromptPort().OpenFileName(nullptr, req);
+  QLocale::setDefault(before);
+
+  ASSERT_EQ(rows.size(), 2u);
+  const QStringList picture = rows[QStringLiteral("noname")];
+  const QDateTime modified = QFileInfo(Native(dir / "noname")).lastModified();
+  EXPECT_EQ(picture[1], QLocale(QLocale::Japanese).formattedDataSize(2008));
+  EXPECT_EQ(picture[3], QLocale(QLocale::Japanese).toString(modified, QLocale::ShortFormat));
+  EXPECT_FALSE(picture[2].contains(QStringLiteral("PNG"))) << picture[2].toStdString();
+  EXPECT_TRUE(rows[QStringLiteral("walk.bmp")][2].contains(QStringLiteral("BMP")) ||
+              rows[QStringLiteral("walk.bmp")][2].contains(QStringLiteral("ビットマップ")))
+      << rows[QStringLiteral("walk.bmp")][2].toStdString();
+}
+
+TEST(QtPromptPortFileDialog, SavingIntoAFolderOfTheKernelsFileSystemsIsRefused) {
+  TestApp();
+  TempDir dir;
+  QString warning;
+  bool stayed = false;
+  const auto answer = WhenModal<QFileDialog>([&](QFileDialog* d) {
+    TypeFileName(d, QStringLiteral("/proc/sample.kel"));
+    const auto answer = WhenModal<QMessageBox>([&](QMessageBox* box) {
+      warning = box->text();
+      box->close();
+    });
+    Accept(d);
+    stayed = d->isVisible();
+    TypeFileName(d, Native(dir / "sample.kel"));
+    Accept(d);
+  });
+  const auto chosen = QtPromptPort().SaveFileName(nullptr, KelRequest(dir, true));
+  EXPECT_TRUE(warning.startsWith(QStringLiteral("フォルダー \"/proc\" には保存できません。")))
+      << warning.toStdString();
+  EXPECT_TRUE(warning.contains(QStringLiteral("(proc)"))) << warning.toStdString();
+  EXPECT_TRUE(stayed);
+  EXPECT_EQ(chosen, Native(dir / "sample.kel"));
+}
+
 TEST(QtPromptPortFileDialog, CancelChoosesNothing) {
   TestApp();
   TempDir dir;
@@ -678,14 +761,32 @@ TEST(QtPromptPortInput, TypingStopsAtTheByteLimit) {
   }
 }
 
-TEST(QtPromptPortInput, PastingBeyondTheLimitIsRefused) {
+TEST(QtPromptPortInput, PasteBeyondTheLimitIsCutThereLikeTyping) {
   TestApp();
-  const InputRun run = RunInput(QStringLiteral("ab"), 11, [](QLineEdit* edit) {
-    edit->end(false);
-    edit->insert(QStringLiteral("あいうえお"));  // 12 bytes in all: refused whole
-    edit->insert(QStringLiteral("cd"));
-  });
-  EXPECT_EQ(run.result, QStringLiteral("abcd"));
+  const struct {
+    const char* what;
+    QString initial;
+    int cursor, selected;  // where the paste goes, and how many characters it replaces
+    QString pasted;
+    QString expected;
+  } cases[] = {
+      {"fits whole", "ab", 2, 0, "あいう", "abあいう"},
+      {"at the end", "ab", 2, 0, "あいうえお", "abあいうえ"},
+      {"into an empty field", "", 0, 0, "abcdefghijklmnop", "abcdefghijk"},
+      {"in the middle, the rest stays", "abcd", 2, 0, "0123456789", "ab0123456cd"},
+      {"over a selection", "abcdefghij", 1, 8, "あいうえおか", "aあいうえj"},
+      {"a half-width character fits in the last byte", "あいうえお", 5, 0, "ｱｲ", "あいうえおｱ"},
+      {"nothing fits", "あいうえおx", 6, 0, "yz", "あいうえおx"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const InputRun run = RunInput(c.initial, 11, [&](QLineEdit* edit) {
+      edit->setSelection(c.cursor, c.selected);
+      if (!c.selected) edit->setCursorPosition(c.cursor);
+      edit->insert(c.pasted);
+    });
+    EXPECT_EQ(run.result, c.expected);
+  }
 }
 
 TEST(QtPromptPortInput, StartingTextLongerThanTheFieldIsCut) {

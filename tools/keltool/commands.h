@@ -18,6 +18,10 @@ enum ExitStatus {
 
 using Args = std::vector<std::string>;
 
+// Why an input file could not be read to its end while a command ran.
+inline constexpr char kInputCutShort[] =
+    "it was shortened while the command ran, or the disk failed";
+
 int RunInfo(const Args& args, std::ostream& out, std::ostream& err);
 int RunCheck(const Args& args, std::ostream& out, std::ostream& err);
 int RunRewrite(const Args& args, std::ostream& out, std::ostream& err);

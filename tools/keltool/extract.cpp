@@ -1,14 +1,12 @@
 // `keltool extract`: every picture of an object file as a bitmap file, every sound as a wave
 // file, in one folder per object.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
 
 #include "commands.h"
 #include "model/image.h"
+#include "model/save_file.h"
 
 namespace keltool {
 
@@ -22,22 +20,16 @@ std::string Numbered(const char* format, size_t n) {
   return buf;
 }
 
-// Writes one file through write; false after a message naming the file and the reason.
+// Writes one file through write, whole or not at all: a full disk leaves no part of a bitmap, an
+// existing file is replaced rather than written into, and a symbolic link at p is replaced itself
+// instead of leading the bytes elsewhere. false after a message naming the file and the reason.
 template <typename Write>
 bool WriteOut(const fs::path& p, Write write, std::ostream& err) {
-  std::ofstream f(p, std::ios::binary | std::ios::trunc);
-  if (!f) {
-    err << "keltool: cannot write " << p.string() << ": " << std::strerror(errno) << "\n";
-    return false;
-  }
-  const bool ok = write(f);
-  f.close();
-  if (!ok || !f) {
-    err << "keltool: cannot write " << p.string() << ": "
-        << (errno ? std::strerror(errno) : "write failed") << "\n";
-    return false;
-  }
-  return true;
+  kel::SaveOptions options;
+  options.followLinks = false;
+  const kel::SaveResult saved = kel::SaveFile(p.string(), write, options);
+  if (!saved.ok) err << "keltool: " << saved.message << "\n";
+  return saved.ok;
 }
 
 // The picture as the object file's image record holds it: a complete bitmap file.
@@ -66,7 +58,8 @@ int RunExtract(const Args& args, std::ostream& out, std::ostream& err) {
            "  DIR/objectNNN/sound.wav            the object's wave data, when it has any\n"
            "NNN counts the objects from 000 in file order. Each bitmap holds exactly the\n"
            "bytes of the file's image record. Empty and continue slots give no file.\n"
-           "DIR is created when missing; files already there are overwritten.\n"
+           "DIR is created when missing; files already there are replaced, each written\n"
+           "whole or not at all (a link in their place is replaced, not followed).\n"
            "\n"
            "Exit status: 0 done, 1 not a valid object file, 2 bad arguments, unreadable\n"
            "file or a file that cannot be written.\n";

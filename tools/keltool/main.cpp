@@ -1,4 +1,5 @@
 // keltool: inspect, check, rewrite and unpack object files from the command line.
+#include <csignal>
 #include <iostream>
 #include <string>
 
@@ -18,7 +19,8 @@ constexpr char kUsage[] =
     "\n"
     "Commands:\n"
     "  info [--json] FILE.kel   summary of the objects, frames, locations and sounds\n"
-    "  check FILE.kel           read the whole file and say whether it is valid\n"
+    "  check [--lint] FILE.kel  read the whole file and say whether it is valid;\n"
+    "                           --lint: also what will look wrong in the player\n"
     "  rewrite IN.kel OUT.kel   read IN and write it again as OUT (replaced atomically)\n"
     "  extract FILE.kel DIR     write every picture and sound as a file under DIR\n"
     "  help [COMMAND]           this text, or the help of COMMAND\n"
@@ -29,7 +31,7 @@ constexpr char kUsage[] =
     "\n"
     "Exit status:\n"
     "  0  done\n"
-    "  1  the file is not a valid object file\n"
+    "  1  the file is not a valid object file (check --lint: or it has problems)\n"
     "  2  bad arguments, or a file that cannot be read or written\n";
 
 using Runner = int (*)(const keltool::Args&, std::ostream&, std::ostream&);
@@ -48,10 +50,13 @@ int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   // Object files are read mapped (see LoadObjectFile); one that is cut short by another program
   // while a command runs, or a disk that fails under it, ends the command with this message.
-  kel::ExitOnMappingFault(
-      "keltool: an input file could not be read to its end: it was shortened while the command "
-      "ran, or the disk failed",
-      keltool::kExitUsage);
+  static const std::string mappingFault =
+      std::string("keltool: an input file could not be read to its end: ") +
+      keltool::kInputCutShort;
+  kel::ExitOnMappingFault(mappingFault.c_str(), keltool::kExitUsage);
+  // A write beyond the file size limit fails with EFBIG ("File too large") and is reported like
+  // any other failed write, instead of the signal ending the command with its temporary left.
+  std::signal(SIGXFSZ, SIG_IGN);
   const keltool::Args args(argv + 1, argv + argc);
   if (args.empty()) {
     std::cerr << kUsage;

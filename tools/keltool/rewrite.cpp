@@ -1,4 +1,5 @@
 // `keltool rewrite`: reads an object file and writes it again in this program's own form.
+#include <cerrno>
 #include <ostream>
 
 #include "commands.h"
@@ -26,14 +27,17 @@ int RunRewrite(const Args& args, std::ostream& out, std::ostream& err) {
   kel::SpriteList list;
   const int status = LoadObjectFile(operands[0], list, err);
   if (status != kExitOk) return status;
-  std::string error;
-  const bool saved = kel::SaveFileAtomically(
-      operands[1], [&](std::ostream& o) { return kel::WriteObjectFile(o, list); }, error);
-  if (!saved) {
-    err << "keltool: " << error << "\n";
-    return kExitUsage;
+  const kel::SaveResult saved =
+      kel::SaveFile(operands[1], [&](std::ostream& o) { return kel::WriteObjectFile(o, list); });
+  if (saved.ok) return kExitOk;
+  // The pictures are written from IN's mapped pages: a page the system cannot read (IN was cut
+  // short while the command ran) fails the write, and the fault is IN's, not OUT's.
+  if (saved.problem == kel::SaveProblem::kSystem && saved.error == EFAULT) {
+    err << "keltool: cannot read " << operands[0] << " to its end: " << kInputCutShort << "\n";
+  } else {
+    err << "keltool: " << saved.message << "\n";
   }
-  return kExitOk;
+  return kExitUsage;
 }
 
 }  // namespace keltool
