@@ -31,7 +31,7 @@ struct StreamFree {
 // kilobytes lasts an hour at the device's rate).
 constexpr int kDeviceRate = 44100;
 constexpr int kPieceBytes = 1 << 20;
-constexpr int64_t kConvertedBytes = 8 << 20;
+constexpr int64_t kConvertedBytes = 1 << 20;
 
 void Convert(const SDL_AudioSpec& spec, const Uint8* samples, Uint32 length) {
   std::unique_ptr<SDL_AudioStream, StreamFree> stream(
