@@ -148,8 +148,9 @@ TEST(RecordReader, ABlockFromAStreamOfUnknownSizeIsTakenAsItArrives) {
     });
     EXPECT_EQ(ok, c.ok);
     EXPECT_EQ(storage.size(), c.ok ? c.promised : 0u) << "no storage for bytes that never came";
-    if (!c.ok)
+    if (!c.ok) {
       EXPECT_NE(r.Error().find("波形データの途中でファイルが終わっています"), std::string::npos);
+    }
   }
 }
 
