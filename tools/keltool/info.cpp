@@ -46,13 +46,12 @@ void WriteText(const std::string& path, const kel::SpriteList& list, std::ostrea
   out << path << ": " << list.size() << (list.size() == 1 ? " object" : " objects") << "\n";
   for (size_t n = 0; n < list.size(); ++n) {
     const ObSpriteData& s = *list[n];
+    const kel::ObSpriteParams p = s.Params();
     out << "\nobject " << n << ": " << JsonString(Decoded(s.Name())) << "\n";
-    out << "  behave " << s.Params().Behave << " (" << BehaveText(s.Params().Behave) << "), depth "
-        << s.Params().Depth << ", autoRepeat " << s.Params().AutoRepeat << ", randomStart "
-        << s.Params().RandomStart << "\n";
-    out << "  image size " << s.Params().ImageSizeX << "x" << s.Params().ImageSizeY
-        << ", position (" << s.Params().PositionX << ", " << s.Params().PositionY << "), speed ("
-        << s.Params().SpeedX << ", " << s.Params().SpeedY << ")\n";
+    out << "  behave " << p.Behave << " (" << BehaveText(p.Behave) << "), depth " << p.Depth
+        << ", autoRepeat " << p.AutoRepeat << ", randomStart " << p.RandomStart << "\n";
+    out << "  image size " << p.ImageSizeX << "x" << p.ImageSizeY << ", position (" << p.PositionX
+        << ", " << p.PositionY << "), speed (" << p.SpeedX << ", " << p.SpeedY << ")\n";
     out << "  frames: " << s.FrameCount() << "\n";
     for (int i = 0; i < s.FrameCount(); ++i) {
       const auto& pair = s.ImageArray()[size_t(i)];
@@ -93,21 +92,22 @@ void WriteJson(const kel::SpriteList& list, std::ostream& out) {
   std::string j = "{\"objects\":[";
   for (size_t n = 0; n < list.size(); ++n) {
     const ObSpriteData& s = *list[n];
+    const kel::ObSpriteParams p = s.Params();
     if (n) j += ',';
     Cat(j, {"{\"name\":", JsonString(Decoded(s.Name()))});
     const auto field = [&](const char* key, long long value) {
       Cat(j, {",\"", key, "\":", std::to_string(value)});
     };
-    field("depth", s.Params().Depth);
-    field("behave", s.Params().Behave);
-    field("autoRepeat", s.Params().AutoRepeat);
-    field("randomStart", s.Params().RandomStart);
-    field("imageSizeX", s.Params().ImageSizeX);
-    field("imageSizeY", s.Params().ImageSizeY);
-    field("positionX", s.Params().PositionX);
-    field("positionY", s.Params().PositionY);
-    field("speedX", s.Params().SpeedX);
-    field("speedY", s.Params().SpeedY);
+    field("depth", p.Depth);
+    field("behave", p.Behave);
+    field("autoRepeat", p.AutoRepeat);
+    field("randomStart", p.RandomStart);
+    field("imageSizeX", p.ImageSizeX);
+    field("imageSizeY", p.ImageSizeY);
+    field("positionX", p.PositionX);
+    field("positionY", p.PositionY);
+    field("speedX", p.SpeedX);
+    field("speedY", p.SpeedY);
     j += ",\"frames\":[";
     for (int i = 0; i < s.FrameCount(); ++i) {
       const auto& pair = s.ImageArray()[size_t(i)];
