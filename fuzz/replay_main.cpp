@@ -7,6 +7,8 @@
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+// Targets that need a setup once (an application object) define it, as libFuzzer expects.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
 static void RunFile(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -15,6 +17,7 @@ static void RunFile(const std::filesystem::path& p) {
 }
 
 int main(int argc, char** argv) {
+  if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(&argc, &argv);
   int count = 0;
   for (int i = 1; i < argc; ++i) {
     std::filesystem::path p = argv[i];

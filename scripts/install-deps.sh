@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ make cmake ninja-build pkg-config clang-format
+  clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev qt6-translations-l10n libqt6svg6
   libsdl2-dev

@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of the fuzz targets: small object files and bitmap files covering each
-kind of record and each bitmap form the loader accepts, and image list files in each text
-encoding the list reader tells apart. Run from anywhere; it writes beside itself.
+kind of record and each bitmap form the loader accepts, image list files in each text encoding
+the list reader tells apart, wave files of each encoding the player decodes, clipboard pictures
+of each kind a paste takes and packed DIBs for the displays. Run from anywhere; it writes beside
+itself.
 The files are committed, so the replay test does not need this script."""
 import os
 import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -144,9 +147,83 @@ def image_lists():
     yield "cp932_broken.lst", b"[Image List]\nNumFrames=1\nI1=\x89\xe6\x91\nM1=\xa0\xfd\xff.bmp\n\x81"
 
 
+def chunk(fourcc, body):
+    return fourcc + le("I", len(body)) + body + (b"\0" if len(body) % 2 else b"")
+
+
+def wave(tag, channels, rate, block_align, bits, data, extra=None, before=b""):
+    fmt = le("HHIIHH", tag, channels, rate, rate * block_align, block_align, bits)
+    if extra is not None:
+        fmt += le("H", len(extra)) + extra
+    body = b"WAVE" + before + chunk(b"fmt ", fmt) + chunk(b"data", data)
+    return b"RIFF" + le("I", len(body)) + body
+
+
+def tone(n, lo, hi):
+    return bytes(lo + (i * 37) % (hi - lo) for i in range(n))
+
+
+def waves():
+    yield "pcm8_mono.wav", wave(1, 1, 8000, 1, 8, tone(64, 40, 220))
+    yield "pcm16_stereo.wav", wave(1, 2, 44100, 4, 16, tone(128, 0, 256))
+    # The rates at the ends of what the check lets through.
+    yield "pcm16_1hz.wav", wave(1, 2, 1, 4, 16, tone(256, 0, 256))
+    yield "pcm8_384khz.wav", wave(1, 1, 384000, 1, 8, tone(64, 0, 256))
+    yield "pcm24_mono.wav", wave(1, 1, 48000, 3, 24, tone(96, 0, 256))
+    yield "float32.wav", wave(3, 1, 22050, 4, 32, le("8f", *[i / 10 for i in range(8)]), b"")
+    yield "alaw.wav", wave(6, 2, 8000, 2, 8, tone(64, 0, 256), b"")
+    yield "mulaw.wav", wave(7, 1, 8000, 1, 8, tone(64, 0, 256), b"")
+    # IMA ADPCM: a 4-byte header per channel, then 4-bit samples; 256-byte blocks.
+    yield "ima_adpcm.wav", wave(0x11, 1, 22050, 256, 4, tone(512, 0, 256), le("H", 505))
+    ms_coefs = le("14h", 256, 0, 512, -256, 0, 0, 192, 64, 240, 0, 460, -208, 392, -232)
+    yield "ms_adpcm.wav", wave(2, 1, 11025, 64, 4, tone(128, 0, 7) + tone(192, 0, 256),
+                               le("HH", 116, 7) + ms_coefs)
+    guid = le("H", 1) + bytes([0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71])
+    yield "extensible.wav", wave(0xFFFE, 2, 48000, 4, 16, tone(64, 0, 256),
+                                 le("HI", 16, 3) + guid)
+    yield "list_before_fmt.wav", wave(1, 1, 11025, 1, 8, tone(33, 0, 256),
+                                      before=chunk(b"LIST", b"INFOISFT\3\0\0\0ab\0"))
+    yield "cut_short.wav", wave(1, 1, 8000, 2, 16, tone(200, 0, 256))[:120]
+
+
+def png(width, height, rgb):
+    def part(kind, body):
+        return (struct.pack(">I", len(body)) + kind + body +
+                struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+    rows = b"".join(b"\0" + bytes(rgb) * width for _ in range(height))
+    return (b"\x89PNG\r\n\x1a\n" + part(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+            + part(b"IDAT", zlib.compress(rows)) + part(b"IEND", b""))
+
+
+def clipboard_pictures():
+    # The first byte says how the rest arrives: 0 "image/bmp", 1 another program's image,
+    # 2 a drawing.
+    yield "ours_bits8.bin", b"\0" + bitmap(4, 4, 8)
+    yield "ours_bits24.bin", b"\0" + bitmap(3, 3, 24)
+    yield "ours_rle8.bin", b"\0" + bitmap(4, 3, 8, compression=1, pixels=bytes(
+        [4, 1, 0, 0, 0, 3, 5, 6, 7, 0, 1, 9, 0, 0, 2, 2, 0, 2, 1, 0, 1, 3, 0, 1]))
+    yield "image_png.bin", b"\1" + png(5, 3, (200, 30, 90))
+    yield "image_bmp.bin", b"\1" + bitmap(4, 2, 4)
+    yield "drawing.bin", (b"\2<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 10'>"
+                          b"<rect x='1' y='1' width='8' height='5' fill='#c03'/>"
+                          b"<circle cx='5' cy='7' r='2' fill='blue'/></svg>")
+    yield "drawing_broken.bin", b"\2<svg><rect width='"
+
+
+def packed_dibs():
+    # Bitmap files without their 14-byte file header, in the stored form and around it.
+    for name, bits, colors in (("bits1", 1, None), ("bits4", 4, None), ("bits8", 8, None),
+                               ("bits8_used3", 8, 3), ("bits24", 24, None)):
+        yield name + ".dib", bitmap(5, 3, bits, colors=colors)[14:]
+    yield "topdown.dib", bitmap(4, -2, 8)[14:]
+    yield "rows_missing.dib", bitmap(6, 6, 8)[14:-20]
+    yield "header_only.dib", bmp_info(2, 2, 24)
+
+
 def main():
     for folder, files in (("bitmap", bitmaps()), ("object_file", object_files()),
-                          ("image_list", image_lists())):
+                          ("image_list", image_lists()), ("wave", waves()),
+                          ("clipboard", clipboard_pictures()), ("display", packed_dibs())):
         os.makedirs(os.path.join(HERE, folder), exist_ok=True)
         for name, data in files:
             with open(os.path.join(HERE, folder, name), "wb") as f:

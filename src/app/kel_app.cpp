@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTimer>
 #include <QToolBar>
 #include <QUndoView>
+#include <algorithm>
 
 #include "app/commands.h"
 #include "app/dialog_routes.h"
@@ -139,7 +141,13 @@ bool kelApp::CmEditHistory() {
     history_->setObjectName(QStringLiteral("HistoryWindow"));
     history_->setWindowTitle(QStringLiteral("履歴"));
     history_->setEmptyLabel(QStringLiteral("<最初の状態>"));
-    history_->resize(280, 360);
+    history_->resize(280, frame_->height());
+    // Beside the main window, on the screen.
+    const QRect screen = frame_->screen()->availableGeometry();
+    QPoint at = frame_->frameGeometry().topRight() + QPoint(8, 0);
+    if (at.x() + history_->width() > screen.right())
+      at.setX(std::max(screen.left(), frame_->frameGeometry().left() - history_->width() - 8));
+    history_->move(at);
   }
   history_->show();
   history_->raise();

@@ -15,6 +15,7 @@
 #include "editor/edit_commands.h"
 #include "grid/spread.h"
 #include "model/text.h"
+#include "model/wave_check.h"
 #include "platform/prompt.h"
 #include "preview/test_window.h"
 
@@ -44,6 +45,8 @@ std::optional<QString> WaveProblem(const ObSound& sound) {
   // A wave file is a RIFF file of form type WAVE.
   if (sound.Size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0)
     return QStringLiteral("WAVE ファイルではありません");
+  if (const std::string fault = WaveFault(data, size_t(sound.Size)); !fault.empty())
+    return QStringLiteral("WAVE ファイルが壊れています (%1)").arg(QString::fromStdString(fault));
   return std::nullopt;
 }
 

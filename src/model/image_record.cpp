@@ -80,17 +80,12 @@ std::shared_ptr<PackedDib> ReadImageRecord(RecordReader& in) {
     return PackedDib::Borrow(std::move(lent), dibSize);
   }
   std::shared_ptr<PackedDib> dib;
-  try {
+  const bool read = in.ReadBlock(size - kRecordHeaderSize, "ピクセルデータ", [&](size_t) {
     dib = PackedDib::AllocateForOverwrite(dibSize);
-  } catch (const std::bad_alloc&) {
-    in.FailAt(start + kAtSize,
-              "メモリが足りません (" + std::to_string(size) + " バイトのイメージ)");
-    return nullptr;
-  }
-  std::memcpy(dib->Data(), head + kFileHeaderSize, kInfoHeaderSize);
-  if (!in.ReadBytes(dib->Data() + kInfoHeaderSize, size - kRecordHeaderSize, "ピクセルデータ")) {
-    return nullptr;
-  }
+    std::memcpy(dib->Data(), head + kFileHeaderSize, kInfoHeaderSize);
+    return dib->Data() + kInfoHeaderSize;
+  });
+  if (!read) return nullptr;
   return dib;
 }
 

@@ -4,6 +4,9 @@
 #include <cstring>
 #include <istream>
 #include <limits>
+#include <new>
+#include <string>
+#include <vector>
 
 #include "model/mapped_file.h"
 
@@ -57,6 +60,26 @@ RecordReader::RecordReader(std::istream& in, uint64_t limit) : RecordReader(in) 
 RecordReader::RecordReader(std::shared_ptr<MappedFile> file)
     : file_(std::move(file)), sized_(true), remaining_(file_ ? file_->Size() : 0) {
   if (!file_) Fail("ファイルを読み込めません");
+}
+
+bool RecordReader::ReadBlock(size_t n, const char* what,
+                             const std::function<uint8_t*(size_t)>& place) {
+  if (!Ok()) return false;
+  constexpr size_t kStep = size_t(1) << 20;
+  try {
+    if (sized_ || n <= kStep) return ReadBytes(place(n), n, what);
+    std::vector<uint8_t> arrived;
+    while (arrived.size() < n) {
+      const size_t at = arrived.size();
+      const size_t step = std::min(kStep, n - at);
+      arrived.resize(at + step);
+      if (!ReadBytes(arrived.data() + at, step, what)) return false;
+    }
+    std::memcpy(place(n), arrived.data(), n);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return Fail("メモリが足りません (" + std::to_string(n) + " バイトの" + what + ")");
+  }
 }
 
 bool RecordReader::ReadBytes(void* dst, size_t n, const char* what) {

@@ -32,6 +32,11 @@ class RecordReader {
 
   // Reads exactly n bytes into dst; fails ("the file ends early") when fewer remain.
   bool ReadBytes(void* dst, size_t n, const char* what);
+  // Reads n bytes, then calls place(n) for the storage they go to, and copies them there. Of a
+  // stream whose size is unknown (Sized() false) a size field may promise bytes that never come:
+  // they are taken in steps as they arrive, so no more is allocated than the stream held. The
+  // storage place gives may throw std::bad_alloc; that is reported as the file's failure.
+  bool ReadBlock(size_t n, const char* what, const std::function<uint8_t*(size_t)>& place);
   bool Skip(uint64_t n, const char* what);
   // The n bytes from at (an offset from the reader's start) as they stand in the mapped file,
   // kept alive by the pointer; null when the reader reads a stream or the file does not hold

@@ -43,17 +43,14 @@ int ObSound::Read(RecordReader& in) {
     return 0;
   }
   std::unique_ptr<uint8_t[]> block;
-  try {
-    block = std::make_unique_for_overwrite<uint8_t[]>(size_t(size) + 2);
-  } catch (const std::bad_alloc&) {
-    in.FailAt(start + kAtSize,
-              "メモリが足りません (" + std::to_string(size) + " バイトの波形データ)");
-    return 0;
-  }
-  // The wave bytes are followed by two zero bytes, as every clip's block is.
-  block[size_t(size)] = 0;
-  block[size_t(size) + 1] = 0;
-  if (!in.ReadBytes(block.get(), size_t(size), "波形データ")) return 0;
+  const bool read = in.ReadBlock(size_t(size), "波形データ", [&block](size_t n) {
+    block = std::make_unique_for_overwrite<uint8_t[]>(n + 2);
+    // The wave bytes are followed by two zero bytes, as every clip's block is.
+    block[n] = 0;
+    block[n + 1] = 0;
+    return block.get();
+  });
+  if (!read) return 0;
 
   // A clip that already held data may be playing from it.
   if (WaveBlock) Stop();

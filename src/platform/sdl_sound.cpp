@@ -2,9 +2,12 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 #include <vector>
+
+#include "model/wave_check.h"
 
 namespace kel {
 
@@ -76,6 +79,9 @@ void SdlSoundPort::Stop() {
 
 bool SdlSoundPort::Queue(const uint8_t* data, size_t size) {
   if (size > size_t(INT_MAX)) return false;
+  // SDL allocates by the sizes and rates the file states: it gets only waves whose chunks lie
+  // inside the bytes and whose format is in bounds.
+  if (!WaveFault(data, size).empty()) return false;
   // A data chunk that is cut short, or does not hold whole sample blocks, marks a damaged file:
   // refuse it rather than play part of it. (The RIFF size itself is often written wrongly by
   // otherwise good programs and is not checked.) A user's environment setting still wins.
@@ -107,7 +113,11 @@ bool SdlSoundPort::Queue(const uint8_t* data, size_t size) {
     const int got = SDL_AudioStreamGet(stream.get(), out.data(), available);
     return got >= 0 && (got == 0 || SDL_QueueAudio(device_, out.data(), Uint32(got)) == 0);
   };
-  const Uint32 piece = frame * 16384;
+  // SDL's converter allocates for a piece as the device's rate makes it: a piece of 16384
+  // frames at 1 Hz would come out as 720 million frames. So pieces are measured by what they
+  // become, 16384 device frames at most, and hold at least one frame.
+  const int64_t frames = std::clamp<int64_t>(int64_t(16384) * spec.freq / freq_, 1, 16384);
+  const Uint32 piece = frame * Uint32(frames);
   bool ok = true;
   for (Uint32 at = 0; ok && at < length; at += piece) {
     const Uint32 n = length - at < piece ? length - at : piece;

@@ -2,15 +2,18 @@
 // answered each way, on real files.
 #include <sys/stat.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QUndoView>
 #include <fstream>
 
 #include "app/app_fixture.h"
+#include "app/commands.h"
 #include "app/frame_window.h"
 #include "files/object_file.h"
 #include "model/sound_port.h"
@@ -342,6 +345,64 @@ TEST_F(AppTest, AddAppendsAndShowsTheFirstObjectOfTheWholeList) {
   EXPECT_EQ(req.fileName, Q(dir / "loaded.kel"));
   EXPECT_TRUE(req.mustExist);
   EXPECT_EQ(req.defaultExt, QStringLiteral("kel"));
+}
+
+// Add is one step: undo takes every added object back out, redo brings them back.
+TEST_F(AppTest, AddIsOneStepOfTheHistory) {
+  Load({"a", "b"}, 0);
+  prompt.Answer(Q(WriteKel(dir / "more.kel", {"c", "d"})));
+  ASSERT_TRUE(app->CmFileAdd());
+  ASSERT_EQ(app->Doc().History().count(), 1);
+  EXPECT_TRUE(app->CmEditUndo());
+  EXPECT_EQ(Names(app->Doc().Objects()), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(app->Doc().Modified(), 0);
+  EXPECT_TRUE(app->CmEditRedo());
+  EXPECT_EQ(Names(app->Doc().Objects()), (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(ComboNames(Dialog()), (QStringList{"a", "b", "c", "d"}));
+}
+
+// New and Open start an empty history; an Open that fails keeps the document and its history.
+TEST_F(AppTest, NewAndOpenEmptyTheHistoryAndAFailedOpenKeepsIt) {
+  Load({"a", "b"}, 0);
+  app->Commands()->CmDeleteObject();
+  ASSERT_EQ(app->Doc().History().count(), 1);
+  WriteFileBytes(dir / "bad.kel", "not an object file");
+  prompt.Answer(IDNO);  // keep nothing: the question before the file dialog
+  prompt.Answer(Q(dir / "bad.kel"));
+  EXPECT_FALSE(app->CmFileOpen());
+  EXPECT_EQ(app->Doc().History().count(), 1);
+  EXPECT_EQ(Names(app->Doc().Objects()), (std::vector<std::string>{"b"}));
+  EXPECT_TRUE(app->Doc().Modified());
+
+  prompt.Answer(IDNO);
+  prompt.Answer(Q(WriteKel(dir / "good.kel", {"x"})));
+  EXPECT_TRUE(app->CmFileOpen());
+  EXPECT_EQ(app->Doc().History().count(), 0);
+  EXPECT_FALSE(app->MainWindow()->Action(CM_EDITUNDO)->isEnabled());
+
+  app->Commands()->CmDeleteObject();
+  prompt.Answer(IDNO);
+  EXPECT_TRUE(app->CmFileNew());
+  EXPECT_EQ(app->Doc().History().count(), 0);
+  EXPECT_FALSE(app->Doc().Modified());
+}
+
+// The undo and redo items name the step they take and are greyed when there is none.
+TEST_F(AppTest, UndoAndRedoNameTheirStep) {
+  Load({"a"}, 0);
+  QAction* undo = app->MainWindow()->Action(CM_EDITUNDO);
+  QAction* redo = app->MainWindow()->Action(CM_EDITREDO);
+  EXPECT_EQ(undo->text(), QStringLiteral("元に戻す(&U)"));
+  app->Commands()->CmClearObject();
+  EXPECT_EQ(undo->text(), QStringLiteral("元に戻す - オブジェクトのクリア(&U)"));
+  EXPECT_TRUE(undo->isEnabled());
+  EXPECT_FALSE(redo->isEnabled());
+  EXPECT_TRUE(app->Command(CM_EDITUNDO));
+  EXPECT_EQ(redo->text(), QStringLiteral("やり直し - オブジェクトのクリア(&R)"));
+  EXPECT_FALSE(undo->isEnabled());
+  EXPECT_TRUE(app->Command(CM_EDITHISTORY));
+  ASSERT_NE(app->HistoryWindow(), nullptr);
+  EXPECT_EQ(app->HistoryWindow()->stack(), &app->Doc().History());
 }
 
 // A clash at the second object keeps the first appended: it is shown and the document becomes

@@ -345,6 +345,8 @@ TEST_F(CellTest, ASoundFileThatCannotBeUsedIsRefusedAndTheOldSoundStays) {
       {"empty", "empty.wav", "", "空のファイルです"},
       {"RIFF of another form", "avi.wav", std::string("RIFF\x04\0\0\0AVI ", 12),
        "WAVE ファイルではありません"},
+      {"data chunk past the end", "cut.wav", WaveBytes().substr(0, 100),
+       "WAVE ファイルが壊れています ('data' chunk at offset 36 claims 2205 bytes"},
       {"character CP932 lacks", "\xF0\x9F\x94\x94.wav", WaveBytes(), "保存できない文字"},
       {"path too long", longDir + "/" + std::string(20, 's') + ".wav", WaveBytes(), "長すぎます"},
   };

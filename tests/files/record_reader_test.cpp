@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <sstream>
+#include <vector>
 
 #include "files/object_file_helpers.h"
 #include "model/record_io.h"
@@ -122,6 +123,34 @@ TEST(RecordReader, StreamThatCannotSeek) {
   RecordReader l(lin, 5);
   EXPECT_TRUE(l.Sized());
   EXPECT_EQ(l.Remaining(), 5u);
+}
+
+// A stream of unknown size may promise far more than it holds: a block is taken in steps as the
+// bytes arrive, and its storage is asked for only once they all have.
+TEST(RecordReader, ABlockFromAStreamOfUnknownSizeIsTakenAsItArrives) {
+  const struct {
+    size_t promised;
+    size_t held;
+    bool ok;
+  } cases[] = {{5, 8, true},
+               {(size_t(1) << 20) + 7, (size_t(1) << 20) + 7, true},
+               {size_t(800) << 20, 300, false},
+               {(size_t(3) << 20), (size_t(2) << 20), false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.promised);
+    PipeBuf buf(std::string(c.held, 'w'));
+    std::istream in(&buf);
+    RecordReader r(in);
+    std::vector<uint8_t> storage;
+    const bool ok = r.ReadBlock(c.promised, "波形データ", [&](size_t n) {
+      storage.resize(n);
+      return storage.data();
+    });
+    EXPECT_EQ(ok, c.ok);
+    EXPECT_EQ(storage.size(), c.ok ? c.promised : 0u) << "no storage for bytes that never came";
+    if (!c.ok)
+      EXPECT_NE(r.Error().find("波形データの途中でファイルが終わっています"), std::string::npos);
+  }
 }
 
 TEST(RecordReader, SkipOnASeekableStream) {

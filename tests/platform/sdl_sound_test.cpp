@@ -214,6 +214,8 @@ TEST_F(SdlSoundTest, DamagedOrForeignDataPlaysNothing) {
       {"cut inside the header", good.substr(0, 30)},
       {"data chunk cut short", good.substr(0, good.size() - 1000)},
       {"data claims more than the file has", Wave({1, 1, 8000, 16, 2, {}}, "abcd", 4000)},
+      {"data claims 4 GiB", Wave({1, 1, 8000, 16, 2, {}}, std::string(100, 'x'), 0xFFFFFFFF)},
+      {"16-bit stereo at 56.9 MHz", Wave({1, 2, 56900000, 16, 4, {}}, std::string(4000, 'x'))},
       {"no channels", Wave({1, 0, 8000, 16, 2, {}}, std::string(400, 'x'))},
       {"zero sample rate", Wave({1, 1, 0, 16, 2, {}}, std::string(400, 'x'))},
       {"unknown format tag", Wave({0x55, 1, 8000, 0, 1, {}}, std::string(400, 'x'))},
