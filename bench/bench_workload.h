@@ -107,18 +107,21 @@ inline SpriteList MakeWorkload() {
     auto s = std::make_unique<ObSpriteData>();
     char name[32];
     std::snprintf(name, sizeof name, "object%02d", n);
-    s->Name = name;
-    s->Behave = n % ObSpriteData::kBehaveCount;
-    s->ImageSizeX = kSide;
-    s->ImageSizeY = kSide;
-    s->PositionX = n * 10;
-    s->PositionY = n * 5;
-    s->SpeedX = 1 + n % 3;
-    s->SpeedY = -(n % 4);
+    std::string stored = name;
+    s->SwapName(stored);
+    ObSpriteParams p = s->Params();
+    p.Behave = n % ObSpriteData::kBehaveCount;
+    p.ImageSizeX = kSide;
+    p.ImageSizeY = kSide;
+    p.PositionX = n * 10;
+    p.PositionY = n * 5;
+    p.SpeedX = 1 + n % 3;
+    p.SpeedY = -(n % 4);
+    s->SetParams(p);
     for (int16_t i = 0; i < kFrames; ++i) {
       s->AddImage(FrameSlot(std::make_unique<ObBmpImage>(MakeImage(n, i))), i, 0);
       s->AddImage(FrameSlot(std::make_unique<ObBmpImage>(MakeMask(n, i))), i, 1);
-      if (s->Behave == ObSpriteData::kFixedPosition) s->AddLocation(TPoint{i * 4, n * 8});
+      if (p.Behave == ObSpriteData::kFixedPosition) s->AddLocation(TPoint{i * 4, n * 8});
     }
     list.push_back(std::move(s));
   }

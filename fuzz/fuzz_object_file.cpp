@@ -54,12 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   kel::SpriteList list;
   list.push_back(std::make_unique<kel::ObSpriteData>());
-  list.back()->Name = "before";
+  std::string before = "before";
+  list.back()->SwapName(before);
   std::istringstream in(bytes);
   const kel::ObjectFileResult r = kel::ReadObjectFile(in, list);
   if (!r.ok) {
     Require(!r.message.empty());
-    Require(list.size() == 1 && list[0]->Name == "before");
+    Require(list.size() == 1 && list[0]->Name() == "before");
   } else {
     const std::string first = Written(list);
     std::istringstream again(first);

@@ -164,7 +164,7 @@ bool kelApp::OpenFile(const QString& fileName, int openType) {
   if (openType == kOpenAdd) {
     result = AddReadObjectFile(path, read, [this, &read](const std::string& name) {
       for (const auto& sprite : read) {
-        if (sprite->Name == name) {
+        if (sprite->Name() == name) {
           dialog_->ShowError(QString::fromUtf8(kDuplicateNames));
           return false;
         }

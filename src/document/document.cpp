@@ -85,7 +85,7 @@ std::unique_ptr<ObSpriteData> Document::TakeObject(int index) {
 
 void Document::Removing(ObSpriteData* sprite) {
   // Its sound is heard no more: the object waits in the history, silent.
-  if (sprite->Sound) ObSound::Stop();
+  if (sprite->Sound()) ObSound::Stop();
   emit objectRemoved(sprite);
 }
 
@@ -127,7 +127,7 @@ void Document::AppendFrames(ObSpriteData& sprite, std::vector<ObSpriteData::Imag
 }
 
 void Document::SwapSound(ObSpriteData& sprite, std::unique_ptr<ObSound>& sound) {
-  if (sprite.Sound) ObSound::Stop();
+  if (sprite.Sound()) ObSound::Stop();
   sprite.SwapSound(sound);
   emit soundChanged(&sprite);
 }
@@ -138,7 +138,7 @@ void Document::SwapLocations(ObSpriteData& sprite, std::vector<TPoint>& location
 }
 
 void Document::SwapContents(ObSpriteData& sprite, ObSpriteData& other) {
-  if (sprite.Sound) ObSound::Stop();
+  if (sprite.Sound()) ObSound::Stop();
   sprite.SwapContents(other);
   emit paramsChanged(&sprite);
   emit framesChanged(&sprite);

@@ -150,9 +150,9 @@ void EditCommands::GrowFrames(EditStep* step, int count) {
   ObSpriteData* sprite = step->Sprite();
   if (count <= sprite->FrameCount()) return;
   step->Do(new FrameCountOp(doc_, sprite, count, step));
-  if (sprite->Behave == ObSpriteData::kFixedPosition &&
-      sprite->Locations.size() < size_t(sprite->FrameCount())) {
-    std::vector<TPoint> locations = sprite->Locations;
+  if (sprite->Params().Behave == ObSpriteData::kFixedPosition &&
+      sprite->Locations().size() < size_t(sprite->FrameCount())) {
+    std::vector<TPoint> locations = sprite->Locations();
     locations.resize(size_t(sprite->FrameCount()));
     step->Do(new LocationsOp(doc_, sprite, std::move(locations), step));
   }
@@ -197,7 +197,7 @@ void EditCommands::CmSoundRead() {
   auto* step = new EditStep(doc_, QStringLiteral("サウンドの読み込み"), Current(), {col, row});
   step->Do(new SoundOp(doc_, Current(), std::move(sound), step));
   doc_.Push(step);
-  if (Current()->Sound) Current()->Sound->Play();
+  if (Current()->Sound()) Current()->Sound()->Play();
 }
 
 void EditCommands::CmContIcon() {

@@ -290,7 +290,7 @@ void ObKELDialog::InitWindow() {
 
 void ObKELDialog::FillObjectCombo() {
   for (const auto& sprite : doc_.Objects())
-    ObjectCombo->addItem(QString::fromStdString(Cp932ToUtf8Lossy(sprite->Name)));
+    ObjectCombo->addItem(QString::fromStdString(Cp932ToUtf8Lossy(sprite->Name())));
 }
 
 void ObKELDialog::ShowObjectNames() {

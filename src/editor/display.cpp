@@ -70,7 +70,7 @@ void ObKELDialog::DispSpriteData(ObSpriteData* sprite) {
   SetBitmapToSpread();
   ShowSoundName();
   ReleaseGrid();
-  if (sprite->Sound) sprite->Sound->Play();
+  if (sprite->Sound()) sprite->Sound()->Play();
   SelectRealizePalette();
 }
 
@@ -105,8 +105,8 @@ void ObKELDialog::ShowParams() {
 void ObKELDialog::ShowSoundName() {
   Spread->SSClearDataRange(1, kRowSound, kGridCols, kRowSound);
   const ObSpriteData* sprite = CurrentSprite();
-  if (!sprite || !sprite->Sound) return;
-  const ObSound& sound = *sprite->Sound;
+  if (!sprite || !sprite->Sound()) return;
+  const ObSound& sound = *sprite->Sound();
   const std::string_view path(
       sound.FileName.data(),
       std::find(sound.FileName.begin(), sound.FileName.end(), '\0') - sound.FileName.begin());
@@ -166,10 +166,10 @@ void ObKELDialog::SetPointToSpread() {
   Spread->SSClearDataRange(1, kRowX, -1, kRowY);
   const ObSpriteData* sprite = CurrentSprite();
   // Only a fixed-position object has locations: the rows show what the file will hold.
-  if (sprite && sprite->Behave == ObSpriteData::kFixedPosition) {
-    const int shown = std::min({sprite->FrameCount(), kGridCols, int(sprite->Locations.size())});
+  if (sprite && sprite->Params().Behave == ObSpriteData::kFixedPosition) {
+    const int shown = std::min({sprite->FrameCount(), kGridCols, int(sprite->Locations().size())});
     for (int i = 0; i < shown; ++i) {
-      const TPoint& p = sprite->Locations[size_t(i)];
+      const TPoint& p = sprite->Locations()[size_t(i)];
       Spread->SSSetData(i + 1, kRowX, QString::number(p.X));
       Spread->SSSetData(i + 1, kRowY, QString::number(p.Y));
     }

@@ -78,7 +78,7 @@ void EditCommands::CmNewObject() {
 void EditCommands::CmRenameObject() {
   if (!CheckObject()) return;
   if (!form_.CommitFields()) return;
-  const QString current = QString::fromStdString(Cp932ToUtf8Lossy(Current()->Name));
+  const QString current = QString::fromStdString(Cp932ToUtf8Lossy(Current()->Name()));
 
   // The object's own name is in the list too, so keeping it unchanged is refused as well.
   std::optional<std::string> name =
@@ -106,7 +106,7 @@ void EditCommands::CmClearObject() {
 
 int EditCommands::CheckName(const std::string& name) {
   for (const auto& sprite : doc_.Objects()) {
-    if (sprite->Name == name) {
+    if (sprite->Name() == name) {
       ShowError(QStringLiteral("重複するオブジェクト名があります"));
       return 0;
     }
@@ -118,7 +118,7 @@ int EditCommands::CheckRepeatedName() const {
   std::unordered_set<std::string_view> seen;
   seen.reserve(doc_.Objects().size());
   for (const auto& sprite : doc_.Objects())
-    if (!seen.insert(sprite->Name).second) return 0;
+    if (!seen.insert(sprite->Name()).second) return 0;
   return 1;
 }
 

@@ -142,8 +142,8 @@ bool ObKELDialog::CommitField(Field field) {
       auto* step = new EditStep(doc_, text, sprite);
       new FrameCountOp(doc_, sprite, count, step);
       // A fixed-position object has a location for every frame, as its rows show.
-      if (sprite->Behave == ObSpriteData::kFixedPosition) {
-        std::vector<TPoint> locations = sprite->Locations;
+      if (sprite->Params().Behave == ObSpriteData::kFixedPosition) {
+        std::vector<TPoint> locations = sprite->Locations();
         locations.resize(size_t(count));
         new LocationsOp(doc_, sprite, std::move(locations), step);
       }
@@ -212,7 +212,7 @@ bool ObKELDialog::CommitLocation(int col, int row, const QString& text) {
     return false;
   }
   if (row != kRowX && row != kRowY) return false;
-  if (sprite->Behave != ObSpriteData::kFixedPosition) {
+  if (sprite->Params().Behave != ObSpriteData::kFixedPosition) {
     restore();
     ShowError(QString::fromUtf8(kNotFixed));
     return false;
@@ -227,13 +227,13 @@ bool ObKELDialog::CommitLocation(int col, int row, const QString& text) {
     restore();
     return false;
   }
-  std::vector<TPoint> locations = sprite->Locations;
+  std::vector<TPoint> locations = sprite->Locations();
   // Every frame of a fixed-position object has a location; the missing ones are (0, 0).
   if (locations.size() < size_t(sprite->FrameCount()))
     locations.resize(size_t(sprite->FrameCount()));
   TPoint& p = locations[size_t(col - 1)];
   (row == kRowX ? p.X : p.Y) = FieldNumber(text);
-  if (locations == sprite->Locations) {
+  if (locations == sprite->Locations()) {
     restore();
     return true;
   }
@@ -276,8 +276,8 @@ void ObKELDialog::BehaveCombo() {
   // A fixed-position object has a location for every frame: the rows show them, (0, 0) where
   // the object has none yet, and that is what the file then holds.
   if (index == ObSpriteData::kFixedPosition &&
-      sprite->Locations.size() < size_t(sprite->FrameCount())) {
-    std::vector<TPoint> locations = sprite->Locations;
+      sprite->Locations().size() < size_t(sprite->FrameCount())) {
+    std::vector<TPoint> locations = sprite->Locations();
     locations.resize(size_t(sprite->FrameCount()));
     new LocationsOp(doc_, sprite, std::move(locations), step);
   }

@@ -93,9 +93,9 @@ ObjectFileResult AddInto(RecordReader&& reader, SpriteList& list,
   ObjectFileResult result = ReadAll(reader, objects);
   if (!result.ok) return result;
   for (size_t i = 0; i < objects.size(); ++i) {
-    if (!checkName(objects[i]->Name)) {
+    if (!checkName(objects[i]->Name())) {
       return Failure("オブジェクト " + std::to_string(i + 1) + " の名前 \"" +
-                     Cp932ToUtf8Lossy(objects[i]->Name) + "\" は既にあります");
+                     Cp932ToUtf8Lossy(objects[i]->Name()) + "\" は既にあります");
     }
     list.push_back(std::move(objects[i]));
   }

@@ -23,7 +23,7 @@ class ObjectCheck {
 
   void Frames() {
     for (int i = 0; i < s_.FrameCount(); ++i) {
-      const ObSpriteData::ImagePair& pair = s_.ImageArray[size_t(i)];
+      const ObSpriteData::ImagePair& pair = s_.ImageArray()[size_t(i)];
       const int frame = i + 1;
       if (i == 0 && (pair.Image.IsContinue() || pair.Mask.IsContinue())) {
         Add(frame, pair.Image.IsContinue() ? ProblemRow::Image : ProblemRow::Mask,
@@ -50,8 +50,8 @@ class ObjectCheck {
   }
 
   void Sound() {
-    if (!s_.Sound) return;
-    const int frame = s_.Sound->Frame;
+    if (!s_.Sound()) return;
+    const int frame = s_.Sound()->Frame;
     if (frame >= 1 && frame <= s_.FrameCount()) return;
     Add(frame > 0 ? frame : 0, ProblemRow::Sound,
         frame > 0 ? "サウンドのフレーム " + std::to_string(frame) + " は最後のフレーム " +
@@ -60,8 +60,8 @@ class ObjectCheck {
   }
 
   void Locations() {
-    if (s_.Behave != ObSpriteData::kFixedPosition) return;
-    const size_t have = s_.Locations.size();
+    if (s_.Params().Behave != ObSpriteData::kFixedPosition) return;
+    const size_t have = s_.Locations().size();
     if (have >= size_t(s_.FrameCount())) return;
     Add(int(have) + 1, ProblemRow::Location,
         "指定位置のオブジェクトですが、位置が " + std::to_string(have) + " 個しかありません (" +
@@ -75,7 +75,7 @@ class ObjectCheck {
 
   void Larger(int frame, ProblemRow row, const ObBmpImage* picture, const char* what) {
     // The image size the player draws: the settings as the editor keeps them, 16 bits unsigned.
-    const int width = uint16_t(s_.ImageSizeX), height = uint16_t(s_.ImageSizeY);
+    const int width = uint16_t(s_.Params().ImageSizeX), height = uint16_t(s_.Params().ImageSizeY);
     if (!picture || (picture->Width() <= width && picture->Height() <= height)) return;
     Add(frame, row,
         std::string(what) + "の大きさ " + SizeText(*picture) + " がイメージサイズ " +
@@ -94,11 +94,11 @@ std::vector<Problem> FindProblems(const SpriteList& list) {
   std::unordered_map<std::string, int> firstWithName;
   for (size_t n = 0; n < list.size(); ++n) {
     const ObSpriteData& s = *list[n];
-    const auto [first, fresh] = firstWithName.emplace(s.Name, int(n));
+    const auto [first, fresh] = firstWithName.emplace(s.Name(), int(n));
     if (!fresh) {
       out.push_back(
           {int(n), 0, ProblemRow::Object,
-           "名前 \"" + Cp932ToUtf8Lossy(s.Name) + "\" はほかのオブジェクトと重複しています"});
+           "名前 \"" + Cp932ToUtf8Lossy(s.Name()) + "\" はほかのオブジェクトと重複しています"});
     }
     ObjectCheck check(s, int(n), out);
     check.Frames();

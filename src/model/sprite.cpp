@@ -25,8 +25,8 @@ const FrameSlot kNoSlot;
 }  // namespace
 
 ObSpriteData::ObSpriteData() {
-  ImageArray.reserve(kInitialRoom);
-  Locations.reserve(kInitialRoom);
+  imageArray_.reserve(kInitialRoom);
+  locations_.reserve(kInitialRoom);
 }
 
 ObSpriteData::~ObSpriteData() = default;
@@ -34,25 +34,15 @@ ObSpriteData::~ObSpriteData() = default;
 void ObSpriteData::Clear() {
   // Frames (and their pictures) go first, then the locations, then the clip, which stops any
   // sound it may be playing before its data goes.
-  ImageArray.clear();
-  Locations.clear();
-  Sound.reset();
-  Name.clear();
+  imageArray_.clear();
+  locations_.clear();
+  sound_.reset();
+  name_.clear();
   // Every parameter goes back to what a new object starts with (the member initialisers).
   const ObSpriteData fresh;
-  Reserved = fresh.Reserved;
-  Depth = fresh.Depth;
-  Behave = fresh.Behave;
-  AutoRepeat = fresh.AutoRepeat;
-  RandomStart = fresh.RandomStart;
-  OwnsImages = fresh.OwnsImages;
-  ImageSizeX = fresh.ImageSizeX;
-  ImageSizeY = fresh.ImageSizeY;
-  NumFrames = fresh.NumFrames;
-  PositionX = fresh.PositionX;
-  PositionY = fresh.PositionY;
-  SpeedX = fresh.SpeedX;
-  SpeedY = fresh.SpeedY;
+  reserved_ = fresh.reserved_;
+  ownsImages_ = fresh.ownsImages_;
+  params_ = fresh.params_;
 }
 
 void ObSpriteData::SetNumFrames(uint16_t n) {
@@ -63,15 +53,14 @@ void ObSpriteData::ExpandImageArray(int n) {
   // The count is kept in 16 bits; a list longer than that could not be counted or stored.
   n = std::clamp(n, 0, 0xFFFF);
   // Shrinking removes the last frame first, down to index n.
-  while (int(ImageArray.size()) > n) ImageArray.pop_back();
-  if (int(ImageArray.size()) < n) ImageArray.resize(size_t(n));
-  NumFrames = uint16_t(ImageArray.size());
+  while (int(imageArray_.size()) > n) imageArray_.pop_back();
+  if (int(imageArray_.size()) < n) imageArray_.resize(size_t(n));
 }
 
 int16_t ObSpriteData::AddImage(FrameSlot value, int16_t i, int mask) {
   if (i < 0) return i;
   if (i >= FrameCount()) ExpandImageArray(i + 1);
-  ImagePair& frame = ImageArray[size_t(i)];
+  ImagePair& frame = imageArray_[size_t(i)];
   FrameSlot& slot = mask ? frame.Mask : frame.Image;
   FrameSlot& other = mask ? frame.Image : frame.Mask;
   // A continue frame holds the marker in both slots; once one slot gets something of its own,
@@ -83,12 +72,12 @@ int16_t ObSpriteData::AddImage(FrameSlot value, int16_t i, int mask) {
 
 const FrameSlot& ObSpriteData::GetImage(int16_t i) const {
   if (i < 0 || i >= FrameCount()) return kNoSlot;
-  return ImageArray[size_t(i)].Image;
+  return imageArray_[size_t(i)].Image;
 }
 
 const FrameSlot& ObSpriteData::GetMask(int16_t i) const {
   if (i < 0 || i >= FrameCount()) return kNoSlot;
-  return ImageArray[size_t(i)].Mask;
+  return imageArray_[size_t(i)].Mask;
 }
 
 ObBmpImage* ObSpriteData::Resolve(int16_t i, bool mask) const {
@@ -140,118 +129,97 @@ void ObSpriteData::MakeDDB(DisplayDevice& dc) {
 }
 
 void ObSpriteData::AddLocation(const TPoint& p) {
-  Locations.push_back(p);
+  locations_.push_back(p);
 }
 
 void ObSpriteData::AddLocation(const TPoint& p, int16_t i) {
-  const size_t at = std::min(size_t(std::max<int16_t>(i, 0)), Locations.size());
-  Locations.insert(Locations.begin() + ptrdiff_t(at), p);
+  const size_t at = std::min(size_t(std::max<int16_t>(i, 0)), locations_.size());
+  locations_.insert(locations_.begin() + ptrdiff_t(at), p);
 }
 
 void ObSpriteData::SetLocation(const TPoint& p, int16_t i) {
-  if (i >= 0 && size_t(i) < Locations.size()) Locations[size_t(i)] = p;
-}
-
-ObSpriteParams ObSpriteData::Params() const {
-  return {Depth,      Behave,    AutoRepeat, RandomStart, ImageSizeX,
-          ImageSizeY, PositionX, PositionY,  SpeedX,      SpeedY};
+  if (i >= 0 && size_t(i) < locations_.size()) locations_[size_t(i)] = p;
 }
 
 void ObSpriteData::SetParams(const ObSpriteParams& p) {
-  Depth = p.Depth;
-  Behave = p.Behave;
-  AutoRepeat = p.AutoRepeat;
-  RandomStart = p.RandomStart;
-  ImageSizeX = p.ImageSizeX;
-  ImageSizeY = p.ImageSizeY;
-  PositionX = p.PositionX;
-  PositionY = p.PositionY;
-  SpeedX = p.SpeedX;
-  SpeedY = p.SpeedY;
+  params_ = p;
 }
 
 void ObSpriteData::SwapSlot(int16_t i, bool mask, FrameSlot& slot) {
-  ImagePair& frame = ImageArray.at(size_t(i));
+  ImagePair& frame = imageArray_.at(size_t(i));
   std::swap(mask ? frame.Mask : frame.Image, slot);
 }
 
 ObSpriteData::TakenFrame ObSpriteData::TakeFrame(int16_t i) {
   TakenFrame taken;
-  taken.Pair = std::move(ImageArray.at(size_t(i)));
-  ImageArray.erase(ImageArray.begin() + i);
-  NumFrames = uint16_t(ImageArray.size());
-  if (size_t(i) < Locations.size()) {
-    taken.Location = Locations[size_t(i)];
-    Locations.erase(Locations.begin() + i);
+  taken.Pair = std::move(imageArray_.at(size_t(i)));
+  imageArray_.erase(imageArray_.begin() + i);
+  if (size_t(i) < locations_.size()) {
+    taken.Location = locations_[size_t(i)];
+    locations_.erase(locations_.begin() + i);
   }
   // Sound frames count from 1: frame index i is sound frame i + 1.
-  if (Sound) {
-    if (Sound->Frame == i + 1)
-      taken.Sound = std::move(Sound);
-    else if (Sound->Frame > i + 1)
-      --Sound->Frame;
+  if (sound_) {
+    if (sound_->Frame == i + 1)
+      taken.Sound = std::move(sound_);
+    else if (sound_->Frame > i + 1)
+      --sound_->Frame;
   }
   return taken;
 }
 
 void ObSpriteData::InsertFrame(int16_t i, TakenFrame frame) {
-  const size_t at = std::min(size_t(std::max<int16_t>(i, 0)), ImageArray.size());
-  ImageArray.insert(ImageArray.begin() + ptrdiff_t(at), std::move(frame.Pair));
-  NumFrames = uint16_t(ImageArray.size());
+  const size_t at = std::min(size_t(std::max<int16_t>(i, 0)), imageArray_.size());
+  imageArray_.insert(imageArray_.begin() + ptrdiff_t(at), std::move(frame.Pair));
   if (frame.Location) {
-    const size_t l = std::min(at, Locations.size());
-    Locations.insert(Locations.begin() + ptrdiff_t(l), *frame.Location);
+    const size_t l = std::min(at, locations_.size());
+    locations_.insert(locations_.begin() + ptrdiff_t(l), *frame.Location);
   }
-  if (Sound && Sound->Frame >= int(at) + 1) ++Sound->Frame;
-  if (frame.Sound) Sound = std::move(frame.Sound);
+  if (sound_ && sound_->Frame >= int(at) + 1) ++sound_->Frame;
+  if (frame.Sound) sound_ = std::move(frame.Sound);
 }
 
 std::vector<ObSpriteData::ImagePair> ObSpriteData::TakeFramesFrom(int n) {
   std::vector<ImagePair> taken;
   if (n < 0) n = 0;
   if (n >= FrameCount()) return taken;
-  taken.reserve(ImageArray.size() - size_t(n));
-  std::move(ImageArray.begin() + n, ImageArray.end(), std::back_inserter(taken));
-  ImageArray.erase(ImageArray.begin() + n, ImageArray.end());
-  NumFrames = uint16_t(ImageArray.size());
+  taken.reserve(imageArray_.size() - size_t(n));
+  std::move(imageArray_.begin() + n, imageArray_.end(), std::back_inserter(taken));
+  imageArray_.erase(imageArray_.begin() + n, imageArray_.end());
   return taken;
 }
 
 void ObSpriteData::AppendFrames(std::vector<ImagePair> frames) {
   // The count is kept in 16 bits.
-  const size_t room = 0xFFFF - std::min<size_t>(ImageArray.size(), 0xFFFF);
+  const size_t room = 0xFFFF - std::min<size_t>(imageArray_.size(), 0xFFFF);
   if (frames.size() > room) frames.resize(room);
-  std::move(frames.begin(), frames.end(), std::back_inserter(ImageArray));
-  NumFrames = uint16_t(ImageArray.size());
+  std::move(frames.begin(), frames.end(), std::back_inserter(imageArray_));
 }
 
 void ObSpriteData::SwapSound(std::unique_ptr<ObSound>& sound) {
-  std::swap(Sound, sound);
+  std::swap(sound_, sound);
 }
 
 void ObSpriteData::SwapLocations(std::vector<TPoint>& locations) {
-  std::swap(Locations, locations);
+  std::swap(locations_, locations);
 }
 
 void ObSpriteData::SwapName(std::string& name) {
-  std::swap(Name, name);
+  std::swap(name_, name);
 }
 
 void ObSpriteData::SwapContents(ObSpriteData& other) {
-  std::swap(ImageArray, other.ImageArray);
-  std::swap(Locations, other.Locations);
-  std::swap(Sound, other.Sound);
-  std::swap(Reserved, other.Reserved);
-  std::swap(OwnsImages, other.OwnsImages);
-  std::swap(NumFrames, other.NumFrames);
-  const ObSpriteParams mine = Params();
-  SetParams(other.Params());
-  other.SetParams(mine);
+  std::swap(imageArray_, other.imageArray_);
+  std::swap(locations_, other.locations_);
+  std::swap(sound_, other.sound_);
+  std::swap(reserved_, other.reserved_);
+  std::swap(ownsImages_, other.ownsImages_);
+  std::swap(params_, other.params_);
 }
 
 void ObSpriteData::LoadImage(const char* path, int16_t i, int mask) {
   if (i < 0 || i >= FrameCount()) return;
-  FrameSlot& slot = mask ? ImageArray[size_t(i)].Mask : ImageArray[size_t(i)].Image;
+  FrameSlot& slot = mask ? imageArray_[size_t(i)].Mask : imageArray_[size_t(i)].Image;
   if (slot.IsContinue()) return;
   slot = FrameSlot(std::make_unique<ObBmpImage>(path));
 }

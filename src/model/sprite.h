@@ -107,7 +107,7 @@ class ObSpriteData {
   // The reversible operations that edits are made of. Each one either exchanges a part of the
   // object with a value the caller holds (so calling it twice restores the object) or has an
   // exact inverse; pictures move, they are never copied.
-  ObSpriteParams Params() const;
+  ObSpriteParams Params() const { return params_; }
   void SetParams(const ObSpriteParams& p);
   // Exchanges the Mask (mask true) or Image slot of frame i, which must exist, with slot.
   void SwapSlot(int16_t i, bool mask, FrameSlot& slot);
@@ -134,28 +134,28 @@ class ObSpriteData {
   int Write(std::ostream& out) const;
   int Read(RecordReader& in);  // with bounds and a precise message
 
-  int FrameCount() const { return int(ImageArray.size()); }
-
-  std::vector<ImagePair> ImageArray;  // frame i at index i
-  std::vector<TPoint> Locations;      // entry k belongs to frame k (fixed position only)
-  std::unique_ptr<ObSound> Sound;
-  int16_t Reserved = 0;
-  std::string Name;  // stored bytes (CP932); empty only between Clear and the caller's rename
-  int16_t Depth = 1;
-  int32_t Behave = 0;
-  int32_t AutoRepeat = 1;
-  int32_t RandomStart = 1;
-  int32_t OwnsImages = 1;
-  int16_t ImageSizeX = 0;
-  int16_t ImageSizeY = 0;
-  uint16_t NumFrames = 0;  // always ImageArray.size()
-  int32_t PositionX = 0;
-  int32_t PositionY = 0;
-  int32_t SpeedX = 0;
-  int32_t SpeedY = 0;
+  // What the object holds, for reading; it changes only through the operations above.
+  int FrameCount() const { return int(imageArray_.size()); }
+  uint16_t NumFrames() const { return uint16_t(imageArray_.size()); }
+  const std::vector<ImagePair>& ImageArray() const { return imageArray_; }  // frame i at index i
+  // Entry k belongs to frame k (fixed position only).
+  const std::vector<TPoint>& Locations() const { return locations_; }
+  const ObSound* Sound() const { return sound_.get(); }  // null when the object has none
+  // Stored bytes (CP932); empty only between Clear and the caller's rename.
+  const std::string& Name() const { return name_; }
+  int16_t Reserved() const { return reserved_; }
+  int32_t OwnsImages() const { return ownsImages_; }
 
  private:
   ObBmpImage* Resolve(int16_t i, bool mask) const;
+
+  std::vector<ImagePair> imageArray_;
+  std::vector<TPoint> locations_;
+  std::unique_ptr<ObSound> sound_;
+  int16_t reserved_ = 0;
+  std::string name_;
+  int32_t ownsImages_ = 1;
+  ObSpriteParams params_;
 };
 
 using SpriteList = std::vector<std::unique_ptr<ObSpriteData>>;

@@ -168,25 +168,24 @@ int ObSpriteData::Read(RecordReader& in) {
   }
 
   // The whole record is valid: only now does the object change.
-  Reserved = le::I16(h + kAtReserved);
+  reserved_ = le::I16(h + kAtReserved);
   const char* name = reinterpret_cast<const char*>(h + kAtName);
   const void* end = std::memchr(name, 0, kNameField);
-  Name.assign(name, end ? static_cast<const char*>(end) : name + kNameField);
-  Depth = le::I16(h + kAtDepth);
-  Behave = behave;
-  AutoRepeat = le::I32(h + kAtAutoRepeat);
-  RandomStart = le::I32(h + kAtRandomStart);
-  OwnsImages = le::I32(h + kAtOwnsImages);
-  ImageSizeX = le::I16(h + kAtImageSizeX);
-  ImageSizeY = le::I16(h + kAtImageSizeY);
-  PositionX = le::I32(h + kAtPositionX);
-  PositionY = le::I32(h + kAtPositionY);
-  SpeedX = le::I32(h + kAtSpeedX);
-  SpeedY = le::I32(h + kAtSpeedY);
-  ImageArray = std::move(frames);
-  NumFrames = numFrames;
-  Locations = std::move(locations);
-  Sound = std::move(sound);
+  name_.assign(name, end ? static_cast<const char*>(end) : name + kNameField);
+  params_.Depth = le::I16(h + kAtDepth);
+  params_.Behave = behave;
+  params_.AutoRepeat = le::I32(h + kAtAutoRepeat);
+  params_.RandomStart = le::I32(h + kAtRandomStart);
+  ownsImages_ = le::I32(h + kAtOwnsImages);
+  params_.ImageSizeX = le::I16(h + kAtImageSizeX);
+  params_.ImageSizeY = le::I16(h + kAtImageSizeY);
+  params_.PositionX = le::I32(h + kAtPositionX);
+  params_.PositionY = le::I32(h + kAtPositionY);
+  params_.SpeedX = le::I32(h + kAtSpeedX);
+  params_.SpeedY = le::I32(h + kAtSpeedY);
+  imageArray_ = std::move(frames);
+  locations_ = std::move(locations);
+  sound_ = std::move(sound);
   return 1;
 }
 
@@ -203,44 +202,44 @@ int ObSpriteData::Read(const char* fileName) {
 int ObSpriteData::Write(std::ostream& out) const {
   if (!out) return 0;
   // The counts are the ones whose entries follow.
-  if (ImageArray.size() > 0xFFFF) return 0;
-  const size_t numLocations = Behave == kFixedPosition ? Locations.size() : 0;
+  if (imageArray_.size() > 0xFFFF) return 0;
+  const size_t numLocations = params_.Behave == kFixedPosition ? locations_.size() : 0;
   if (numLocations > 0xFFFF) return 0;
 
   uint8_t h[kHeaderSize] = {};
   std::memcpy(h, "SPD", 3);
-  le::Put16(h + kAtReserved, uint16_t(Reserved));
-  std::memcpy(h + kAtName, Name.data(), StoredNameLength(Name));
-  le::Put16(h + kAtDepth, uint16_t(Depth));
-  le::Put32(h + kAtBehave, uint32_t(Behave));
-  le::Put32(h + kAtAutoRepeat, uint32_t(AutoRepeat));
-  le::Put32(h + kAtRandomStart, uint32_t(RandomStart));
-  le::Put32(h + kAtOwnsImages, uint32_t(OwnsImages));
-  le::Put16(h + kAtImageSizeX, uint16_t(ImageSizeX));
-  le::Put16(h + kAtImageSizeY, uint16_t(ImageSizeY));
-  le::Put16(h + kAtNumFrames, uint16_t(ImageArray.size()));
-  le::Put32(h + kAtPositionX, uint32_t(PositionX));
-  le::Put32(h + kAtPositionY, uint32_t(PositionY));
-  le::Put32(h + kAtSpeedX, uint32_t(SpeedX));
-  le::Put32(h + kAtSpeedY, uint32_t(SpeedY));
+  le::Put16(h + kAtReserved, uint16_t(reserved_));
+  std::memcpy(h + kAtName, name_.data(), StoredNameLength(name_));
+  le::Put16(h + kAtDepth, uint16_t(params_.Depth));
+  le::Put32(h + kAtBehave, uint32_t(params_.Behave));
+  le::Put32(h + kAtAutoRepeat, uint32_t(params_.AutoRepeat));
+  le::Put32(h + kAtRandomStart, uint32_t(params_.RandomStart));
+  le::Put32(h + kAtOwnsImages, uint32_t(ownsImages_));
+  le::Put16(h + kAtImageSizeX, uint16_t(params_.ImageSizeX));
+  le::Put16(h + kAtImageSizeY, uint16_t(params_.ImageSizeY));
+  le::Put16(h + kAtNumFrames, uint16_t(imageArray_.size()));
+  le::Put32(h + kAtPositionX, uint32_t(params_.PositionX));
+  le::Put32(h + kAtPositionY, uint32_t(params_.PositionY));
+  le::Put32(h + kAtSpeedX, uint32_t(params_.SpeedX));
+  le::Put32(h + kAtSpeedY, uint32_t(params_.SpeedY));
   le::Put16(h + kAtNumLocations, uint16_t(numLocations));
   out.write(reinterpret_cast<const char*>(h), sizeof h);
 
-  for (const ImagePair& frame : ImageArray) {
+  for (const ImagePair& frame : imageArray_) {
     if (!WriteSlot(out, frame.Image) || !WriteSlot(out, frame.Mask)) return 0;
   }
 
   std::vector<uint8_t> raw(numLocations * 8);
   for (size_t k = 0; k < numLocations; ++k) {
-    le::Put32(&raw[8 * k], uint32_t(Locations[k].X));
-    le::Put32(&raw[8 * k + 4], uint32_t(Locations[k].Y));
+    le::Put32(&raw[8 * k], uint32_t(locations_[k].X));
+    le::Put32(&raw[8 * k + 4], uint32_t(locations_[k].Y));
   }
   out.write(reinterpret_cast<const char*>(raw.data()), std::streamsize(raw.size()));
 
   uint8_t flag[4];
-  le::Put32(flag, Sound ? 1 : 0);
+  le::Put32(flag, sound_ ? 1 : 0);
   out.write(reinterpret_cast<const char*>(flag), sizeof flag);
-  if (Sound && !Sound->Write(out)) return 0;
+  if (sound_ && !sound_->Write(out)) return 0;
   return out ? 1 : 0;
 }
 

@@ -56,8 +56,8 @@ ObTestWindow::ObTestWindow(QWidget* parent, const QString& title, ObSpriteData* 
   // The picture area is at least 200 x 200; the controls sit in a band below it. The window's
   // frame (a resizable border on each side) adds one pixel more than the borders themselves,
   // so the client area comes out one pixel wider and taller than the picture area and band.
-  const int w0 = std::max<int>(sprite ? sprite->ImageSizeX : 0, kMinSide);
-  const int h0 = std::max<int>(sprite ? sprite->ImageSizeY : 0, kMinSide);
+  const int w0 = std::max<int>(sprite ? sprite->Params().ImageSizeX : 0, kMinSide);
+  const int h0 = std::max<int>(sprite ? sprite->Params().ImageSizeY : 0, kMinSide);
   const int clientWidth = w0 + 1;
   const int windowWidth = clientWidth + 2 * kFrameBorder;
   resize(clientWidth, h0 + kControlBand + 1);
@@ -149,8 +149,8 @@ void ObTestWindow::DispImage(unsigned frame) {
   selectedPalette_ = own.IsImage() ? own.Image()->Palette() : nullptr;
   if (selectedPalette_) display_.RealizePalette(*selectedPalette_, false);
 
-  const int x = Sprite->ImageSizeX;
-  const int y = Sprite->ImageSizeY;
+  const int x = Sprite->Params().ImageSizeX;
+  const int y = Sprite->Params().ImageSizeY;
   if (x <= 0 || y <= 0) return;
   // The area cleared as a rectangle in the default pen and brush (a black outline around white),
   // then the picture copied over it from the top-left; a frame without any picture leaves the
@@ -173,7 +173,7 @@ void ObTestWindow::DispImage(unsigned frame) {
     ScrollBar->setValue(int(frame));
   }
   FrameEdit->setText(QString::number(frame + 1));
-  if (Sprite->Sound && Sprite->Sound->Frame == int64_t(frame) + 1) Sprite->Sound->Play();
+  if (Sprite->Sound() && Sprite->Sound()->Frame == int64_t(frame) + 1) Sprite->Sound()->Play();
 }
 
 void ObTestWindow::EvHScroll() {

@@ -7,6 +7,7 @@
 #include "files/object_file.h"
 #include "model/dib.h"
 #include "platform/ui_setup.h"
+#include "support/sprite_setup.h"
 
 namespace kel::test {
 
@@ -49,9 +50,11 @@ std::unique_ptr<ObBmpImage> Image8(int w, int h, uint8_t seed) {
 
 std::unique_ptr<ObSpriteData> MakeSprite(const std::string& name, int frames, int w, int h) {
   auto sprite = std::make_unique<ObSpriteData>();
-  sprite->Name = name;
-  sprite->ImageSizeX = int16_t(w);
-  sprite->ImageSizeY = int16_t(h);
+  SetName(*sprite, name);
+  EditParams(*sprite, [&](ObSpriteParams& p) {
+    p.ImageSizeX = int16_t(w);
+    p.ImageSizeY = int16_t(h);
+  });
   for (int i = 0; i < frames; ++i) {
     sprite->AddImage(FrameSlot(Image8(w, h, uint8_t(i))), int16_t(i), 0);
     sprite->AddImage(FrameSlot(Image8(w, h, uint8_t(i + 100))), int16_t(i), 1);
@@ -76,7 +79,7 @@ std::vector<std::string> NamesInFile(const std::filesystem::path& path) {
 
 std::vector<std::string> Names(const SpriteList& list) {
   std::vector<std::string> out;
-  for (const auto& s : list) out.push_back(s->Name);
+  for (const auto& s : list) out.push_back(s->Name());
   return out;
 }
 

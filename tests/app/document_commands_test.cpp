@@ -18,6 +18,7 @@
 #include "files/object_file.h"
 #include "model/sound_port.h"
 #include "platform/system_reason.h"
+#include "support/sprite_setup.h"
 
 namespace kel::test {
 namespace {
@@ -450,13 +451,13 @@ TEST_F(AppTest, AddAsksTheSameQuestionAndTakesWhatWasTypedFirst) {
   prompt.Answer(IDCANCEL);
   EXPECT_FALSE(app->CmFileAdd());
   EXPECT_EQ(prompt.History().size(), 1u);
-  EXPECT_EQ(app->Doc().Objects()[0]->Depth, 77) << "what was typed is an edit of its own";
+  EXPECT_EQ(app->Doc().Objects()[0]->Params().Depth, 77) << "what was typed is an edit of its own";
   prompt.ClearHistory();
 
   prompt.Answer(IDNO);
   prompt.Answer(std::nullopt);  // the file dialog cancelled: only the fields were stored
   EXPECT_FALSE(app->CmFileAdd());
-  EXPECT_EQ(app->Doc().Objects()[0]->Depth, 77);
+  EXPECT_EQ(app->Doc().Objects()[0]->Params().Depth, 77);
   EXPECT_EQ(app->Doc().Objects().size(), 1u);
 }
 
@@ -488,7 +489,7 @@ TEST_F(AppTest, SaveStoresTheFieldsAndWritesTheOpenFile) {
   SpriteList reread;
   ASSERT_TRUE(ReadObjectFile((dir / "loaded.kel").string(), reread).ok);
   ASSERT_EQ(reread.size(), 2u);
-  EXPECT_EQ(reread[0]->Depth, 42);
+  EXPECT_EQ(reread[0]->Params().Depth, 42);
   EXPECT_EQ(app->Doc().Modified(), 0);
   // Nothing is left beside the file.
   int files = 0;
@@ -609,8 +610,8 @@ TEST_F(AppTest, ALargeFileIsReadUnderTheBusyCursor) {
     SCOPED_TRACE(c.name);
     SpriteList list;
     list.push_back(MakeSprite("s", c.frames, 128, 128));
-    list[0]->Sound = std::make_unique<ObSound>((dir / "bell.wav").c_str());
-    list[0]->Sound->Frame = 1;
+    SetSound(*list[0], std::make_unique<ObSound>((dir / "bell.wav").c_str()));
+    SetSoundFrame(*list[0], 1);
     std::ofstream out(dir / c.name, std::ios::binary);
     ASSERT_TRUE(WriteObjectFile(out, list));
     out.close();
@@ -655,7 +656,7 @@ TEST_F(AppTest, EveryDiscardingCommandAsksFirst) {
       EXPECT_EQ(prompt.History().size(), c.fileDialog && answer != IDCANCEL ? 2u : 1u);
       SpriteList saved;
       ASSERT_TRUE(ReadObjectFile((dir / "loaded.kel").string(), saved).ok);
-      EXPECT_EQ(saved[0]->Depth == 12, answer == IDYES);
+      EXPECT_EQ(saved[0]->Params().Depth == 12, answer == IDYES);
       if (answer == IDCANCEL) {
         EXPECT_EQ(Names(app->Doc().Objects()), std::vector<std::string>{"a"});
         EXPECT_EQ(app->Doc().Modified(), 1);

@@ -10,6 +10,7 @@
 #include "files/object_file.h"
 #include "model/dib.h"
 #include "model/sprite.h"
+#include "support/sprite_setup.h"
 
 namespace kel::test {
 namespace {
@@ -46,14 +47,16 @@ std::unique_ptr<ObBmpImage> Picture(const std::function<uint8_t(int, int)>& colo
 // A ball that squashes as it lands, frame f of n.
 std::unique_ptr<ObSpriteData> Ball(const std::string& name, int n, int behave) {
   auto sprite = std::make_unique<ObSpriteData>();
-  sprite->Name = name;
-  sprite->Behave = behave;
-  sprite->ImageSizeX = kSide;
-  sprite->ImageSizeY = kSide;
-  sprite->SpeedX = 4;
-  sprite->PositionX = 120;
-  sprite->PositionY = 80;
-  sprite->Depth = 3;
+  SetName(*sprite, name);
+  EditParams(*sprite, [&](ObSpriteParams& p) {
+    p.Behave = behave;
+    p.ImageSizeX = kSide;
+    p.ImageSizeY = kSide;
+    p.SpeedX = 4;
+    p.PositionX = 120;
+    p.PositionY = 80;
+    p.Depth = 3;
+  });
   for (int f = 0; f < n; ++f) {
     const double t = double(f) / n;
     const double cy = 8 + 16 * std::abs(std::sin(t * 3.14159));

@@ -5,6 +5,7 @@
 
 #include "editor/cell_fixture.h"
 #include "model/text.h"
+#include "support/sprite_setup.h"
 
 namespace kel::test {
 namespace {
@@ -73,7 +74,7 @@ TEST_F(CellTest, ACommandOnACellOfTheWrongRowSaysSoAndChangesNothing) {
     EXPECT_EQ(prompt.Messages()[0].flags, unsigned(MB_OK)) << "no icon";
     EXPECT_EQ(FileDialogsAsked(), 0);
     EXPECT_EQ(SlotKinds(*s), "II II");
-    EXPECT_EQ(s->Sound, nullptr);
+    EXPECT_EQ(s->Sound(), nullptr);
     EXPECT_EQ(ActiveCell(), std::make_pair(2, c.row));
     EXPECT_EQ(doc.Modified(), 0);
   }
@@ -134,7 +135,7 @@ TEST_F(CellTest, ImageReadBeyondTheLastFrameAddsEmptyFrames) {
   commands->CmImageRead();
 
   EXPECT_EQ(SlotKinds(*s), "II II -- -- I-");
-  EXPECT_EQ(s->NumFrames, 5);
+  EXPECT_EQ(s->NumFrames(), 5);
   EXPECT_EQ(dialog->FramesEdit->text(), "5");
   for (int col = 1; col <= 5; ++col)
     for (int row = 1; row <= 5; ++row) EXPECT_EQ(Background(col, row), kGreen) << col << "," << row;
@@ -145,7 +146,7 @@ TEST_F(CellTest, ImageReadBeyondTheLastFrameAddsEmptyFrames) {
 
 TEST_F(CellTest, ConsecutiveImageReadsFillConsecutiveFrames) {
   auto sprite = NewSprite("空");
-  sprite->ImageSizeX = sprite->ImageSizeY = 1;
+  EditParams(*sprite, [&](ObSpriteParams& p) { p.ImageSizeX = p.ImageSizeY = 1; });
   ObSpriteData* s = Add(std::move(sprite));
   Show(0);
   for (int w : {30, 31, 32}) {
@@ -249,11 +250,11 @@ TEST_F(CellTest, SoundReadPutsTheWaveAtTheActiveColumnAndPlaysIt) {
   EXPECT_EQ(req.defaultExt, QStringLiteral("wav"));
   EXPECT_TRUE(req.mustExist);
 
-  ASSERT_NE(s->Sound, nullptr);
-  EXPECT_EQ(s->Sound->Frame, 4);
-  EXPECT_STREQ(s->Sound->FileName.data(), path.toStdString().c_str());
-  ASSERT_EQ(s->Sound->Size, int32_t(wave.size()));
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(s->Sound->WaveData()), wave.size()), wave);
+  ASSERT_NE(s->Sound(), nullptr);
+  EXPECT_EQ(s->Sound()->Frame, 4);
+  EXPECT_STREQ(s->Sound()->FileName.data(), path.toStdString().c_str());
+  ASSERT_EQ(s->Sound()->Size, int32_t(wave.size()));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(s->Sound()->WaveData()), wave.size()), wave);
   EXPECT_EQ(Cell(4, 3), "bell");
   ASSERT_TRUE(port->Available()) << "the dummy audio driver did not open";
   EXPECT_EQ(port->SoundsStarted(), started + 1);
@@ -273,9 +274,9 @@ TEST_F(CellTest, ASecondSoundReplacesTheFirstAndItsName) {
   EXPECT_EQ(Cell(2, 3), "");
   EXPECT_EQ(Cell(5, 3), "second");
   EXPECT_EQ(Cell(0, 3), "ｻｳﾝﾄﾞ") << "the row's header stays";
-  ASSERT_NE(s->Sound, nullptr);
-  EXPECT_EQ(s->Sound->Frame, 5);
-  EXPECT_EQ(s->Sound->Size, int32_t(WaveBytes(300).size()));
+  ASSERT_NE(s->Sound(), nullptr);
+  EXPECT_EQ(s->Sound()->Frame, 5);
+  EXPECT_EQ(s->Sound()->Size, int32_t(WaveBytes(300).size()));
 }
 
 TEST_F(CellTest, ASoundPathIsStoredInCp932AndItsNameShownAsWritten) {
@@ -286,9 +287,9 @@ TEST_F(CellTest, ASoundPathIsStoredInCp932AndItsNameShownAsWritten) {
   Choose(path);
   commands->CmSoundRead();
 
-  ASSERT_NE(s->Sound, nullptr);
-  EXPECT_EQ(std::string(s->Sound->FileName.data()), Utf8ToCp932(path.toStdString()).value());
-  EXPECT_GT(s->Sound->Size, 0) << "the file is found again under its stored name";
+  ASSERT_NE(s->Sound(), nullptr);
+  EXPECT_EQ(std::string(s->Sound()->FileName.data()), Utf8ToCp932(path.toStdString()).value());
+  EXPECT_GT(s->Sound()->Size, 0) << "the file is found again under its stored name";
   EXPECT_EQ(Cell(1, 3), QStringLiteral("鐘の音"));
 }
 
@@ -306,7 +307,7 @@ TEST_F(CellTest, ASoundPathOfTheLongestLengthTheFileStoresIsTaken) {
   for (const size_t total : {size_t(255), size_t(256)}) {
     SCOPED_TRACE(total);
     ObSpriteData* s = ShowFrames(1);
-    s->Sound.reset();
+    SetSound(*s, nullptr);
     prompt.ClearHistory();
     // A folder and a name, each shorter than a name may be, making a path of total bytes.
     const size_t rest = total - base.size() - std::string("/.wav").size();
@@ -320,20 +321,20 @@ TEST_F(CellTest, ASoundPathOfTheLongestLengthTheFileStoresIsTaken) {
     commands->CmSoundRead();
     if (total == 255) {
       EXPECT_TRUE(prompt.Messages().empty());
-      ASSERT_NE(s->Sound, nullptr);
-      EXPECT_EQ(std::string(s->Sound->FileName.data()), path.toStdString());
+      ASSERT_NE(s->Sound(), nullptr);
+      EXPECT_EQ(std::string(s->Sound()->FileName.data()), path.toStdString());
     } else {
       ASSERT_EQ(prompt.Messages().size(), 1u);
       EXPECT_TRUE(prompt.Messages()[0].text.contains(QStringLiteral("256 バイト、255 バイトまで")))
           << prompt.Messages()[0].text.toStdString();
-      EXPECT_EQ(s->Sound, nullptr);
+      EXPECT_EQ(s->Sound(), nullptr);
     }
   }
 }
 
 TEST_F(CellTest, ASoundFileThatCannotBeUsedIsRefusedAndTheOldSoundStays) {
   ObSpriteData* s = ShowFrames(3);
-  s->Sound = NewSound("old.wav", 1);
+  SetSound(*s, NewSound("old.wav", 1));
   Show(0);
   doc.MarkSaved();
   // A folder name that makes the path longer than the 255 bytes the file can store.
@@ -361,9 +362,9 @@ TEST_F(CellTest, ASoundFileThatCannotBeUsedIsRefusedAndTheOldSoundStays) {
     const QString text = prompt.Messages()[0].text;
     EXPECT_TRUE(text.startsWith(kSoundFailed)) << text.toStdString();
     EXPECT_TRUE(text.contains(QString::fromUtf8(c.reason))) << text.toStdString();
-    ASSERT_NE(s->Sound, nullptr);
-    EXPECT_STREQ(s->Sound->FileName.data(), "old.wav");
-    EXPECT_EQ(s->Sound->Frame, 1);
+    ASSERT_NE(s->Sound(), nullptr);
+    EXPECT_STREQ(s->Sound()->FileName.data(), "old.wav");
+    EXPECT_EQ(s->Sound()->Frame, 1);
     EXPECT_EQ(Cell(1, 3), "old");
     EXPECT_EQ(Cell(3, 3), "");
     EXPECT_EQ(doc.Modified(), 0);
@@ -372,14 +373,14 @@ TEST_F(CellTest, ASoundFileThatCannotBeUsedIsRefusedAndTheOldSoundStays) {
 
 TEST_F(CellTest, CancellingTheWaveDialogChangesNothing) {
   ObSpriteData* s = ShowFrames(2);
-  s->Sound = NewSound("old.wav", 2);
+  SetSound(*s, NewSound("old.wav", 2));
   Show(0);
   doc.MarkSaved();
   SetActive(1, 3);
   Choose(std::nullopt);
   commands->CmSoundRead();
   EXPECT_TRUE(prompt.Messages().empty());
-  EXPECT_EQ(s->Sound->Frame, 2);
+  EXPECT_EQ(s->Sound()->Frame, 2);
   EXPECT_EQ(Cell(2, 3), "old");
   EXPECT_EQ(doc.Modified(), 0);
 }
@@ -440,7 +441,7 @@ TEST_F(CellTest, DeletingAFrameMovesTheLaterFramesUp) {
 
   EXPECT_EQ(ImageWidths(*s), (std::vector<int>{10, 12, 13}));
   EXPECT_EQ(s->GetMask(1).Image()->Width(), 52);
-  EXPECT_EQ(s->NumFrames, 3);
+  EXPECT_EQ(s->NumFrames(), 3);
   EXPECT_EQ(dialog->FramesEdit->text(), "3");
   EXPECT_EQ(Background(3, 1), kGreen);
   EXPECT_EQ(Background(4, 1), kWhite);
@@ -467,18 +468,18 @@ TEST_F(CellTest, DeletingAFrameTakesItsSoundAndMovesALaterOneWithItsFrame) {
     SCOPED_TRACE(::testing::Message() << "sound " << c.soundFrame << ", delete " << c.deleted);
     doc.Reset({}, QString());
     ObSpriteData* s = ShowFrames(4);
-    s->Sound = NewSound("drum.wav", int16_t(c.soundFrame));
+    SetSound(*s, NewSound("drum.wav", int16_t(c.soundFrame)));
     Show(0);
     SetActive(c.deleted, 1);
     commands->CmDelButton();
 
     ASSERT_EQ(s->FrameCount(), 3);
     if (c.frameAfter == 0) {
-      EXPECT_EQ(s->Sound, nullptr);
+      EXPECT_EQ(s->Sound(), nullptr);
       for (int col = 1; col <= 4; ++col) EXPECT_EQ(Cell(col, 3), "") << col;
     } else {
-      ASSERT_NE(s->Sound, nullptr);
-      EXPECT_EQ(s->Sound->Frame, c.frameAfter);
+      ASSERT_NE(s->Sound(), nullptr);
+      EXPECT_EQ(s->Sound()->Frame, c.frameAfter);
       EXPECT_EQ(Cell(c.frameAfter, 3), "drum");
     }
   }
@@ -486,8 +487,10 @@ TEST_F(CellTest, DeletingAFrameTakesItsSoundAndMovesALaterOneWithItsFrame) {
 
 TEST_F(CellTest, DeletingAFrameOfAFixedPositionObjectTakesItsLocation) {
   auto sprite = NewSprite("固定");
-  sprite->Behave = ObSpriteData::kFixedPosition;
-  sprite->ImageSizeX = sprite->ImageSizeY = 8;
+  EditParams(*sprite, [&](ObSpriteParams& p) {
+    p.Behave = ObSpriteData::kFixedPosition;
+    p.ImageSizeX = p.ImageSizeY = 8;
+  });
   for (int i = 0; i < 3; ++i) {
     sprite->AddImage(FrameSlot(SolidImage(10 + i, 4, 8, {0})), int16_t(i), 0);
     sprite->AddLocation(TPoint{10 * (i + 1), 100 * (i + 1)});
@@ -498,7 +501,7 @@ TEST_F(CellTest, DeletingAFrameOfAFixedPositionObjectTakesItsLocation) {
   SetActive(1, 1);
   commands->CmDelButton();
 
-  EXPECT_EQ(s->Locations, (std::vector<TPoint>{{20, 200}, {33, 300}}));
+  EXPECT_EQ(s->Locations(), (std::vector<TPoint>{{20, 200}, {33, 300}}));
   EXPECT_EQ(Cell(1, 4), "20");
   EXPECT_EQ(Cell(2, 5), "300");
   EXPECT_EQ(Cell(3, 4), "");
@@ -514,9 +517,9 @@ TEST_F(CellTest, ARefusedSaveIsReportedAndTheFrameIsDeletedAllTheSame) {
   ASSERT_EQ(prompt.Messages().size(), 1u);
   EXPECT_EQ(prompt.Messages()[0].text, QStringLiteral("深さの入力値が不正です"));
   EXPECT_EQ(ImageWidths(*s), (std::vector<int>{10, 11}));
-  EXPECT_EQ(s->NumFrames, 2);
+  EXPECT_EQ(s->NumFrames(), 2);
   EXPECT_EQ(dialog->FramesEdit->text(), "2");
-  EXPECT_EQ(s->Depth, 1) << "the refused field was not stored";
+  EXPECT_EQ(s->Params().Depth, 1) << "the refused field was not stored";
   EXPECT_EQ(doc.Modified(), 1);
 }
 

@@ -12,6 +12,7 @@
 #include "editor/editor_fixture.h"
 #include "grid/spread.h"
 #include "platform/sdl_sound.h"
+#include "support/sprite_setup.h"
 #include "support/test_paths.h"
 
 namespace kel::test {
@@ -55,8 +56,10 @@ class CellTest : public DialogTest {
   // and a mask 50 + i pixels wide, with a size the fields accept; Modified back to 0.
   ObSpriteData* ShowFrames(int frames) {
     auto s = NewSprite("セル");
-    s->ImageSizeX = 16;
-    s->ImageSizeY = 16;
+    EditParams(*s, [&](ObSpriteParams& p) {
+      p.ImageSizeX = 16;
+      p.ImageSizeY = 16;
+    });
     for (int i = 0; i < frames; ++i) {
       s->AddImage(FrameSlot(SolidImage(10 + i, 8, 8, {0x102030})), int16_t(i), 0);
       s->AddImage(FrameSlot(SolidImage(50 + i, 8, 1, {0, 0xFFFFFF})), int16_t(i), 1);

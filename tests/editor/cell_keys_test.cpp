@@ -7,6 +7,7 @@
 #include "app/dialog_routes.h"
 #include "editor/cell_fixture.h"
 #include "model/text.h"
+#include "support/sprite_setup.h"
 
 namespace kel::test {
 namespace {
@@ -78,11 +79,11 @@ TEST_F(CellKeysTest, DeleteInTheGridDeletesTheActiveFrame) {
 
 TEST_F(CellKeysTest, CtrlDeleteInTheGridClearsTheObject) {
   ObSpriteData* s = ShowFrames(3);
-  s->PositionX = 77;
+  EditParams(*s, [&](ObSpriteParams& p) { p.PositionX = 77; });
   Press(Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(s->FrameCount(), 0);
-  EXPECT_EQ(s->PositionX, 0);
-  EXPECT_EQ(s->Name, Utf8ToCp932("セル").value());
+  EXPECT_EQ(s->Params().PositionX, 0);
+  EXPECT_EQ(s->Name(), Utf8ToCp932("セル").value());
   EXPECT_EQ(doc.Modified(), 1);
 }
 
@@ -126,7 +127,7 @@ TEST_F(CellKeysTest, EnterInAFieldStoresItAndLeavesTheDialogAsItWas) {
   commands->CmOk();
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_EQ(dialog->PosXEdit->text(), "12");
-  EXPECT_EQ(s->PositionX, 12) << "Enter stores the field";
+  EXPECT_EQ(s->Params().PositionX, 12) << "Enter stores the field";
   EXPECT_EQ(dialog->FramesEdit->text(), "2");
   EXPECT_EQ(SlotKinds(*s), "II II");
   EXPECT_TRUE(sent.empty());

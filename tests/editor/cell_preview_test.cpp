@@ -32,7 +32,7 @@ TEST_F(CellPreviewTest, TheTestCommandStoresTheFieldsAndPlaysTheObjectOnce) {
   commands->CmTstButton();
 
   EXPECT_TRUE(prompt.Messages().empty());
-  EXPECT_EQ(s->PositionX, 42);
+  EXPECT_EQ(s->Params().PositionX, 42);
   const auto previews = OpenPreviews();
   ASSERT_EQ(previews.size(), 1u);
   ObTestWindow* preview = previews[0];
@@ -83,7 +83,7 @@ TEST_F(CellPreviewTest, AnObjectThatCannotBeStoredOpensNoPreview) {
     EXPECT_EQ(prompt.Messages()[0].text, QString::fromUtf8(c.message));
     EXPECT_TRUE(OpenPreviews().empty());
     if (c.frames > 0) {
-      EXPECT_EQ(dialog->CurrentSprite()->Depth, 1) << "nothing was stored";
+      EXPECT_EQ(dialog->CurrentSprite()->Params().Depth, 1) << "nothing was stored";
     }
   }
 }

@@ -15,6 +15,7 @@
 #include "model/bmp_file.h"
 #include "platform/clipboard.h"
 #include "support/dib_builder.h"
+#include "support/sprite_setup.h"
 
 namespace kel::test {
 namespace {
@@ -71,9 +72,11 @@ class ClipboardTest : public CellTest {
   // A fixed-position object of the given frames whose frame i is at (10 i, 20 i).
   ObSpriteData* ShowFixed(int frames) {
     auto s = NewSprite("位置");
-    s->Behave = ObSpriteData::kFixedPosition;
-    s->ImageSizeX = 16;
-    s->ImageSizeY = 16;
+    EditParams(*s, [&](ObSpriteParams& p) {
+      p.Behave = ObSpriteData::kFixedPosition;
+      p.ImageSizeX = 16;
+      p.ImageSizeY = 16;
+    });
     for (int i = 0; i < frames; ++i) {
       s->AddImage(FrameSlot(SolidImage(10 + i, 8, 8, {0x102030})), int16_t(i), 0);
       s->AddLocation(TPoint{10 * i, 20 * i});
@@ -275,13 +278,13 @@ TEST_F(ClipboardTest, ANumberPastedIntoALocationCellMovesThatFrame) {
     if (c.text) PutText(*c.text);
     SetActive(3, 5);
     commands->CmEditPaste();
-    EXPECT_EQ(s->Locations[2], c.expected);
+    EXPECT_EQ(s->Locations()[2], c.expected);
     EXPECT_EQ(Cell(3, 5), c.cell);
     EXPECT_EQ(doc.Modified(), c.modified);
     EXPECT_TRUE(prompt.Messages().empty());
     // Saving reads the locations back from the grid: the pasted number stays.
     ASSERT_TRUE(dialog->SaveSpriteData());
-    EXPECT_EQ(s->Locations[2], c.expected);
+    EXPECT_EQ(s->Locations()[2], c.expected);
   }
 }
 
@@ -290,7 +293,7 @@ TEST_F(ClipboardTest, ALocationPasteIntoARowXCellChangesOnlyX) {
   PutText("-300");
   SetActive(2, 4);
   commands->CmEditPaste();
-  EXPECT_EQ(s->Locations[1], (TPoint{-300, 20}));
+  EXPECT_EQ(s->Locations()[1], (TPoint{-300, 20}));
   EXPECT_EQ(Cell(2, 4), "-300");
 }
 
@@ -301,7 +304,7 @@ TEST_F(ClipboardTest, ALocationPasteBeyondTheFramesIsRefused) {
   commands->CmEditPaste();
   ExpectOneError(kBeyond);
   EXPECT_EQ(s->FrameCount(), 10);
-  EXPECT_EQ(s->Locations.size(), 10u);
+  EXPECT_EQ(s->Locations().size(), 10u);
   EXPECT_EQ(doc.Modified(), 0);
 }
 
@@ -310,7 +313,7 @@ TEST_F(ClipboardTest, ALocationPasteIntoAnObjectWithoutLocationsChangesNothing) 
   PutText("25");
   SetActive(2, 5);
   commands->CmEditPaste();
-  EXPECT_TRUE(s->Locations.empty());
+  EXPECT_TRUE(s->Locations().empty());
   EXPECT_EQ(Cell(2, 5), "");
   EXPECT_EQ(doc.Modified(), 0);
   // It says why.
@@ -323,8 +326,8 @@ TEST_F(ClipboardTest, ALocationPasteIntoAnObjectWithoutLocationsChangesNothing) 
   dialog->BehaveTypeCombo->setCurrentIndex(ObSpriteData::kFixedPosition);
   doc.MarkSaved();
   commands->CmEditPaste();
-  ASSERT_EQ(s->Locations.size(), 3u);
-  EXPECT_EQ(s->Locations[1], (TPoint{0, 25}));
+  ASSERT_EQ(s->Locations().size(), 3u);
+  EXPECT_EQ(s->Locations()[1], (TPoint{0, 25}));
   EXPECT_EQ(Cell(2, 5), "25");
   EXPECT_EQ(doc.Modified(), 1);
 }
@@ -339,13 +342,13 @@ TEST_F(ClipboardTest, CopyOfALocationCellPutsItsText) {
 
 TEST_F(ClipboardTest, TheSoundRowIsRefusedByCopyAndPasteAndLeftAloneByCut) {
   ObSpriteData* s = ShowFrames(2);
-  s->Sound = NewSound("a.wav", 1);
+  SetSound(*s, NewSound("a.wav", 1));
   PutText("keep");
   SetActive(1, 3);
   commands->CmEditCut();
   EXPECT_TRUE(prompt.Messages().empty());
   EXPECT_EQ(Board().text(), "keep");
-  EXPECT_NE(s->Sound, nullptr);
+  EXPECT_NE(s->Sound(), nullptr);
   EXPECT_EQ(SlotKinds(*s), "II II");
 
   SetActive(1, 3);
@@ -357,7 +360,7 @@ TEST_F(ClipboardTest, TheSoundRowIsRefusedByCopyAndPasteAndLeftAloneByCut) {
   SetActive(1, 3);
   commands->CmEditPaste();
   ExpectOneError(kSoundPaste);
-  EXPECT_NE(s->Sound, nullptr);
+  EXPECT_NE(s->Sound(), nullptr);
 }
 
 struct FailedCopyCase {
@@ -447,7 +450,7 @@ TEST_F(ClipboardTest, ACutStoresWhatWasTypedFirstAndChangesOnlyItsCell) {
     EXPECT_EQ(SlotKinds(*s), "I- -- I-");
     EXPECT_EQ(prompt.Messages().size(), refused ? 1u : 0u);
     EXPECT_EQ(dialog->SpeedXEdit->text(), "7");
-    EXPECT_EQ(s->SpeedX, refused ? 0 : 7);
+    EXPECT_EQ(s->Params().SpeedX, refused ? 0 : 7);
     EXPECT_EQ(dialog->DepthEdit->text(), refused ? "999" : "3");
     EXPECT_EQ(Cell(3, ObKELDialog::kRowY), "45");
     EXPECT_EQ(ActiveCell(), std::make_pair(2, 1));

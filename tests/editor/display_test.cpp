@@ -6,6 +6,7 @@
 #include "editor/editor_fixture.h"
 #include "grid/spread.h"
 #include "model/text.h"
+#include "support/sprite_setup.h"
 
 namespace kel::test {
 namespace {
@@ -64,16 +65,18 @@ class SlotsTest : public DialogTest {
     s->AddImage(FrameSlot(ContinueMark), 1, 0);
     s->AddImage(FrameSlot(ContinueMark), 1, 1);
     s->AddImage(FrameSlot(SolidImage(16, 12, 24, {0x1040F0})), 3, 0);
-    s->Depth = -5;
-    s->Behave = 3;
-    s->AutoRepeat = 0;
-    s->RandomStart = 0;
-    s->PositionX = -2000;
-    s->PositionY = 1999;
-    s->SpeedX = -1;
-    s->SpeedY = 1000;
-    s->ImageSizeX = -1;  // stored 0xFFFF: the field shows it unsigned
-    s->ImageSizeY = 480;
+    EditParams(*s, [&](ObSpriteParams& p) {
+      p.Depth = -5;
+      p.Behave = 3;
+      p.AutoRepeat = 0;
+      p.RandomStart = 0;
+      p.PositionX = -2000;
+      p.PositionY = 1999;
+      p.SpeedX = -1;
+      p.SpeedY = 1000;
+      p.ImageSizeX = -1;  // stored 0xFFFF: the field shows it unsigned
+      p.ImageSizeY = 480;
+    });
     sprite = Add(std::move(s));
     Show(0);
   }
@@ -154,7 +157,7 @@ TEST_F(DialogTest, TheSoundNameStandsInTheSoundsColumn) {
     doc.Reset({}, QString());
     auto s = NewSprite("obj");
     s->SetNumFrames(2);
-    s->Sound = NewSound(c.path, c.frame);
+    SetSound(*s, NewSound(c.path, c.frame));
     Add(std::move(s));
     Show(0);
     for (int col = 1; col <= 128; ++col)
@@ -167,7 +170,7 @@ TEST_F(DialogTest, TheSoundNameStandsInTheSoundsColumn) {
 TEST_F(DialogTest, ASoundWithoutFrameLeavesTheRowHeaderAlone) {
   auto s = NewSprite("obj");
   s->SetNumFrames(1);
-  s->Sound = NewSound("C:\\bell.wav", 0);
+  SetSound(*s, NewSound("C:\\bell.wav", 0));
   Add(std::move(s));
   Show(0);
   EXPECT_EQ(Cell(0, 3), QStringLiteral("ｻｳﾝﾄﾞ"));
@@ -179,7 +182,7 @@ TEST_F(DialogTest, LocationsShowOnlyForTheFixedPositionBehaviour) {
     doc.Reset({}, QString());
     auto s = NewSprite("obj");
     s->SetNumFrames(3);
-    s->Behave = behave;
+    EditParams(*s, [&](ObSpriteParams& p) { p.Behave = behave; });
     s->AddLocation({-10, 20});
     s->AddLocation({300, -400});
     ObSpriteData* sprite = Add(std::move(s));
@@ -192,13 +195,13 @@ TEST_F(DialogTest, LocationsShowOnlyForTheFixedPositionBehaviour) {
       // A frame without a location shows none: the file holds none for it.
       EXPECT_EQ(Cell(3, 4), "");
       EXPECT_EQ(Cell(3, 5), "");
-      EXPECT_EQ(sprite->Locations.size(), 2u);
+      EXPECT_EQ(sprite->Locations().size(), 2u);
     } else {
       for (int col = 1; col <= 3; ++col) {
         EXPECT_EQ(Cell(col, 4), "") << behave;
         EXPECT_EQ(Cell(col, 5), "") << behave;
       }
-      EXPECT_EQ(sprite->Locations.size(), 2u);
+      EXPECT_EQ(sprite->Locations().size(), 2u);
     }
   }
 }
@@ -206,9 +209,9 @@ TEST_F(DialogTest, LocationsShowOnlyForTheFixedPositionBehaviour) {
 TEST_F(DialogTest, ShowingAnotherObjectReplacesEverythingOfTheFirst) {
   auto a = NewSprite("a");
   a->SetNumFrames(5);
-  a->Behave = 4;
-  a->Locations.resize(5);
-  a->Sound = NewSound("x\\first.wav", 5);
+  EditParams(*a, [&](ObSpriteParams& p) { p.Behave = 4; });
+  SetLocations(*a, std::vector<TPoint>(5));
+  SetSound(*a, NewSound("x\\first.wav", 5));
   Add(std::move(a));
   auto b = NewSprite("b");
   b->SetNumFrames(2);
@@ -233,7 +236,7 @@ TEST_F(DialogTest, ObjectNamesAreShownFromTheirStoredBytes) {
   Add(NewSprite("ｵﾌﾞｼﾞｪｸﾄ1"));
   Add(NewSprite("表示"));
   auto broken = std::make_unique<ObSpriteData>();
-  broken->Name = std::string("ab\x81", 3);  // a lead byte without its trail byte
+  SetName(*broken, std::string("ab\x81", 3));  // a lead byte without its trail byte
   Add(std::move(broken));
   for (auto& s : list) s->SetNumFrames(1);
   Show(1);
@@ -251,8 +254,10 @@ class StoreTest : public DialogTest {
   StoreTest() {
     auto s = NewSprite("s");
     s->SetNumFrames(2);
-    s->ImageSizeX = 32;
-    s->ImageSizeY = 32;
+    EditParams(*s, [&](ObSpriteParams& p) {
+      p.ImageSizeX = 32;
+      p.ImageSizeY = 32;
+    });
     sprite = Add(std::move(s));
     Show(0);
   }
@@ -274,19 +279,19 @@ TEST_F(StoreTest, FieldsAreStoredWithTheirWidths) {
 
   ASSERT_EQ(dialog->SaveSpriteData(), 1);
   EXPECT_TRUE(prompt.Messages().empty());
-  EXPECT_EQ(sprite->Depth, 128);
-  EXPECT_EQ(sprite->PositionX, -2000);  // sign-extended from 16 bits
-  EXPECT_EQ(sprite->PositionY, 12);
-  EXPECT_EQ(sprite->SpeedX, 0);
-  EXPECT_EQ(sprite->SpeedY, -1000);
-  EXPECT_EQ(uint16_t(sprite->ImageSizeX), 2000);
-  EXPECT_EQ(uint16_t(sprite->ImageSizeY), 1);
+  EXPECT_EQ(sprite->Params().Depth, 128);
+  EXPECT_EQ(sprite->Params().PositionX, -2000);  // sign-extended from 16 bits
+  EXPECT_EQ(sprite->Params().PositionY, 12);
+  EXPECT_EQ(sprite->Params().SpeedX, 0);
+  EXPECT_EQ(sprite->Params().SpeedY, -1000);
+  EXPECT_EQ(uint16_t(sprite->Params().ImageSizeX), 2000);
+  EXPECT_EQ(uint16_t(sprite->Params().ImageSizeY), 1);
   EXPECT_EQ(sprite->FrameCount(), 4);
-  EXPECT_EQ(sprite->NumFrames, 4);
-  EXPECT_EQ(sprite->Behave, 1);
-  EXPECT_EQ(sprite->RandomStart, 0);
-  EXPECT_EQ(sprite->AutoRepeat, 0);
-  EXPECT_TRUE(sprite->Locations.empty());  // not a fixed-position object
+  EXPECT_EQ(sprite->NumFrames(), 4);
+  EXPECT_EQ(sprite->Params().Behave, 1);
+  EXPECT_EQ(sprite->Params().RandomStart, 0);
+  EXPECT_EQ(sprite->Params().AutoRepeat, 0);
+  EXPECT_TRUE(sprite->Locations().empty());  // not a fixed-position object
 }
 
 TEST_F(StoreTest, StoringShortensTheFrameList) {
@@ -305,7 +310,7 @@ TEST_F(StoreTest, AnObjectWithoutFramesIsRefused) {
   EXPECT_EQ(prompt.Messages()[0].text, QStringLiteral("イメージがありません.設定して下さい"));
   EXPECT_EQ(prompt.Messages()[0].caption, QStringLiteral("エラー"));
   EXPECT_EQ(prompt.Messages()[0].flags, unsigned(MB_OK | MB_ICONINFORMATION));
-  EXPECT_EQ(sprite->Depth, 9) << "the typed field is an edit of its own";
+  EXPECT_EQ(sprite->Params().Depth, 9) << "the typed field is an edit of its own";
 }
 
 TEST_F(StoreTest, SaveReportsARefusal) {
@@ -318,7 +323,7 @@ TEST_F(StoreTest, SaveReportsARefusal) {
   prompt.ClearHistory();
   dialog->SpeedXEdit->setText("5");
   EXPECT_TRUE(dialog->Save());
-  EXPECT_EQ(sprite->SpeedX, 5);
+  EXPECT_EQ(sprite->Params().SpeedX, 5);
   EXPECT_TRUE(prompt.Messages().empty());
 }
 
@@ -354,7 +359,7 @@ TEST_F(DialogTest, MakeSpriteDataDDBMakesEveryPictureDrawable) {
 TEST_F(DialogTest, InitWindowReturnsToTheEmptyState) {
   auto s = NewSprite("a");
   s->SetNumFrames(3);
-  s->Behave = 4;
+  EditParams(*s, [&](ObSpriteParams& p) { p.Behave = 4; });
   Add(std::move(s));
   Show(0);
   doc.Reset({}, QString());

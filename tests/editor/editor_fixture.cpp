@@ -12,6 +12,7 @@
 #include "model/text.h"
 #include "platform/ui_setup.h"
 #include "support/dib_builder.h"
+#include "support/sprite_setup.h"
 
 namespace kel::test {
 
@@ -44,7 +45,7 @@ std::unique_ptr<ObBmpImage> SolidImage(int w, int h, int bits, std::vector<uint3
 
 std::unique_ptr<ObSpriteData> NewSprite(const std::string& name) {
   auto sprite = std::make_unique<ObSpriteData>();
-  sprite->Name = Utf8ToCp932(name).value_or(name);
+  SetName(*sprite, Utf8ToCp932(name).value_or(name));
   return sprite;
 }
 

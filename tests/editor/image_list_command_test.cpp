@@ -97,7 +97,7 @@ TEST_F(ImageListTest, AShortObjectGrowsALongOneKeepsItsLaterFrames) {
   EXPECT_EQ(SlotKinds(*shortOne), "II II I- I- II");
   EXPECT_EQ(ImageWidths(*shortOne), (std::vector<int>{21, 22, 23, 24, 25}));
   EXPECT_EQ(MaskWidths(*shortOne), (std::vector<int>{71, 51, 0, 0, 75}));
-  EXPECT_EQ(shortOne->NumFrames, 5);
+  EXPECT_EQ(shortOne->NumFrames(), 5);
   EXPECT_EQ(dialog->FramesEdit->text(), "5");
 
   ObSpriteData* longOne = ShowFrames(8);

@@ -15,6 +15,7 @@
 #include "editor/editor_fixture.h"
 #include "editor/updown.h"
 #include "grid/spread.h"
+#include "support/sprite_setup.h"
 #include "support/test_paths.h"
 
 namespace kel::test {
@@ -176,13 +177,15 @@ TEST_F(DialogTest, RendersASampleObjectToAPicture) {
   s->AddImage(FrameSlot(ContinueMark), 5, 0);
   s->AddImage(FrameSlot(ContinueMark), 5, 1);
   s->AddImage(FrameSlot(SolidImage(48, 40, 24, {0x2080FF})), 7, 0);
-  s->Behave = ObSpriteData::kFixedPosition;
+  EditParams(*s, [&](ObSpriteParams& p) { p.Behave = ObSpriteData::kFixedPosition; });
   for (int i = 0; i < 8; ++i) s->AddLocation({i * 40, 100 - i * 10});
-  s->Sound = NewSound("C:\\sounds\\bell.wav", 3);
-  s->Depth = 12;
-  s->ImageSizeX = 48;
-  s->ImageSizeY = 40;
-  s->SpeedX = 4;
+  SetSound(*s, NewSound("C:\\sounds\\bell.wav", 3));
+  EditParams(*s, [&](ObSpriteParams& p) {
+    p.Depth = 12;
+    p.ImageSizeX = 48;
+    p.ImageSizeY = 40;
+    p.SpeedX = 4;
+  });
   Add(std::move(s));
   Add(NewSprite("two"))->SetNumFrames(1);
   Show(0);

@@ -5,6 +5,7 @@
 #include "editor/editor_fixture.h"
 #include "grid/spread.h"
 #include "support/dib_builder.h"
+#include "support/sprite_setup.h"
 
 namespace kel::test {
 namespace {
@@ -17,8 +18,10 @@ class MaskCommandTest : public DialogTest {
  protected:
   MaskCommandTest() {
     auto s = NewSprite("mask");
-    s->ImageSizeX = 4;
-    s->ImageSizeY = 2;
+    EditParams(*s, [&](ObSpriteParams& p) {
+      p.ImageSizeX = 4;
+      p.ImageSizeY = 2;
+    });
     // Top row: index 7 (black) then 0 (white); bottom row: 1 (red) then 7.
     auto dib = MakeDib(
         {.width = 4, .height = 2, .bits = 8, .colors = {kWhite, kRed, 0, 0, 0, 0, 0, kBlack}},
@@ -115,7 +118,7 @@ TEST_F(MaskCommandTest, BeyondTheFramesOnlyTheActiveCellMoves) {
 // made from stays in its slot.
 TEST_F(MaskCommandTest, AContinueMarkInTheMaskSlotAloneKeepsTheImage) {
   sprite->AddImage(FrameSlot(), 0, 1);
-  sprite->ImageArray[0].Mask = FrameSlot(ContinueMark);
+  SetSlot(*sprite, 0, true, FrameSlot(ContinueMark));
   const ObBmpImage* image = sprite->GetImage(0).Image();
   Activate(1, ObKELDialog::kRowImage);
   commands->CmMakeMask();

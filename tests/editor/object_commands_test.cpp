@@ -5,6 +5,7 @@
 
 #include "editor/object_fixture.h"
 #include "grid/spread.h"
+#include "support/sprite_setup.h"
 
 namespace kel::test {
 namespace {
@@ -24,12 +25,12 @@ TEST_F(ObjectCommandsTest, NewObjectComesEmptyAtTheEndAndIsShown) {
   commands->CmNewObject();
 
   ASSERT_EQ(list.size(), 4u);
-  EXPECT_EQ(list[0]->PositionX, 55) << "the shown object is stored first";
+  EXPECT_EQ(list[0]->Params().PositionX, 55) << "the shown object is stored first";
   ObSpriteData* created = list[3].get();
-  EXPECT_EQ(created->Name, Cp932("よっつ"));
+  EXPECT_EQ(created->Name(), Cp932("よっつ"));
   EXPECT_EQ(created->FrameCount(), 0);
-  EXPECT_EQ(created->NumFrames, 0);
-  EXPECT_EQ(created->Sound, nullptr);
+  EXPECT_EQ(created->NumFrames(), 0);
+  EXPECT_EQ(created->Sound(), nullptr);
   EXPECT_EQ(doc.CurrentIndex(), 3);
   EXPECT_EQ(dialog->CurrentSprite(), created);
   EXPECT_EQ(ComboItems(), (QStringList{"ひとつ", "Bird", "みっつ", "よっつ"}));
@@ -58,7 +59,7 @@ TEST_F(DialogTest, NewObjectInAnEmptyDocumentBecomesTheFirst) {
   prompt.Answer(QStringLiteral("最初"));
   commands->CmNewObject();
   ASSERT_EQ(list.size(), 1u);
-  EXPECT_EQ(list[0]->Name, Utf8ToCp932("最初").value());
+  EXPECT_EQ(list[0]->Name(), Utf8ToCp932("最初").value());
   EXPECT_EQ(doc.CurrentIndex(), 0);
   EXPECT_EQ(dialog->CurrentSprite(), list[0].get());
   EXPECT_EQ(dialog->ObjectCombo->count(), 1);
@@ -110,7 +111,7 @@ TEST_F(ObjectCommandsTest, NewObjectNameIsAskedUntilAcceptedOrCancelled) {
     EXPECT_EQ(doc.Modified(), c.created.has_value()) << "a cancelled dialog is no change";
     if (c.created) {
       ASSERT_EQ(list.size(), 4u);
-      EXPECT_EQ(list[3]->Name, Utf8ToCp932(c.created->toStdString()).value());
+      EXPECT_EQ(list[3]->Name(), Utf8ToCp932(c.created->toStdString()).value());
       EXPECT_EQ(doc.CurrentIndex(), 3);
       EXPECT_EQ(dialog->ObjectCombo->currentText(), *c.created);
     } else {
@@ -179,7 +180,7 @@ TEST_F(ObjectCommandsTest, RenameReplacesTheNameInPlace) {
   prompt.Answer(QStringLiteral("Fish"));
   commands->CmRenameObject();
 
-  EXPECT_EQ(renamed->Name, "Fish");
+  EXPECT_EQ(renamed->Name(), "Fish");
   EXPECT_EQ(list[1].get(), renamed);
   EXPECT_EQ(ListNames(), (QStringList{"ひとつ", "Fish", "みっつ"}));
   EXPECT_EQ(ComboItems(), ListNames());
@@ -224,7 +225,7 @@ TEST_F(ObjectCommandsTest, RenameRefusalsBringTheInputBackWithTheText) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    list[1]->Name = "Bird";
+    SetName(*list[1], "Bird");
     doc.SetCurrent(1);
     dialog->DispSpriteData(dialog->CurrentSprite());
     prompt.ClearHistory();
@@ -237,7 +238,7 @@ TEST_F(ObjectCommandsTest, RenameRefusalsBringTheInputBackWithTheText) {
     EXPECT_EQ(prompt.MessageTexts(), c.messages);
     ExpectErrorBoxes();
     EXPECT_EQ(InputInitials(), c.initials);
-    EXPECT_EQ(QString::fromStdString(Cp932ToUtf8Lossy(list[1]->Name)), c.finalName);
+    EXPECT_EQ(QString::fromStdString(Cp932ToUtf8Lossy(list[1]->Name())), c.finalName);
     EXPECT_EQ(dialog->ObjectCombo->itemText(1), c.finalName);
     EXPECT_EQ(list.size(), 3u);
     EXPECT_EQ(doc.CurrentIndex(), 1);
@@ -261,7 +262,7 @@ TEST_F(ObjectCommandsTest, DeleteShowsTheObjectThatTakesTheDeletedOnesPlace) {
     for (const char* name : kThreeNames) {
       auto s = NewSprite(name);
       s->SetNumFrames(uint16_t(list.size() + 1));
-      s->PositionX = int32_t(list.size()) * 100;
+      EditParams(*s, [&](ObSpriteParams& p) { p.PositionX = int32_t(list.size()) * 100; });
       Add(std::move(s));
     }
     Show(c.shown);
@@ -275,7 +276,7 @@ TEST_F(ObjectCommandsTest, DeleteShowsTheObjectThatTakesTheDeletedOnesPlace) {
     EXPECT_EQ(doc.CurrentIndex(), c.current);
     EXPECT_EQ(dialog->CurrentSprite(), expected);
     EXPECT_EQ(dialog->ObjectCombo->currentIndex(), c.current);
-    EXPECT_EQ(dialog->PosXEdit->text(), QString::number(expected->PositionX));
+    EXPECT_EQ(dialog->PosXEdit->text(), QString::number(expected->Params().PositionX));
     EXPECT_EQ(dialog->FramesEdit->text(), QString::number(expected->FrameCount()));
     EXPECT_EQ(doc.Modified(), 1);
     EXPECT_TRUE(prompt.History().empty()) << "no question and no message";
@@ -297,9 +298,9 @@ TEST_F(DialogTest, DeletingTheOnlyObjectEmptiesTheDialog) {
   auto s = NewSprite("だけ");
   s->AddImage(FrameSlot(SolidImage(8, 8, 8, {0x336699})), 0, 0);
   s->AddImage(FrameSlot(SolidImage(8, 8, 8, {0x336699})), 1, 0);
-  s->Behave = ObSpriteData::kFixedPosition;
+  EditParams(*s, [&](ObSpriteParams& p) { p.Behave = ObSpriteData::kFixedPosition; });
   s->AddLocation({5, 6});
-  s->Sound = NewSound("bell.wav", 2);
+  SetSound(*s, NewSound("bell.wav", 2));
   Add(std::move(s));
   Show(0);
   ASSERT_TRUE(dialog->Spread->SSHasPicture(1, 1));
@@ -335,20 +336,22 @@ TEST_F(ObjectCommandsTest, ClearKeepsNameAndPlaceAndResetsEverythingElse) {
   s->AddImage(FrameSlot(SolidImage(8, 8, 1, {0, 0xffffff})), 0, 1);
   s->AddImage(FrameSlot(ContinueMark), 1, 0);
   s->AddImage(FrameSlot(ContinueMark), 1, 1);
-  s->Sound = NewSound("bell.wav", 1);
-  s->Behave = ObSpriteData::kFixedPosition;
-  s->Locations.clear();
+  SetSound(*s, NewSound("bell.wav", 1));
+  EditParams(*s, [&](ObSpriteParams& p) { p.Behave = ObSpriteData::kFixedPosition; });
+  SetLocations(*s, {});
   s->AddLocation({10, 20});
   s->AddLocation({30, 40});
-  s->Depth = 7;
-  s->AutoRepeat = 0;
-  s->RandomStart = 0;
-  s->PositionX = 5;
-  s->PositionY = -6;
-  s->SpeedX = 3;
-  s->SpeedY = -4;
-  s->ImageSizeX = 320;
-  s->ImageSizeY = 240;
+  EditParams(*s, [&](ObSpriteParams& p) {
+    p.Depth = 7;
+    p.AutoRepeat = 0;
+    p.RandomStart = 0;
+    p.PositionX = 5;
+    p.PositionY = -6;
+    p.SpeedX = 3;
+    p.SpeedY = -4;
+    p.ImageSizeX = 320;
+    p.ImageSizeY = 240;
+  });
   Show(1);
   ASSERT_EQ(Cell(1, 4), "10");
   ASSERT_EQ(Cell(1, 3), "bell");
@@ -357,7 +360,7 @@ TEST_F(ObjectCommandsTest, ClearKeepsNameAndPlaceAndResetsEverythingElse) {
   commands->CmClearObject();
 
   EXPECT_EQ(list[1].get(), s);
-  EXPECT_EQ(s->Name, "Bird");
+  EXPECT_EQ(s->Name(), "Bird");
   EXPECT_EQ(ListNames(), (QStringList{"ひとつ", "Bird", "みっつ"}));
   EXPECT_EQ(ComboItems(), ListNames());
   EXPECT_EQ(dialog->ObjectCombo->currentIndex(), 1);
@@ -365,19 +368,19 @@ TEST_F(ObjectCommandsTest, ClearKeepsNameAndPlaceAndResetsEverythingElse) {
   EXPECT_EQ(dialog->CurrentSprite(), s);
 
   EXPECT_EQ(s->FrameCount(), 0);
-  EXPECT_EQ(s->NumFrames, 0);
-  EXPECT_EQ(s->Sound, nullptr);
-  EXPECT_TRUE(s->Locations.empty());
-  EXPECT_EQ(s->Depth, 1);
-  EXPECT_EQ(s->Behave, 0);
-  EXPECT_EQ(s->AutoRepeat, 1);
-  EXPECT_EQ(s->RandomStart, 1);
-  EXPECT_EQ(s->PositionX, 0);
-  EXPECT_EQ(s->PositionY, 0);
-  EXPECT_EQ(s->SpeedX, 0);
-  EXPECT_EQ(s->SpeedY, 0);
-  EXPECT_EQ(s->ImageSizeX, 0);
-  EXPECT_EQ(s->ImageSizeY, 0);
+  EXPECT_EQ(s->NumFrames(), 0);
+  EXPECT_EQ(s->Sound(), nullptr);
+  EXPECT_TRUE(s->Locations().empty());
+  EXPECT_EQ(s->Params().Depth, 1);
+  EXPECT_EQ(s->Params().Behave, 0);
+  EXPECT_EQ(s->Params().AutoRepeat, 1);
+  EXPECT_EQ(s->Params().RandomStart, 1);
+  EXPECT_EQ(s->Params().PositionX, 0);
+  EXPECT_EQ(s->Params().PositionY, 0);
+  EXPECT_EQ(s->Params().SpeedX, 0);
+  EXPECT_EQ(s->Params().SpeedY, 0);
+  EXPECT_EQ(s->Params().ImageSizeX, 0);
+  EXPECT_EQ(s->Params().ImageSizeY, 0);
 
   EXPECT_EQ(dialog->FramesEdit->text(), "0");
   EXPECT_EQ(dialog->DepthEdit->text(), "1");
@@ -397,14 +400,14 @@ TEST_F(ObjectCommandsTest, ClearKeepsNameAndPlaceAndResetsEverythingElse) {
   // The other objects are untouched.
   EXPECT_EQ(list[0]->FrameCount(), 1);
   EXPECT_EQ(list[2]->FrameCount(), 3);
-  EXPECT_EQ(list[2]->PositionX, 200);
+  EXPECT_EQ(list[2]->Params().PositionX, 200);
 }
 
 TEST_F(ObjectCommandsTest, ClearDropsFieldsTypedButNotStored) {
   dialog->PosXEdit->setText("abc-typed");
   commands->CmClearObject();
   EXPECT_EQ(dialog->PosXEdit->text(), "0");
-  EXPECT_EQ(list[0]->Name, Cp932("ひとつ"));
+  EXPECT_EQ(list[0]->Name(), Cp932("ひとつ"));
 }
 
 // ---- without an object
@@ -446,7 +449,7 @@ TEST_F(ObjectCommandsTest, AfterTheLastObjectIsDeletedOnlyNewWorks) {
   prompt.Answer(QStringLiteral("ひとつ"));  // the name is free again
   commands->CmNewObject();
   ASSERT_EQ(list.size(), 1u);
-  EXPECT_EQ(list[0]->Name, Cp932("ひとつ"));
+  EXPECT_EQ(list[0]->Name(), Cp932("ひとつ"));
   EXPECT_EQ(dialog->CurrentSprite(), list[0].get());
   EXPECT_TRUE(prompt.Messages().empty());
 }

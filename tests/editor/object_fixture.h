@@ -9,6 +9,7 @@
 
 #include "editor/editor_fixture.h"
 #include "model/text.h"
+#include "support/sprite_setup.h"
 
 namespace kel::test {
 
@@ -23,9 +24,11 @@ class ThreeObjectsTest : public DialogTest {
     for (const char* name : kThreeNames) {
       auto s = NewSprite(name);
       s->SetNumFrames(uint16_t(list.size() + 1));
-      s->PositionX = int32_t(list.size()) * 100;
-      s->ImageSizeX = 16;
-      s->ImageSizeY = 16;
+      EditParams(*s, [&](ObSpriteParams& p) {
+        p.PositionX = int32_t(list.size()) * 100;
+        p.ImageSizeX = 16;
+        p.ImageSizeY = 16;
+      });
       Add(std::move(s));
     }
     Show(0);
@@ -39,7 +42,7 @@ class ThreeObjectsTest : public DialogTest {
   }
   QStringList ListNames() const {
     QStringList names;
-    for (const auto& s : list) names << QString::fromStdString(Cp932ToUtf8Lossy(s->Name));
+    for (const auto& s : list) names << QString::fromStdString(Cp932ToUtf8Lossy(s->Name()));
     return names;
   }
   // The input dialogs asked so far, in order.

@@ -6,6 +6,7 @@
 
 #include "editor/object_fixture.h"
 #include "files/object_file.h"
+#include "support/sprite_setup.h"
 #include "support/test_paths.h"
 
 namespace kel::test {
@@ -78,8 +79,8 @@ TEST_F(ObjectNamesTest, NamesLongerThanElevenBytesAreRefusedAndAskedAgain) {
     EXPECT_EQ(prompt.History()[2].initial, c.tooLong) << "the input comes back with the text";
     const ObSpriteData& named = c.rename ? *list[1] : *list.back();
     EXPECT_EQ(list.size(), c.rename ? 3u : 4u);
-    EXPECT_EQ(named.Name, Utf8ToCp932(c.accepted.toStdString()).value());
-    EXPECT_LE(named.Name.size(), 11u);
+    EXPECT_EQ(named.Name(), Utf8ToCp932(c.accepted.toStdString()).value());
+    EXPECT_LE(named.Name().size(), 11u);
     EXPECT_EQ(form.ObjectCombo->currentText(), c.accepted);
   }
 }
@@ -112,7 +113,7 @@ TEST_F(ObjectNamesTest, AnEmptyNameIsOneNameLikeAnyOther) {
   prompt.Answer(QString());
   commands->CmNewObject();
   ASSERT_EQ(list.size(), 4u);
-  EXPECT_EQ(list[3]->Name, "");
+  EXPECT_EQ(list[3]->Name(), "");
   EXPECT_EQ(commands->CheckRepeatedName(), 1);
   // A second empty name is a duplicate.
   prompt.ClearHistory();
@@ -154,11 +155,11 @@ TEST_F(DialogTest, CheckRepeatedNameFindsDuplicatesReadFromAFile) {
   // Renaming the first to a free name makes the list saveable.
   prompt.Answer(QStringLiteral("違う"));
   commands->CmRenameObject();
-  ASSERT_EQ(list[0]->Name, Cp932("違う"));
+  ASSERT_EQ(list[0]->Name(), Cp932("違う"));
   EXPECT_EQ(commands->CheckRepeatedName(), 1);
 
   // So does deleting one of the two.
-  list[0]->Name = Cp932("同じ");
+  SetName(*list[0], Cp932("同じ"));
   EXPECT_EQ(commands->CheckRepeatedName(), 0);
   doc.SetCurrent(2);
   dialog->DispSpriteData(dialog->CurrentSprite());
@@ -185,7 +186,7 @@ TEST_F(ObjectNamesTest, CheckRepeatedNameLooksAtEveryPair) {
     doc.Reset({}, QString());
     for (const auto& n : c.names) {
       auto s = std::make_unique<ObSpriteData>();
-      s->Name = n;
+      SetName(*s, n);
       Add(std::move(s));
     }
     EXPECT_EQ(commands->CheckRepeatedName(), c.expected);

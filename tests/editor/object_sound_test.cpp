@@ -6,6 +6,7 @@
 
 #include "editor/object_fixture.h"
 #include "platform/sdl_sound.h"
+#include "support/sprite_setup.h"
 #include "support/test_paths.h"
 
 namespace kel::test {
@@ -37,7 +38,7 @@ class ObjectSoundTest : public ThreeObjectsTest {
     auto sound = std::make_unique<ObSound>((dir / "long.wav").c_str());
     ASSERT_GT(sound->Size, 0) << "the wave file was not read";
     sound->Frame = 1;
-    list[size_t(index)]->Sound = std::move(sound);
+    SetSound(*list[size_t(index)], std::move(sound));
   }
 
   TempDir dir;
@@ -83,7 +84,7 @@ TEST_F(ObjectSoundTest, ClearingTheObjectStopsItsSound) {
   commands->CmClearObject();
 
   EXPECT_FALSE(port->IsPlaying());
-  EXPECT_EQ(list[2]->Sound, nullptr);
+  EXPECT_EQ(list[2]->Sound(), nullptr);
   EXPECT_EQ(Cell(1, 3), "");
 }
 

@@ -19,7 +19,7 @@ TEST_F(SwitchTest, ChoosingAnotherNameStoresTheShownObjectAndShowsTheChosenOne) 
   dialog->PosXEdit->setText("77");
   dialog->ObjectCombo->setCurrentIndex(2);
   EXPECT_EQ(doc.Modified(), 1);
-  EXPECT_EQ(list[0]->PositionX, 77);
+  EXPECT_EQ(list[0]->Params().PositionX, 77);
   EXPECT_EQ(doc.CurrentIndex(), 2);
   EXPECT_EQ(dialog->CurrentSprite(), list[2].get());
   EXPECT_EQ(dialog->ObjectCombo->currentText(), QStringLiteral("みっつ"));
@@ -55,8 +55,8 @@ TEST_F(SwitchTest, ARefusedFieldKeepsTheObjectWithTheFieldSelected) {
   // The refused text stays for the user to correct, selected; the depth before it went in.
   EXPECT_EQ(dialog->PosXEdit->text(), "9999");
   EXPECT_EQ(dialog->PosXEdit->selectedText(), "9999");
-  EXPECT_EQ(list[0]->PositionX, 0);
-  EXPECT_EQ(list[0]->Depth, 7);
+  EXPECT_EQ(list[0]->Params().PositionX, 0);
+  EXPECT_EQ(list[0]->Params().Depth, 7);
   EXPECT_EQ(doc.Modified(), 1);
 }
 

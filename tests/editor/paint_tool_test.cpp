@@ -11,6 +11,7 @@
 
 #include "editor/cell_fixture.h"
 #include "platform/launcher.h"
+#include "support/sprite_setup.h"
 
 namespace kel::test {
 namespace {
@@ -184,8 +185,10 @@ TEST_F(PaintToolTest, WithoutAnObjectEveryCellSaysSo) {
 
 TEST_F(PaintToolTest, TheWrittenFileReadsBackWithTheSamePixelsAndTheObjectStaysAsItWas) {
   auto sprite = NewSprite("絵");
-  sprite->ImageSizeX = 16;
-  sprite->ImageSizeY = 16;
+  EditParams(*sprite, [&](ObSpriteParams& p) {
+    p.ImageSizeX = 16;
+    p.ImageSizeY = 16;
+  });
   // Odd widths at every depth, so that row padding and colour tables are part of the file.
   const int depths[] = {1, 4, 8, 24};
   for (int i = 0; i < 4; ++i)
@@ -238,7 +241,7 @@ TEST_F(PaintToolTest, DoubleClickChangesNeitherTheObjectNorTheModifiedFlag) {
   ASSERT_EQ(commands->EvDblClick(2, ObKELDialog::kRowMask), 1);
   EXPECT_EQ(doc.Modified(), 0);
   EXPECT_EQ(SlotKinds(*s), "II II II");
-  EXPECT_EQ(s->NumFrames, 3);
+  EXPECT_EQ(s->NumFrames(), 3);
   EXPECT_EQ(s->GetImage(1).Image(), image);
   EXPECT_EQ(s->GetMask(1).Image(), mask);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(image->Dib()->Data()), image->Dib()->Size()),

@@ -11,6 +11,7 @@
 #include "editor/updown.h"
 #include "grid/spread.h"
 #include "platform/clipboard.h"
+#include "support/sprite_setup.h"
 #include "support/test_paths.h"
 
 #include "editor/editor_fixture.h"
@@ -23,17 +24,19 @@ class UndoTest : public DialogTest {
   UndoTest() {
     // A fixed-position object of three frames with a sound at frame 3, and a plain one.
     auto a = NewSprite("あ");
-    a->Behave = ObSpriteData::kFixedPosition;
-    a->ImageSizeX = a->ImageSizeY = 16;
+    EditParams(*a, [&](ObSpriteParams& p) {
+      p.Behave = ObSpriteData::kFixedPosition;
+      p.ImageSizeX = p.ImageSizeY = 16;
+    });
     for (int i = 0; i < 3; ++i) {
       a->AddImage(FrameSlot(SolidImage(10 + i, 8, 8, {0x102030})), int16_t(i), 0);
       a->AddImage(FrameSlot(SolidImage(10 + i, 8, 1, {0, 0xFFFFFF})), int16_t(i), 1);
       a->AddLocation({10 * i, 20 * i});
     }
-    a->Sound = NewSound("bell.wav", 3);
+    SetSound(*a, NewSound("bell.wav", 3));
     Add(std::move(a));
     auto b = NewSprite("い");
-    b->ImageSizeX = b->ImageSizeY = 8;
+    EditParams(*b, [&](ObSpriteParams& p) { p.ImageSizeX = p.ImageSizeY = 8; });
     b->AddImage(FrameSlot(SolidImage(4, 4, 8, {0x405060})), 0, 0);
     b->AddImage(FrameSlot(SolidImage(4, 4, 8, {0x405060})), 1, 0);
     Add(std::move(b));
@@ -238,8 +241,8 @@ TEST_F(UndoTest, TypingInOneFieldMergesIntoOneStep) {
   EXPECT_EQ(doc.History().text(1), QStringLiteral("深さの変更"));
   doc.History().undo();
   doc.History().undo();
-  EXPECT_EQ(list[0]->PositionX, 0);
-  EXPECT_EQ(list[0]->Depth, 1);
+  EXPECT_EQ(list[0]->Params().PositionX, 0);
+  EXPECT_EQ(list[0]->Params().Depth, 1);
   // Typed back to where it started, the step is no step.
   Type(dialog->SpeedXEdit, "9");
   Type(dialog->SpeedXEdit, "0");
@@ -275,7 +278,7 @@ TEST_F(UndoTest, PicturesMoveIntoAndOutOfTheHistory) {
 
 TEST_F(UndoTest, AnObjectWithMoreFramesThanTheGridIsShownAndKeptAsItIs) {
   auto big = NewSprite("多い");
-  big->ImageSizeX = big->ImageSizeY = 8;
+  EditParams(*big, [&](ObSpriteParams& p) { p.ImageSizeX = p.ImageSizeY = 8; });
   big->SetNumFrames(130);
   big->AddImage(FrameSlot(SolidImage(4, 4, 8, {0})), 0, 0);
   Add(std::move(big));
@@ -321,23 +324,23 @@ TEST_F(UndoTest, FieldsShowTheNumberStored) {
     Type((*dialog).*c.field, c.typed);
     EXPECT_EQ(((*dialog).*c.field)->text(), QString::fromUtf8(c.shown));
   }
-  EXPECT_EQ(list[0]->PositionX, 123);
-  EXPECT_EQ(list[0]->PositionY, 12);
-  EXPECT_EQ(list[0]->SpeedX, -4);
-  EXPECT_EQ(list[0]->SpeedY, 7);
-  EXPECT_EQ(list[0]->Depth, 8);
+  EXPECT_EQ(list[0]->Params().PositionX, 123);
+  EXPECT_EQ(list[0]->Params().PositionY, 12);
+  EXPECT_EQ(list[0]->Params().SpeedX, -4);
+  EXPECT_EQ(list[0]->Params().SpeedY, 7);
+  EXPECT_EQ(list[0]->Params().Depth, 8);
 }
 
 // Choosing fixed position gives every frame a location, shown in the grid and saved as shown.
 TEST_F(UndoTest, ChoosingFixedPositionFillsTheLocationRows) {
   doc.SetCurrent(1);
   dialog->BehaveTypeCombo->setCurrentIndex(ObSpriteData::kFixedPosition);
-  EXPECT_EQ(list[1]->Locations, (std::vector<TPoint>{{0, 0}, {0, 0}}));
+  EXPECT_EQ(list[1]->Locations(), (std::vector<TPoint>{{0, 0}, {0, 0}}));
   EXPECT_EQ(Cell(2, kRowX), "0");
   EXPECT_EQ(Cell(2, kRowY), "0");
   // Only X typed: the frame's Y is the 0 the grid shows.
   ASSERT_TRUE(dialog->CommitLocation(1, kRowX, "30"));
-  EXPECT_EQ(list[1]->Locations[0], (TPoint{30, 0}));
+  EXPECT_EQ(list[1]->Locations()[0], (TPoint{30, 0}));
   EXPECT_EQ(Cell(1, kRowY), "0");
 }
 

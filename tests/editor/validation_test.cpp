@@ -10,6 +10,7 @@
 #include "editor/editor_fixture.h"
 #include "editor/updown.h"
 #include "grid/spread.h"
+#include "support/sprite_setup.h"
 
 namespace kel::test {
 namespace {
@@ -49,13 +50,15 @@ class FieldsTest : public DialogTest {
     auto s = NewSprite("ﾃｽﾄ");
     s->AddImage(FrameSlot(SolidImage(8, 8, 8, {0xff0000})), 0, 0);
     s->AddImage(FrameSlot(SolidImage(8, 8, 8, {0x00ff00})), 1, 0);
-    s->Depth = 3;
-    s->PositionX = 10;
-    s->PositionY = 20;
-    s->SpeedX = 1;
-    s->SpeedY = 2;
-    s->ImageSizeX = 32;
-    s->ImageSizeY = 24;
+    EditParams(*s, [&](ObSpriteParams& p) {
+      p.Depth = 3;
+      p.PositionX = 10;
+      p.PositionY = 20;
+      p.SpeedX = 1;
+      p.SpeedY = 2;
+      p.ImageSizeX = 32;
+      p.ImageSizeY = 24;
+    });
     sprite = Add(std::move(s));
     Show(0);
   }
@@ -108,9 +111,9 @@ TEST_F(FieldsTest, EachBadFieldIsReportedWithFocusAndSelection) {
     EXPECT_EQ(edit->selectionStart(), edit->text().isEmpty() ? -1 : 0);
     EXPECT_EQ(edit->selectedText(), edit->text());
     // Nothing was stored.
-    EXPECT_EQ(sprite->Depth, 3);
-    EXPECT_EQ(sprite->PositionX, 10);
-    EXPECT_EQ(sprite->ImageSizeX, 32);
+    EXPECT_EQ(sprite->Params().Depth, 3);
+    EXPECT_EQ(sprite->Params().PositionX, 10);
+    EXPECT_EQ(sprite->Params().ImageSizeX, 32);
     EXPECT_EQ(sprite->FrameCount(), 2);
   }
 }
@@ -155,7 +158,7 @@ TEST_F(FieldsTest, TheRandomStartBoxFollowsTheBehaviour) {
     bool enabled;
   };
   const Case cases[] = {{1, true}, {2, false}, {3, true}, {4, false}, {0, true}};
-  sprite->RandomStart = 0;
+  EditParams(*sprite, [&](ObSpriteParams& p) { p.RandomStart = 0; });
   dialog->DispSpriteData(sprite);
   for (const auto& c : cases) {
     dialog->RandomCheckBox->setChecked(true);  // what the user ticked, not yet stored
@@ -167,18 +170,18 @@ TEST_F(FieldsTest, TheRandomStartBoxFollowsTheBehaviour) {
     EXPECT_EQ(doc.Modified(), 1) << c.behave;
   }
   // The behaviour is stored only on saving.
-  EXPECT_EQ(sprite->Behave, 0);
+  EXPECT_EQ(sprite->Params().Behave, 0);
 }
 
 TEST_F(FieldsTest, AGreyedRandomStartBoxKeepsItsMarkAndIsStoredAsItIs) {
-  sprite->RandomStart = 1;
+  EditParams(*sprite, [&](ObSpriteParams& p) { p.RandomStart = 1; });
   dialog->DispSpriteData(sprite);
   dialog->BehaveTypeCombo->setCurrentIndex(2);
   ASSERT_FALSE(dialog->RandomCheckBox->isEnabled());
   EXPECT_TRUE(dialog->RandomCheckBox->isChecked());
   ASSERT_EQ(dialog->SaveSpriteData(), 1);
-  EXPECT_EQ(sprite->Behave, 2);
-  EXPECT_EQ(sprite->RandomStart, 1);
+  EXPECT_EQ(sprite->Params().Behave, 2);
+  EXPECT_EQ(sprite->Params().RandomStart, 1);
 }
 
 TEST_F(FieldsTest, ClickingTheRandomStartBoxIsAnEdit) {
@@ -187,7 +190,7 @@ TEST_F(FieldsTest, ClickingTheRandomStartBoxIsAnEdit) {
   QTest::mouseClick(dialog->RandomCheckBox, Qt::LeftButton);
   EXPECT_EQ(doc.Modified(), 1);
   EXPECT_FALSE(dialog->RandomCheckBox->isChecked());
-  EXPECT_EQ(sprite->RandomStart, 0);
+  EXPECT_EQ(sprite->Params().RandomStart, 0);
   EXPECT_EQ(doc.History().undoText(), QStringLiteral("ランダムの変更"));
 }
 
@@ -212,7 +215,7 @@ TEST_F(FieldsTest, AFieldIsAnEditWhenItIsLeft) {
   doc.MarkSaved();
   QTest::mouseClick(dialog->DepthUpDown->UpButton(), Qt::LeftButton);
   EXPECT_EQ(doc.Modified(), 1);
-  EXPECT_EQ(sprite->Depth, 46);
+  EXPECT_EQ(sprite->Params().Depth, 46);
 }
 
 TEST_F(FieldsTest, TypingIntoALocationCellIsAnEdit) {
@@ -232,7 +235,7 @@ TEST_F(FieldsTest, TypingIntoALocationCellIsAnEdit) {
   QApplication::processEvents();  // and the form takes it into the document
   EXPECT_EQ(dialog->Spread->SSGetData(2, ObKELDialog::kRowX), QStringLiteral("12"));
   EXPECT_EQ(doc.Modified(), 1);
-  EXPECT_EQ(sprite->Locations.at(1), (TPoint{12, 0}));
+  EXPECT_EQ(sprite->Locations().at(1), (TPoint{12, 0}));
   EXPECT_EQ(dialog->Spread->SSGetData(1, ObKELDialog::kRowX), QStringLiteral("0"))
       << "what the grid shows is what the file holds";
 }
@@ -274,7 +277,7 @@ TEST_F(FrameCountTest, LeavingTheFieldResizesTheFrameList) {
     doc.MarkSaved();
     Leave(c.text);
     EXPECT_EQ(sprite->FrameCount(), c.frames) << c.text;
-    EXPECT_EQ(sprite->NumFrames, c.frames) << c.text;
+    EXPECT_EQ(sprite->NumFrames(), c.frames) << c.text;
     EXPECT_EQ(dialog->FramesEdit->text(), QString::number(c.frames));
     EXPECT_EQ(doc.Modified(), 1);
     for (int col : {1, c.frames, c.frames + 1, 128}) {
@@ -317,10 +320,10 @@ TEST_F(FrameCountTest, ShrinkingKeepsThePicturesOfTheRemainingFrames) {
 }
 
 TEST_F(FrameCountTest, LocationsTypedIntoTheGridSurviveLeavingTheField) {
-  sprite->Behave = ObSpriteData::kFixedPosition;
+  EditParams(*sprite, [&](ObSpriteParams& p) { p.Behave = ObSpriteData::kFixedPosition; });
   sprite->AddLocation({7, 8});
   sprite->AddLocation({9, 10});
-  sprite->Sound = NewSound("C:\\snd\\bell.wav", 2);
+  SetSound(*sprite, NewSound("C:\\snd\\bell.wav", 2));
   dialog->DispSpriteData(sprite);
   Activate();
   ASSERT_TRUE(dialog->CommitLocation(2, 4, "33"));  // typed into the grid
@@ -337,8 +340,8 @@ TEST_F(FrameCountTest, LocationsTypedIntoTheGridSurviveLeavingTheField) {
   EXPECT_EQ(Cell(2, 3), "bell");
 
   // The object has what the grid shows.
-  ASSERT_EQ(sprite->Locations.size(), 1u);
-  EXPECT_EQ(sprite->Locations[0], (TPoint{7, 8}));
+  ASSERT_EQ(sprite->Locations().size(), 1u);
+  EXPECT_EQ(sprite->Locations()[0], (TPoint{7, 8}));
 }
 
 TEST_F(FrameCountTest, AFocusChangeWithoutTheFieldChangesNothing) {

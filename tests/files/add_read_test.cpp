@@ -26,7 +26,7 @@ std::string FileOf(const std::vector<std::string>& names) {
 
 std::vector<std::string> Names(const SpriteList& list) {
   std::vector<std::string> v;
-  for (const auto& s : list) v.push_back(s->Name);
+  for (const auto& s : list) v.push_back(s->Name());
   return v;
 }
 
@@ -36,7 +36,8 @@ struct NameCheck {
   std::vector<std::string> asked;
   bool operator()(const std::string& name) {
     asked.push_back(name);
-    return std::none_of(list->begin(), list->end(), [&](const auto& s) { return s->Name == name; });
+    return std::none_of(list->begin(), list->end(),
+                        [&](const auto& s) { return s->Name() == name; });
   }
 };
 
@@ -52,7 +53,7 @@ TEST(AddReadObjectFile, AppendsAfterTheObjectsThere) {
   ASSERT_TRUE(Append(FileOf({"c"}), list, check).ok);
   EXPECT_EQ(Names(list), (std::vector<std::string>{"a", "b", "c"}));
   EXPECT_EQ(check.asked, (std::vector<std::string>{"a", "b", "c"}));
-  EXPECT_TRUE(list[2]->ImageArray[0].Image.IsImage());
+  EXPECT_TRUE(list[2]->ImageArray()[0].Image.IsImage());
 }
 
 TEST(AddReadObjectFile, SameFileTwiceAppendsNothingTheSecondTime) {

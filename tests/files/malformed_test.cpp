@@ -6,6 +6,7 @@
 
 #include "files/object_file_helpers.h"
 #include "support/kel_builder.h"
+#include "support/sprite_setup.h"
 
 namespace kel::test {
 namespace {
@@ -245,7 +246,7 @@ TEST(MalformedObjectFile, EachIsRefusedWithItsReasonAndPlace) {
     SCOPED_TRACE(c.label);
     SpriteList list;
     list.push_back(std::make_unique<ObSpriteData>());
-    list[0]->Name = "keep";
+    SetName(*list[0], "keep");
     ObSpriteData* kept = list[0].get();
     const ObjectFileResult r = ReadBytes(c.bytes, list);
     EXPECT_FALSE(r.ok);
@@ -255,7 +256,7 @@ TEST(MalformedObjectFile, EachIsRefusedWithItsReasonAndPlace) {
     EXPECT_EQ(OffsetIn(r.message), c.offset) << r.message;
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].get(), kept);
-    EXPECT_EQ(list[0]->Name, "keep");
+    EXPECT_EQ(list[0]->Name(), "keep");
 
     // Appending refuses the same file with the same message and appends nothing.
     int asked = 0;

@@ -5,6 +5,7 @@
 
 #include "files/object_file_helpers.h"
 #include "support/kel_builder.h"
+#include "support/sprite_setup.h"
 #include "support/test_paths.h"
 
 namespace kel::test {
@@ -126,7 +127,7 @@ TEST(ObjectFileRoundTrip, MappedPicturesOutliveTheFileAndKeepChangesToThemselves
   std::filesystem::remove(path);
   EXPECT_EQ(WriteBytes(list), bytes);
 
-  const ObBmpImage* image = list[0]->ImageArray[0].Image.Image();
+  const ObBmpImage* image = list[0]->ImageArray()[0].Image.Image();
   ASSERT_NE(image, nullptr);
   uint8_t* pixels = const_cast<uint8_t*>(image->Dib()->Bits());
   pixels[0] ^= 0xFF;
@@ -149,32 +150,32 @@ TEST(ObjectFileRoundTrip, FieldsAndSlotsReadAsStored) {
   SpriteList list;
   ASSERT_TRUE(ReadBytes(b::File({fields}), list).ok);
   const ObSpriteData& s = *list[0];
-  EXPECT_EQ(s.Name, "fields");
-  EXPECT_EQ(s.Reserved, 0x1200);
-  EXPECT_EQ(s.Depth, 128);
-  EXPECT_EQ(s.Behave, 3);
-  EXPECT_EQ(s.AutoRepeat, 0);
-  EXPECT_EQ(s.RandomStart, 0);
-  EXPECT_EQ(s.ImageSizeX, 2000);
-  EXPECT_EQ(s.ImageSizeY, 1);
-  EXPECT_EQ(s.PositionX, -2000);
-  EXPECT_EQ(s.PositionY, 2000);
-  EXPECT_EQ(s.SpeedX, -1000);
-  EXPECT_EQ(s.SpeedY, 1000);
-  EXPECT_EQ(s.NumFrames, 0);
-  EXPECT_EQ(s.Sound, nullptr);
+  EXPECT_EQ(s.Name(), "fields");
+  EXPECT_EQ(s.Reserved(), 0x1200);
+  EXPECT_EQ(s.Params().Depth, 128);
+  EXPECT_EQ(s.Params().Behave, 3);
+  EXPECT_EQ(s.Params().AutoRepeat, 0);
+  EXPECT_EQ(s.Params().RandomStart, 0);
+  EXPECT_EQ(s.Params().ImageSizeX, 2000);
+  EXPECT_EQ(s.Params().ImageSizeY, 1);
+  EXPECT_EQ(s.Params().PositionX, -2000);
+  EXPECT_EQ(s.Params().PositionY, 2000);
+  EXPECT_EQ(s.Params().SpeedX, -1000);
+  EXPECT_EQ(s.Params().SpeedY, 1000);
+  EXPECT_EQ(s.NumFrames(), 0);
+  EXPECT_EQ(s.Sound(), nullptr);
 
   const b::Object& slots = cases[3].objects[0];
   list.clear();
   ASSERT_TRUE(ReadBytes(b::File({slots}), list).ok);
   const ObSpriteData& t = *list[0];
-  ASSERT_EQ(t.NumFrames, slots.frames.size());
+  ASSERT_EQ(t.NumFrames(), slots.frames.size());
   ASSERT_EQ(t.FrameCount(), int(slots.frames.size()));
   for (size_t f = 0; f < slots.frames.size(); ++f) {
     SCOPED_TRACE("frame " + std::to_string(f + 1));
     const std::pair<const b::Slot*, const FrameSlot*> pairs[] = {
-        {&slots.frames[f].image, &t.ImageArray[f].Image},
-        {&slots.frames[f].mask, &t.ImageArray[f].Mask}};
+        {&slots.frames[f].image, &t.ImageArray()[f].Image},
+        {&slots.frames[f].mask, &t.ImageArray()[f].Mask}};
     for (const auto& [want, got] : pairs) {
       EXPECT_EQ(got->IsEmpty(), want->kind == b::Slot::Empty);
       EXPECT_EQ(got->IsContinue(), want->kind == b::Slot::Continue);
@@ -188,21 +189,21 @@ TEST(ObjectFileRoundTrip, FieldsAndSlotsReadAsStored) {
     }
   }
   // Frame 7 holds a colour table of 20 entries (biClrUsed), not 256.
-  EXPECT_EQ(t.ImageArray[6].Image.Image()->NumColors(), 20u);
-  EXPECT_EQ(t.ImageArray[0].Image.Image()->Width(), 5);
-  EXPECT_EQ(t.ImageArray[0].Image.Image()->Height(), 3);
-  EXPECT_EQ(t.ImageArray[0].Image.Image()->LineBytes(), 8);
+  EXPECT_EQ(t.ImageArray()[6].Image.Image()->NumColors(), 20u);
+  EXPECT_EQ(t.ImageArray()[0].Image.Image()->Width(), 5);
+  EXPECT_EQ(t.ImageArray()[0].Image.Image()->Height(), 3);
+  EXPECT_EQ(t.ImageArray()[0].Image.Image()->LineBytes(), 8);
 }
 
 TEST(ObjectFileRoundTrip, LocationsAndSoundReadAsStored) {
   const std::vector<RoundTripCase> cases = RoundTripCases();
   SpriteList list;
   ASSERT_TRUE(ReadBytes(b::File(cases[4].objects), list).ok);
-  EXPECT_EQ(list[0]->Locations, (std::vector<TPoint>{{1, 2}, {-3, -4}, {2000, -2000}}));
+  EXPECT_EQ(list[0]->Locations(), (std::vector<TPoint>{{1, 2}, {-3, -4}, {2000, -2000}}));
 
   list.clear();
   ASSERT_TRUE(ReadBytes(b::File(cases[5].objects), list).ok);
-  const ObSound* snd = list[0]->Sound.get();
+  const ObSound* snd = list[0]->Sound();
   ASSERT_NE(snd, nullptr);
   EXPECT_STREQ(snd->FileName.data(), "C:\\WAVE\\ding.wav");
   EXPECT_EQ(std::string(snd->FileName.data() + 17, 3), "old");  // all 256 bytes are kept
@@ -216,7 +217,7 @@ TEST(ObjectFileRoundTrip, LocationsAndSoundReadAsStored) {
   EXPECT_EQ(snd->WaveData()[13], 0);
 
   // An empty clip: a block of just the two zero bytes.
-  const ObSound* empty = list[1]->Sound.get();
+  const ObSound* empty = list[1]->Sound();
   ASSERT_NE(empty, nullptr);
   EXPECT_EQ(empty->Size, 0);
   ASSERT_NE(empty->WaveData(), nullptr);
@@ -235,9 +236,9 @@ TEST(ObjectFileRoundTrip, ContinueMarkerInOneSlotOnlyIsKept) {
   const std::string bytes = b::File({o});
   SpriteList list;
   ASSERT_TRUE(ReadBytes(bytes, list).ok);
-  EXPECT_TRUE(list[0]->ImageArray[1].Image.IsContinue());
-  EXPECT_TRUE(list[0]->ImageArray[1].Mask.IsEmpty());
-  EXPECT_TRUE(list[0]->ImageArray[2].Mask.IsContinue());
+  EXPECT_TRUE(list[0]->ImageArray()[1].Image.IsContinue());
+  EXPECT_TRUE(list[0]->ImageArray()[1].Mask.IsEmpty());
+  EXPECT_TRUE(list[0]->ImageArray()[2].Mask.IsContinue());
   EXPECT_EQ(WriteBytes(list), bytes);
 }
 
@@ -247,8 +248,8 @@ TEST(ObjectFileRoundTrip, AnyImageMarkerReadsAndIsWrittenAsOne) {
                       b::Slot::Pic(b::ImageRecord(2, 2, 1), 0xFFFFFFFE)});
   SpriteList list;
   ASSERT_TRUE(ReadBytes(b::File({o}), list).ok);
-  ASSERT_TRUE(list[0]->ImageArray[0].Image.IsImage());
-  ASSERT_TRUE(list[0]->ImageArray[0].Mask.IsImage());
+  ASSERT_TRUE(list[0]->ImageArray()[0].Image.IsImage());
+  ASSERT_TRUE(list[0]->ImageArray()[0].Mask.IsImage());
   o.frames[0].image.marker = 1;
   o.frames[0].mask.marker = 1;
   EXPECT_EQ(WriteBytes(list), b::File({o}));
@@ -260,8 +261,8 @@ TEST(ObjectFileRoundTrip, NonZeroSoundFlagMeansOne) {
   o.soundFlag = 7;
   SpriteList list;
   ASSERT_TRUE(ReadBytes(b::File({o}), list).ok);
-  ASSERT_NE(list[0]->Sound, nullptr);
-  EXPECT_EQ(list[0]->Sound->Size, 3);
+  ASSERT_NE(list[0]->Sound(), nullptr);
+  EXPECT_EQ(list[0]->Sound()->Size, 3);
   o.soundFlag.reset();
   EXPECT_EQ(WriteBytes(list), b::File({o}));
 }
@@ -273,7 +274,7 @@ TEST(ObjectFileRoundTrip, LocationsOfOtherBehavioursAreReadButNotWritten) {
   o.locations = {{5, 6}, {7, 8}};
   SpriteList list;
   ASSERT_TRUE(ReadBytes(b::File({o}), list).ok);
-  EXPECT_EQ(list[0]->Locations.size(), 2u);
+  EXPECT_EQ(list[0]->Locations().size(), 2u);
   o.locations.clear();
   EXPECT_EQ(WriteBytes(list), b::File({o}));
 }
@@ -281,11 +282,11 @@ TEST(ObjectFileRoundTrip, LocationsOfOtherBehavioursAreReadButNotWritten) {
 TEST(ObjectFileRoundTrip, ReadingReplacesTheWholeList) {
   SpriteList list;
   list.push_back(std::make_unique<ObSpriteData>());
-  list[0]->Name = "old";
+  SetName(*list[0], "old");
   ASSERT_TRUE(ReadBytes(b::File({Named("n1"), Named("n2")}), list).ok);
   ASSERT_EQ(list.size(), 2u);
-  EXPECT_EQ(list[0]->Name, "n1");
-  EXPECT_EQ(list[1]->Name, "n2");
+  EXPECT_EQ(list[0]->Name(), "n1");
+  EXPECT_EQ(list[1]->Name(), "n2");
 }
 
 TEST(ObjectFileRoundTrip, PathFormsReadWhatTheStreamFormWrote) {
@@ -318,8 +319,8 @@ TEST(ObjectRecordPathForms, WriteAndReadOneBareRecord) {
 
   ObSpriteData back;
   ASSERT_EQ(back.Read(path.c_str()), 1);
-  EXPECT_EQ(back.Name, "bare");
-  EXPECT_EQ(back.Locations, (std::vector<TPoint>{{9, 9}}));
+  EXPECT_EQ(back.Name(), "bare");
+  EXPECT_EQ(back.Locations(), (std::vector<TPoint>{{9, 9}}));
   EXPECT_EQ(back.Read((dir / "missing.spd").string().c_str()), 0);
 }
 

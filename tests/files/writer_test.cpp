@@ -8,6 +8,7 @@
 #include "files/object_file_helpers.h"
 #include "model/le.h"
 #include "support/kel_builder.h"
+#include "support/sprite_setup.h"
 #include "support/test_paths.h"
 
 namespace kel::test {
@@ -24,7 +25,7 @@ std::unique_ptr<ObBmpImage> ImageOf(const std::string& record) {
 
 std::unique_ptr<ObSpriteData> Object(std::string name) {
   auto s = std::make_unique<ObSpriteData>();
-  s->Name = std::move(name);
+  SetName(*s, std::move(name));
   return s;
 }
 
@@ -45,16 +46,18 @@ TEST(ObjectFileWriter, HeaderFieldsAtTheirOffsets) {
   SpriteList list;
   list.push_back(Object("hdr"));
   ObSpriteData& s = *list[0];
-  s.Depth = 7;
-  s.Behave = 2;
-  s.AutoRepeat = 0;
-  s.RandomStart = 1;
-  s.ImageSizeX = 640;
-  s.ImageSizeY = 480;
-  s.PositionX = -12;
-  s.PositionY = 34;
-  s.SpeedX = -5;
-  s.SpeedY = 6;
+  EditParams(s, [&](ObSpriteParams& p) {
+    p.Depth = 7;
+    p.Behave = 2;
+    p.AutoRepeat = 0;
+    p.RandomStart = 1;
+    p.ImageSizeX = 640;
+    p.ImageSizeY = 480;
+    p.PositionX = -12;
+    p.PositionY = 34;
+    p.SpeedX = -5;
+    p.SpeedY = 6;
+  });
   s.SetNumFrames(1);
   b::Object o;
   o.nameField = "hdr";
@@ -106,7 +109,7 @@ TEST(ObjectFileWriter, NamesAreStoredUpToThirtyBytes) {
     EXPECT_EQ(bytes, b::File({o}));
     SpriteList back;
     ASSERT_TRUE(ReadBytes(bytes, back).ok);
-    EXPECT_EQ(back[0]->Name, c.stored);
+    EXPECT_EQ(back[0]->Name(), c.stored);
   }
 }
 
@@ -127,9 +130,9 @@ TEST(ObjectFileWriter, LocationsOnlyForFixedPosition) {
     SCOPED_TRACE("behaviour " + std::to_string(behave));
     SpriteList list;
     list.push_back(Object("loc"));
-    list[0]->Behave = behave;
+    EditParams(*list[0], [&](ObSpriteParams& p) { p.Behave = behave; });
     list[0]->SetNumFrames(2);
-    list[0]->Locations = {{10, 20}, {-30, -40}};
+    SetLocations(*list[0], {{10, 20}, {-30, -40}});
     const std::string bytes = WriteBytes(list);
     b::Object o;
     o.nameField = "loc";
@@ -139,7 +142,7 @@ TEST(ObjectFileWriter, LocationsOnlyForFixedPosition) {
     EXPECT_EQ(bytes, b::File({o}));
     SpriteList back;
     ASSERT_TRUE(ReadBytes(bytes, back).ok);
-    EXPECT_EQ(back[0]->Locations.size(), behave == ObSpriteData::kFixedPosition ? 2u : 0u);
+    EXPECT_EQ(back[0]->Locations().size(), behave == ObSpriteData::kFixedPosition ? 2u : 0u);
   }
 }
 
@@ -150,7 +153,7 @@ TEST(ObjectFileWriter, NoSoundVersusAnEmptyClip) {
   ASSERT_EQ(none.size(), 117u);
   EXPECT_EQ(le::U32(reinterpret_cast<const uint8_t*>(none.data()) + 113), 0u);
 
-  list[0]->Sound = std::make_unique<ObSound>();
+  SetSound(*list[0], std::make_unique<ObSound>());
   const std::string empty = WriteBytes(list);
   ASSERT_EQ(empty.size(), 117u + 262u);
   const auto* p = reinterpret_cast<const uint8_t*>(empty.data());
@@ -159,8 +162,8 @@ TEST(ObjectFileWriter, NoSoundVersusAnEmptyClip) {
 
   SpriteList back;
   ASSERT_TRUE(ReadBytes(empty, back).ok);
-  ASSERT_NE(back[0]->Sound, nullptr);
-  EXPECT_EQ(back[0]->Sound->Size, 0);
+  ASSERT_NE(back[0]->Sound(), nullptr);
+  EXPECT_EQ(back[0]->Sound()->Size, 0);
 }
 
 TEST(ObjectFileWriter, SlotsAsMarkersAndRecords) {
@@ -192,7 +195,7 @@ TEST(ObjectFileWriter, ImageWithoutBitmapIsWrittenAsEmptySlot) {
   EXPECT_EQ(bytes, b::File({o}));
   SpriteList back;
   ASSERT_TRUE(ReadBytes(bytes, back).ok);
-  EXPECT_TRUE(back[0]->ImageArray[0].Image.IsEmpty());
+  EXPECT_TRUE(back[0]->ImageArray()[0].Image.IsEmpty());
 }
 
 TEST(ObjectFileWriter, ImageRecordHeaderFollowsTheSizeFormula) {

@@ -7,9 +7,12 @@
 #include <functional>
 
 #include "support/dib_builder.h"
+#include "support/sprite_setup.h"
 
 namespace kel {
 namespace {
+
+using namespace test;
 
 FrameSlot Pic(int w, int h) {
   return FrameSlot(std::make_unique<ObBmpImage>(
@@ -19,9 +22,11 @@ FrameSlot Pic(int w, int h) {
 // One object of three 8 × 6 frames with masks, image size 8 × 6, named "a": no problem at all.
 std::unique_ptr<ObSpriteData> Clean(const char* name = "a") {
   auto s = std::make_unique<ObSpriteData>();
-  s->Name = name;
-  s->ImageSizeX = 8;
-  s->ImageSizeY = 6;
+  SetName(*s, name);
+  EditParams(*s, [&](ObSpriteParams& p) {
+    p.ImageSizeX = 8;
+    p.ImageSizeY = 6;
+  });
   for (int16_t i = 0; i < 3; ++i) {
     s->AddImage(Pic(8, 6), i, 0);
     s->AddImage(Pic(8, 6), i, 1);
@@ -43,10 +48,10 @@ TEST(ProblemsTest, EachKindIsFoundAtItsObjectFrameAndRow) {
        [](SpriteList& l) { l[0]->AddImage(Pic(8, 5), 1, 1); },
        {{0, 2, R::Mask, "マスクの大きさ 8×5 がイメージの大きさ 8×6 と違います"}}},
       {"image without mask",
-       [](SpriteList& l) { l[0]->ImageArray[2].Mask = FrameSlot(); },
+       [](SpriteList& l) { SetSlot(*l[0], 2, true, FrameSlot()); },
        {{0, 3, R::Mask, "イメージにマスクがありません"}}},
       {"continue mask takes the earlier one",
-       [](SpriteList& l) { l[0]->ImageArray[2].Mask = FrameSlot(ContinueMark); },
+       [](SpriteList& l) { SetSlot(*l[0], 2, true, FrameSlot(ContinueMark)); },
        {}},
       {"continue frame repeats nothing already found",
        [](SpriteList& l) {
@@ -62,22 +67,22 @@ TEST(ProblemsTest, EachKindIsFoundAtItsObjectFrameAndRow) {
        },
        {{0, 1, R::Image, "最初のフレームが連続フレームです"}}},
       {"only the mask of frame 1 continues",
-       [](SpriteList& l) { l[0]->ImageArray[0].Mask = FrameSlot(ContinueMark); },
+       [](SpriteList& l) { SetSlot(*l[0], 0, true, FrameSlot(ContinueMark)); },
        {{0, 1, R::Mask, "最初のフレームが連続フレームです"}}},
       {"sound past the last frame",
        [](SpriteList& l) {
-         l[0]->Sound = std::make_unique<ObSound>();
-         l[0]->Sound->Frame = 4;
+         SetSound(*l[0], std::make_unique<ObSound>());
+         SetSoundFrame(*l[0], 4);
        },
        {{0, 4, R::Sound, "サウンドのフレーム 4 は最後のフレーム 3 より後なので"}}},
       {"sound at the last frame",
        [](SpriteList& l) {
-         l[0]->Sound = std::make_unique<ObSound>();
-         l[0]->Sound->Frame = 3;
+         SetSound(*l[0], std::make_unique<ObSound>());
+         SetSoundFrame(*l[0], 3);
        },
        {}},
       {"sound without a frame",
-       [](SpriteList& l) { l[0]->Sound = std::make_unique<ObSound>(); },
+       [](SpriteList& l) { SetSound(*l[0], std::make_unique<ObSound>()); },
        {{0, 0, R::Sound, "サウンドにフレームが指定されていない"}}},
       {"image and mask wider than the image size",
        [](SpriteList& l) {
@@ -94,33 +99,33 @@ TEST(ProblemsTest, EachKindIsFoundAtItsObjectFrameAndRow) {
        {}},
       {"image size 0 shows nothing",
        [](SpriteList& l) {
-         l[0]->ImageSizeY = 0;
+         EditParams(*l[0], [&](ObSpriteParams& p) { p.ImageSizeY = 0; });
          l[0]->SetNumFrames(1);
        },
        {{0, 1, R::Image, "イメージの大きさ 8×6 がイメージサイズ 8×0"},
         {0, 1, R::Mask, "マスクの大きさ 8×6 がイメージサイズ 8×0"}}},
       {"fixed position with too few locations",
        [](SpriteList& l) {
-         l[0]->Behave = ObSpriteData::kFixedPosition;
+         EditParams(*l[0], [&](ObSpriteParams& p) { p.Behave = ObSpriteData::kFixedPosition; });
          l[0]->AddLocation({1, 2});
        },
        {{0, 2, R::Location,
          "指定位置のオブジェクトですが、位置が 1 個しかありません (3 フレーム)"}}},
       {"fixed position with a location each",
        [](SpriteList& l) {
-         l[0]->Behave = ObSpriteData::kFixedPosition;
+         EditParams(*l[0], [&](ObSpriteParams& p) { p.Behave = ObSpriteData::kFixedPosition; });
          for (int i = 0; i < 3; ++i) l[0]->AddLocation({i, i});
        },
        {}},
       {"locations of another behaviour are not needed",
-       [](SpriteList& l) { l[0]->Behave = 3; },
+       [](SpriteList& l) { EditParams(*l[0], [](ObSpriteParams& p) { p.Behave = 3; }); },
        {}},
       {"a name used twice, the later objects are named",
        [](SpriteList& l) {
          l.push_back(Clean("b"));
          l.push_back(Clean("a"));
          l.push_back(Clean("a"));
-         l[3]->ImageArray[0].Mask = FrameSlot();
+         SetSlot(*l[3], 0, true, FrameSlot());
        },
        {{2, 0, R::Object, "名前 \"a\" はほかのオブジェクトと重複しています"},
         {3, 0, R::Object, "名前 \"a\""},

@@ -7,10 +7,13 @@
 
 #include "model/bmp_builder.h"
 #include "model/bmp_file.h"
+#include "support/sprite_setup.h"
 #include "support/test_paths.h"
 
 namespace kel {
 namespace {
+
+using namespace test;
 
 // A picture whose life can be watched: the DIB goes when the image that loaded it goes.
 struct Watched {
@@ -31,19 +34,19 @@ Watched Picture(int w = 2, int h = 2, uint16_t bits = 24) {
 
 TEST(SpriteTest, NewObjectHasTheDefaults) {
   ObSpriteData s;
-  EXPECT_EQ(s.Depth, 1);
-  EXPECT_EQ(s.AutoRepeat, 1);
-  EXPECT_EQ(s.RandomStart, 1);
-  EXPECT_EQ(s.OwnsImages, 1);
-  EXPECT_EQ(s.Behave, 0);
-  EXPECT_EQ(s.NumFrames, 0);
+  EXPECT_EQ(s.Params().Depth, 1);
+  EXPECT_EQ(s.Params().AutoRepeat, 1);
+  EXPECT_EQ(s.Params().RandomStart, 1);
+  EXPECT_EQ(s.OwnsImages(), 1);
+  EXPECT_EQ(s.Params().Behave, 0);
+  EXPECT_EQ(s.NumFrames(), 0);
   EXPECT_EQ(s.FrameCount(), 0);
-  EXPECT_TRUE(s.Locations.empty());
-  EXPECT_EQ(s.Sound, nullptr);
-  EXPECT_EQ(s.Name, "");
+  EXPECT_TRUE(s.Locations().empty());
+  EXPECT_EQ(s.Sound(), nullptr);
+  EXPECT_EQ(s.Name(), "");
   // Both lists start with room for 33 entries.
-  EXPECT_GE(s.ImageArray.capacity(), 33u);
-  EXPECT_GE(s.Locations.capacity(), 33u);
+  EXPECT_GE(s.ImageArray().capacity(), 33u);
+  EXPECT_GE(s.Locations().capacity(), 33u);
 }
 
 TEST(SpriteTest, BehaviourNamesInComboOrder) {
@@ -59,9 +62,9 @@ TEST(SpriteFramesTest, ZeroFramesDestroysEveryFrameAndPicture) {
   Watched a = Picture(), b = Picture();
   s.AddImage(std::move(a.image), 0, 0);
   s.AddImage(std::move(b.image), 2, 1);
-  ASSERT_EQ(s.NumFrames, 3);
+  ASSERT_EQ(s.NumFrames(), 3);
   s.SetNumFrames(0);
-  EXPECT_EQ(s.NumFrames, 0);
+  EXPECT_EQ(s.NumFrames(), 0);
   EXPECT_EQ(s.FrameCount(), 0);
   EXPECT_TRUE(a.dib.expired());
   EXPECT_TRUE(b.dib.expired());
@@ -77,7 +80,7 @@ TEST(SpriteFramesTest, ShrinkingDestroysTheLastFramesAndGrowingAppendsEmptyOnes)
     s.AddImage(std::move(pictures.back().image), i, 0);
   }
   s.SetNumFrames(3);
-  EXPECT_EQ(s.NumFrames, 3);
+  EXPECT_EQ(s.NumFrames(), 3);
   EXPECT_EQ(s.FrameCount(), 3);
   for (int16_t i = 0; i < 3; ++i) {
     EXPECT_EQ(s.GetImage(i).Image(), kept[size_t(i)]);
@@ -87,14 +90,14 @@ TEST(SpriteFramesTest, ShrinkingDestroysTheLastFramesAndGrowingAppendsEmptyOnes)
   EXPECT_TRUE(pictures[4].dib.expired());
 
   s.ExpandImageArray(5);
-  EXPECT_EQ(s.NumFrames, 5);
+  EXPECT_EQ(s.NumFrames(), 5);
   EXPECT_EQ(s.FrameCount(), 5);
   EXPECT_TRUE(s.GetImage(3).IsEmpty() && s.GetMask(3).IsEmpty());
   EXPECT_TRUE(s.GetImage(4).IsEmpty() && s.GetMask(4).IsEmpty());
   EXPECT_EQ(s.GetImage(2).Image(), kept[2]);
 
   s.ExpandImageArray(-4);  // no such count: nothing is left
-  EXPECT_EQ(s.NumFrames, 0);
+  EXPECT_EQ(s.NumFrames(), 0);
   EXPECT_EQ(s.FrameCount(), 0);
 }
 
@@ -104,7 +107,7 @@ TEST(SpriteFramesTest, AddImageBeyondTheEndGrowsTheListFirst) {
   Watched p = Picture();
   ObBmpImage* raw = p.image.get();
   EXPECT_EQ(s.AddImage(std::move(p.image), 9, 0), 9);
-  EXPECT_EQ(s.NumFrames, 10);
+  EXPECT_EQ(s.NumFrames(), 10);
   EXPECT_EQ(s.FrameCount(), 10);
   for (int16_t i = 2; i < 9; ++i) EXPECT_TRUE(s.GetImage(i).IsEmpty()) << i;
   EXPECT_EQ(s.GetImage(9).Image(), raw);
@@ -157,7 +160,7 @@ TEST(SpriteFramesTest, MissingFramesReadAsEmptySlots) {
   EXPECT_TRUE(s.GetImage(1).IsEmpty());
   EXPECT_TRUE(s.GetMask(500).IsEmpty());
   EXPECT_EQ(s.AddImage(FrameSlot(), -2, 0), -2);
-  EXPECT_EQ(s.NumFrames, 1);
+  EXPECT_EQ(s.NumFrames(), 1);
 }
 
 TEST(SpriteFramesTest, ContinueFramesResolveToTheNearestEarlierPicture) {
@@ -248,51 +251,53 @@ TEST(SpriteLocationsTest, InsertAppendAndReplace) {
   s.AddLocation({1, 1});
   s.AddLocation({2, 2});
   s.SetLocation({9, 9}, 2);  // equal to the count: nothing
-  EXPECT_EQ(s.Locations, (std::vector<TPoint>{{1, 1}, {2, 2}}));
+  EXPECT_EQ(s.Locations(), (std::vector<TPoint>{{1, 1}, {2, 2}}));
   s.AddLocation({3, 3}, 2);  // equal to the count: appends
   s.AddLocation({0, 0}, 0);  // inserts in front, moving the rest up
   s.AddLocation({5, 5}, 2);
-  EXPECT_EQ(s.Locations, (std::vector<TPoint>{{0, 0}, {1, 1}, {5, 5}, {2, 2}, {3, 3}}));
+  EXPECT_EQ(s.Locations(), (std::vector<TPoint>{{0, 0}, {1, 1}, {5, 5}, {2, 2}, {3, 3}}));
   s.SetLocation({7, -7}, 1);
   s.SetLocation({8, 8}, -1);
-  EXPECT_EQ(s.Locations[1], (TPoint{7, -7}));
-  EXPECT_EQ(s.Locations.size(), 5u);
+  EXPECT_EQ(s.Locations()[1], (TPoint{7, -7}));
+  EXPECT_EQ(s.Locations().size(), 5u);
 }
 
 TEST(SpriteTest, ClearResetsEverythingAndLeavesTheNameEmpty) {
   ObSpriteData s;
   Watched p = Picture();
-  s.Name = "obj";
-  s.Depth = 7;
-  s.Behave = 4;
-  s.AutoRepeat = 0;
-  s.RandomStart = 0;
-  s.ImageSizeX = 10;
-  s.ImageSizeY = 11;
-  s.PositionX = -5;
-  s.PositionY = 6;
-  s.SpeedX = 3;
-  s.SpeedY = -3;
+  SetName(s, "obj");
+  EditParams(s, [&](ObSpriteParams& p) {
+    p.Depth = 7;
+    p.Behave = 4;
+    p.AutoRepeat = 0;
+    p.RandomStart = 0;
+    p.ImageSizeX = 10;
+    p.ImageSizeY = 11;
+    p.PositionX = -5;
+    p.PositionY = 6;
+    p.SpeedX = 3;
+    p.SpeedY = -3;
+  });
   s.AddImage(std::move(p.image), 3, 0);
   s.AddLocation({1, 2});
-  s.Sound = std::make_unique<ObSound>();
+  SetSound(s, std::make_unique<ObSound>());
   s.Clear();
-  EXPECT_EQ(s.Name, "");
+  EXPECT_EQ(s.Name(), "");
   EXPECT_TRUE(p.dib.expired());
-  EXPECT_EQ(s.NumFrames, 0);
+  EXPECT_EQ(s.NumFrames(), 0);
   EXPECT_EQ(s.FrameCount(), 0);
-  EXPECT_TRUE(s.Locations.empty());
-  EXPECT_EQ(s.Sound, nullptr);
-  EXPECT_EQ(s.Depth, 1);
-  EXPECT_EQ(s.Behave, 0);
-  EXPECT_EQ(s.AutoRepeat, 1);
-  EXPECT_EQ(s.RandomStart, 1);
-  EXPECT_EQ(s.ImageSizeX, 0);
-  EXPECT_EQ(s.ImageSizeY, 0);
-  EXPECT_EQ(s.PositionX, 0);
-  EXPECT_EQ(s.PositionY, 0);
-  EXPECT_EQ(s.SpeedX, 0);
-  EXPECT_EQ(s.SpeedY, 0);
+  EXPECT_TRUE(s.Locations().empty());
+  EXPECT_EQ(s.Sound(), nullptr);
+  EXPECT_EQ(s.Params().Depth, 1);
+  EXPECT_EQ(s.Params().Behave, 0);
+  EXPECT_EQ(s.Params().AutoRepeat, 1);
+  EXPECT_EQ(s.Params().RandomStart, 1);
+  EXPECT_EQ(s.Params().ImageSizeX, 0);
+  EXPECT_EQ(s.Params().ImageSizeY, 0);
+  EXPECT_EQ(s.Params().PositionX, 0);
+  EXPECT_EQ(s.Params().PositionY, 0);
+  EXPECT_EQ(s.Params().SpeedX, 0);
+  EXPECT_EQ(s.Params().SpeedY, 0);
 }
 
 TEST(SpriteTest, LoadImageFillsAnExistingSlotThatIsNotAContinueMark) {

@@ -20,6 +20,7 @@
 #include "model/sprite.h"
 #include "platform/qt_display.h"
 #include "support/dib_builder.h"
+#include "support/sprite_setup.h"
 #include "support/test_paths.h"
 
 namespace kel::test {
@@ -53,8 +54,10 @@ std::unique_ptr<ObBmpImage> Solid(int w, int h, uint32_t color) {
 
 std::unique_ptr<ObSpriteData> Sprite(int sizeX, int sizeY, int frames) {
   auto s = std::make_unique<ObSpriteData>();
-  s->ImageSizeX = int16_t(sizeX);
-  s->ImageSizeY = int16_t(sizeY);
+  EditParams(*s, [&](ObSpriteParams& p) {
+    p.ImageSizeX = int16_t(sizeX);
+    p.ImageSizeY = int16_t(sizeY);
+  });
   for (int i = 0; i < frames; ++i)
     s->AddImage(FrameSlot(Solid(sizeX, sizeY, kColors[i % 10])), int16_t(i), 0);
   return s;
@@ -271,7 +274,7 @@ TEST_F(PreviewTest, AnEmptyImageSizeDrawsNothing) {
   ObTestWindow* w = Open(s.get());
   w->DispImage(0);
   const QImage before = w->Picture();
-  s->ImageSizeX = 0;
+  EditParams(*s, [&](ObSpriteParams& p) { p.ImageSizeX = 0; });
   w->DispImage(2);
   EXPECT_EQ(w->Picture(), before);
   EXPECT_EQ(w->ScrollBar->value(), 0);
@@ -350,9 +353,9 @@ TEST_F(PreviewTest, TheSoundStartsWhenItsFrameIsShown) {
   auto s = Sprite(8, 8, 5);
   TempDir dir;
   WriteFileBytes(dir / "a.wav", "RIFF-not-checked-here");
-  s->Sound = std::make_unique<ObSound>((dir / "a.wav").c_str());
-  ASSERT_NE(s->Sound->WaveData(), nullptr);
-  s->Sound->Frame = 3;
+  SetSound(*s, std::make_unique<ObSound>((dir / "a.wav").c_str()));
+  ASSERT_NE(s->Sound()->WaveData(), nullptr);
+  SetSoundFrame(*s, 3);
   ObTestWindow* w = Open(s.get());
 
   Run(*w);
@@ -364,7 +367,7 @@ TEST_F(PreviewTest, TheSoundStartsWhenItsFrameIsShown) {
   EXPECT_EQ(sound.played, std::vector<QString>{"3"}) << "moving the bar to it";
   // A sound at frame 0 belongs to no frame.
   sound.played.clear();
-  s->Sound->Frame = 0;
+  SetSoundFrame(*s, 0);
   Run(*w);
   EXPECT_TRUE(sound.played.empty());
 }
@@ -399,7 +402,7 @@ TEST_F(PreviewTest, SeveralWindowsPlayAtOnce) {
 // again, while the preview of another object plays on.
 TEST_F(PreviewTest, ClosingThePreviewsOfAnObjectBeforeItGoes) {
   auto a = Sprite(8, 8, 6), b = Sprite(8, 8, 6);
-  b->Sound = std::make_unique<ObSound>();
+  SetSound(*b, std::make_unique<ObSound>());
   QPointer<ObTestWindow> a1 = Open(a.get()), a2 = Open(a.get());
   QPointer<ObTestWindow> other = Open(b.get());
   for (ObTestWindow* w : {a1.data(), a2.data(), other.data()}) w->TestStart();

@@ -81,14 +81,14 @@ int RunExtract(const Args& args, std::ostream& out, std::ostream& err) {
       err << "keltool: cannot create " << objectDir.string() << ": " << ec.message() << "\n";
       return kExitUsage;
     }
-    for (size_t i = 0; i < s.ImageArray.size(); ++i) {
+    for (size_t i = 0; i < s.ImageArray().size(); ++i) {
       const std::string frame = Numbered("frame%03zu", i + 1);
-      if (!ExtractSlot(s.ImageArray[i].Image, objectDir / (frame + "-image.bmp"), files, err) ||
-          !ExtractSlot(s.ImageArray[i].Mask, objectDir / (frame + "-mask.bmp"), files, err))
+      if (!ExtractSlot(s.ImageArray()[i].Image, objectDir / (frame + "-image.bmp"), files, err) ||
+          !ExtractSlot(s.ImageArray()[i].Mask, objectDir / (frame + "-mask.bmp"), files, err))
         return kExitUsage;
     }
-    if (s.Sound && s.Sound->Size > 0 && s.Sound->WaveData()) {
-      const kel::ObSound& sound = *s.Sound;
+    if (s.Sound() && s.Sound()->Size > 0 && s.Sound()->WaveData()) {
+      const kel::ObSound& sound = *s.Sound();
       const auto write = [&](std::ostream& o) {
         o.write(reinterpret_cast<const char*>(sound.WaveData()), std::streamsize(sound.Size));
         return bool(o);

@@ -46,29 +46,30 @@ void WriteText(const std::string& path, const kel::SpriteList& list, std::ostrea
   out << path << ": " << list.size() << (list.size() == 1 ? " object" : " objects") << "\n";
   for (size_t n = 0; n < list.size(); ++n) {
     const ObSpriteData& s = *list[n];
-    out << "\nobject " << n << ": " << JsonString(Decoded(s.Name)) << "\n";
-    out << "  behave " << s.Behave << " (" << BehaveText(s.Behave) << "), depth " << s.Depth
-        << ", autoRepeat " << s.AutoRepeat << ", randomStart " << s.RandomStart << "\n";
-    out << "  image size " << s.ImageSizeX << "x" << s.ImageSizeY << ", position (" << s.PositionX
-        << ", " << s.PositionY << "), speed (" << s.SpeedX << ", " << s.SpeedY << ")\n";
+    const kel::ObSpriteParams p = s.Params();
+    out << "\nobject " << n << ": " << JsonString(Decoded(s.Name())) << "\n";
+    out << "  behave " << p.Behave << " (" << BehaveText(p.Behave) << "), depth " << p.Depth
+        << ", autoRepeat " << p.AutoRepeat << ", randomStart " << p.RandomStart << "\n";
+    out << "  image size " << p.ImageSizeX << "x" << p.ImageSizeY << ", position (" << p.PositionX
+        << ", " << p.PositionY << "), speed (" << p.SpeedX << ", " << p.SpeedY << ")\n";
     out << "  frames: " << s.FrameCount() << "\n";
     for (int i = 0; i < s.FrameCount(); ++i) {
-      const auto& pair = s.ImageArray[size_t(i)];
+      const auto& pair = s.ImageArray()[size_t(i)];
       out << "    frame " << i + 1 << ": ";
       if (pair.Image.IsContinue() && pair.Mask.IsContinue())
         out << "continue\n";
       else
         out << "image " << SlotText(pair.Image) << ", mask " << SlotText(pair.Mask) << "\n";
     }
-    out << "  locations: " << s.Locations.size() << "\n";
-    for (size_t k = 0; k < s.Locations.size(); ++k)
-      out << "    frame " << k + 1 << ": (" << s.Locations[k].X << ", " << s.Locations[k].Y
+    out << "  locations: " << s.Locations().size() << "\n";
+    for (size_t k = 0; k < s.Locations().size(); ++k)
+      out << "    frame " << k + 1 << ": (" << s.Locations()[k].X << ", " << s.Locations()[k].Y
           << ")\n";
-    if (!s.Sound) {
+    if (!s.Sound()) {
       out << "  sound: none\n";
     } else {
-      out << "  sound: " << JsonString(Decoded(SoundFileName(*s.Sound))) << " at frame "
-          << s.Sound->Frame << ", " << s.Sound->Size << " bytes\n";
+      out << "  sound: " << JsonString(Decoded(SoundFileName(*s.Sound()))) << " at frame "
+          << s.Sound()->Frame << ", " << s.Sound()->Size << " bytes\n";
     }
   }
 }
@@ -91,24 +92,25 @@ void WriteJson(const kel::SpriteList& list, std::ostream& out) {
   std::string j = "{\"objects\":[";
   for (size_t n = 0; n < list.size(); ++n) {
     const ObSpriteData& s = *list[n];
+    const kel::ObSpriteParams p = s.Params();
     if (n) j += ',';
-    Cat(j, {"{\"name\":", JsonString(Decoded(s.Name))});
+    Cat(j, {"{\"name\":", JsonString(Decoded(s.Name()))});
     const auto field = [&](const char* key, long long value) {
       Cat(j, {",\"", key, "\":", std::to_string(value)});
     };
-    field("depth", s.Depth);
-    field("behave", s.Behave);
-    field("autoRepeat", s.AutoRepeat);
-    field("randomStart", s.RandomStart);
-    field("imageSizeX", s.ImageSizeX);
-    field("imageSizeY", s.ImageSizeY);
-    field("positionX", s.PositionX);
-    field("positionY", s.PositionY);
-    field("speedX", s.SpeedX);
-    field("speedY", s.SpeedY);
+    field("depth", p.Depth);
+    field("behave", p.Behave);
+    field("autoRepeat", p.AutoRepeat);
+    field("randomStart", p.RandomStart);
+    field("imageSizeX", p.ImageSizeX);
+    field("imageSizeY", p.ImageSizeY);
+    field("positionX", p.PositionX);
+    field("positionY", p.PositionY);
+    field("speedX", p.SpeedX);
+    field("speedY", p.SpeedY);
     j += ",\"frames\":[";
     for (int i = 0; i < s.FrameCount(); ++i) {
-      const auto& pair = s.ImageArray[size_t(i)];
+      const auto& pair = s.ImageArray()[size_t(i)];
       Cat(j, {i ? "," : "", "{\"image\":"});
       SlotJson(j, pair.Image);
       j += ",\"mask\":";
@@ -116,16 +118,17 @@ void WriteJson(const kel::SpriteList& list, std::ostream& out) {
       j += '}';
     }
     j += "],\"locations\":[";
-    for (size_t k = 0; k < s.Locations.size(); ++k) {
-      Cat(j, {k ? "," : "", "[", std::to_string(s.Locations[k].X), ",",
-              std::to_string(s.Locations[k].Y), "]"});
+    for (size_t k = 0; k < s.Locations().size(); ++k) {
+      Cat(j, {k ? "," : "", "[", std::to_string(s.Locations()[k].X), ",",
+              std::to_string(s.Locations()[k].Y), "]"});
     }
     j += "],\"sound\":";
-    if (!s.Sound) {
+    if (!s.Sound()) {
       j += "null";
     } else {
-      Cat(j, {"{\"fileName\":", JsonString(Decoded(SoundFileName(*s.Sound))), ",\"frame\":",
-              std::to_string(s.Sound->Frame), ",\"size\":", std::to_string(s.Sound->Size), "}"});
+      Cat(j, {"{\"fileName\":", JsonString(Decoded(SoundFileName(*s.Sound()))),
+              ",\"frame\":", std::to_string(s.Sound()->Frame),
+              ",\"size\":", std::to_string(s.Sound()->Size), "}"});
     }
     j += '}';
     out << j;  // one object at a time keeps the text small for large files

@@ -69,7 +69,7 @@ const char* RowWord(kel::ProblemRow row) {
 void WriteProblem(const std::string& path, const kel::SpriteList& list, const kel::Problem& p,
                   std::ostream& out) {
   out << path << ": object " << p.object << " "
-      << JsonString(kel::Cp932ToUtf8Lossy(list[size_t(p.object)]->Name));
+      << JsonString(kel::Cp932ToUtf8Lossy(list[size_t(p.object)]->Name()));
   if (p.frame > 0) out << ", frame " << p.frame;
   if (p.row != kel::ProblemRow::Object) out << ", " << RowWord(p.row);
   out << ": " << p.message << "\n";
