@@ -184,51 +184,36 @@ void ObKELDialog::CreateControls() {
 }
 
 void ObKELDialog::ConnectDocument() {
-  auto current = [this](ObSpriteData* sprite) { return sprite && sprite == doc_.Current(); };
-  connect(&doc_, &Document::currentChanged, this, [this] {
-    pending_.display = true;
-    Refresh();
-  });
+  // Each change marks what it leaves to show; Refresh shows it now, or when the batch ends.
+  auto mark = [this](bool Pending::*what) {
+    return [this, what] {
+      pending_.*what = true;
+      Refresh();
+    };
+  };
+  // The same for a change of one object: only the object shown is shown again.
+  auto markShown = [this](bool Pending::*what) {
+    return [this, what](ObSpriteData* changed) {
+      if (!changed || changed != doc_.Current()) return;
+      pending_.*what = true;
+      Refresh();
+    };
+  };
+  connect(&doc_, &Document::currentChanged, this, mark(&Pending::display));
   connect(&doc_, &Document::listReset, this, [this] {
     pending_.names = pending_.display = true;
     Refresh();
   });
-  for (auto signal : {&Document::objectInserted})
-    connect(&doc_, signal, this, [this] {
-      pending_.names = true;
-      Refresh();
-    });
-  connect(&doc_, &Document::objectRemoved, this, [this] {
-    pending_.names = true;
-    Refresh();
-  });
-  connect(&doc_, &Document::objectRenamed, this, [this] {
-    pending_.names = true;
-    Refresh();
-  });
-  connect(&doc_, &Document::paramsChanged, this, [this, current](ObSpriteData* s) {
-    if (!current(s)) return;
-    pending_.params = true;
-    Refresh();
-  });
-  connect(&doc_, &Document::framesChanged, this, [this, current](ObSpriteData* s) {
-    if (!current(s)) return;
-    pending_.frames = true;
-    Refresh();
-  });
-  connect(&doc_, &Document::slotsChanged, this, [this, current](ObSpriteData* s, int frame) {
-    if (!current(s)) return;
+  connect(&doc_, &Document::objectInserted, this, mark(&Pending::names));
+  connect(&doc_, &Document::objectRemoved, this, mark(&Pending::names));
+  connect(&doc_, &Document::objectRenamed, this, mark(&Pending::names));
+  connect(&doc_, &Document::paramsChanged, this, markShown(&Pending::params));
+  connect(&doc_, &Document::framesChanged, this, markShown(&Pending::frames));
+  connect(&doc_, &Document::locationsChanged, this, markShown(&Pending::locations));
+  connect(&doc_, &Document::soundChanged, this, markShown(&Pending::sound));
+  connect(&doc_, &Document::slotsChanged, this, [this](ObSpriteData* changed, int frame) {
+    if (!changed || changed != doc_.Current()) return;
     pending_.columns.push_back(frame + 1);
-    Refresh();
-  });
-  connect(&doc_, &Document::locationsChanged, this, [this, current](ObSpriteData* s) {
-    if (!current(s)) return;
-    pending_.locations = true;
-    Refresh();
-  });
-  connect(&doc_, &Document::soundChanged, this, [this, current](ObSpriteData* s) {
-    if (!current(s)) return;
-    pending_.sound = true;
     Refresh();
   });
   connect(&doc_, &Document::cellRevealed, this, [this](GridCell cell) {

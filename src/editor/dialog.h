@@ -191,6 +191,8 @@ class ObKELDialog : public QWidget {
   void MarkFrameColumns(int count);
   // A step that changes the current object's parameters to p (mergeField: see ParamsOp).
   void PushParams(const ObSpriteParams& p, const QString& text, int mergeField);
+  // A click on a check box: the flag it shows, as a step named text.
+  void CheckBoxEdit(QCheckBox* box, int32_t ObSpriteParams::*flag, const QString& text);
   // Repaints of the grid held while several changes come in; the outermost release repaints.
   void HoldGrid();
   void ReleaseGrid();

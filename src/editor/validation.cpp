@@ -285,25 +285,24 @@ void ObKELDialog::BehaveCombo() {
 }
 
 void ObKELDialog::RandomCheck() {
-  ObSpriteData* sprite = CurrentSprite();
-  if (!sprite) {
-    RandomCheckBox->setChecked(true);
-    return;
-  }
-  ObSpriteParams p = sprite->Params();
-  p.RandomStart = RandomCheckBox->isChecked() ? 1 : 0;
-  PushParams(p, QStringLiteral("ランダムの変更"), 0);
+  CheckBoxEdit(RandomCheckBox, &ObSpriteParams::RandomStart, QStringLiteral("ランダムの変更"));
 }
 
 void ObKELDialog::AutoRepeatCheck() {
+  CheckBoxEdit(AutoRepeatCheckBox, &ObSpriteParams::AutoRepeat,
+               QStringLiteral("オートリピートの変更"));
+}
+
+void ObKELDialog::CheckBoxEdit(QCheckBox* box, int32_t ObSpriteParams::*flag, const QString& text) {
   ObSpriteData* sprite = CurrentSprite();
+  // Without an object nothing is an edit: the box shows what a new object has.
   if (!sprite) {
-    AutoRepeatCheckBox->setChecked(true);
+    box->setChecked(true);
     return;
   }
   ObSpriteParams p = sprite->Params();
-  p.AutoRepeat = AutoRepeatCheckBox->isChecked() ? 1 : 0;
-  PushParams(p, QStringLiteral("オートリピートの変更"), 0);
+  p.*flag = box->isChecked() ? 1 : 0;
+  PushParams(p, text, 0);
 }
 
 void ObKELDialog::RedrawDialogParam() {
