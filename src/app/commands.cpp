@@ -96,6 +96,17 @@ QList<QKeySequence> CommandKeys(int id) {
     // The menu shows Alt+F4, which closes the window; the digit 4 with Alt does the same.
     case CM_EXIT:
       return {QKeySequence(Qt::ALT | Qt::Key_F4), QKeySequence(Qt::ALT | Qt::Key_4)};
+    // Beside the menu's own keys, the ones every desktop program has.
+    case CM_FILENEW:
+      return {QKeySequence(Qt::CTRL | Qt::Key_N)};
+    case CM_FILEOPEN:
+      return {QKeySequence(Qt::CTRL | Qt::Key_O)};
+    case CM_FILESAVE:
+      return {QKeySequence(Qt::CTRL | Qt::Key_S)};
+    case CM_FILESAVEAS:
+      return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)};
+    case CM_HELPCONTENTS:
+      return {QKeySequence(Qt::Key_F1)};
     case CM_EDITUNDO:
       return {QKeySequence(Qt::CTRL | Qt::Key_Z)};
     case CM_EDITREDO:

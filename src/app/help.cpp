@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -69,6 +70,9 @@ HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
   connect(viewer_, &QTextBrowser::backwardAvailable, back_, &QToolButton::setEnabled);
   connect(viewer_, &QTextBrowser::forwardAvailable, forward_, &QToolButton::setEnabled);
   resize(kHelpWidth, kHelpHeight);
+  // Esc closes it, as it closes a dialog.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] { close(); });
+  escape->setContext(Qt::WindowShortcut);
 }
 
 QUrl HelpWindow::ContentsPage() {

@@ -137,6 +137,9 @@ TSpread::TSpread(QWidget* parent) : QTableView(parent) {
       std::max(UnitsToPixels(kDefaultRowHeight, true), fontMetrics().height() + 2 * kTextMargin));
   horizontalHeader()->setHighlightSections(false);
   verticalHeader()->setHighlightSections(false);
+  // Tab and Shift+Tab leave the grid for the next and previous control; the arrow keys move
+  // between its cells.
+  setTabKeyNavigation(false);
 
   corner_ = new SpreadCorner(this);
   model_ = new SpreadModel(kNewGridCols, kNewGridRows, this);

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <algorithm>
 
@@ -52,6 +53,9 @@ ObTestWindow::ObTestWindow(QWidget* parent, const QString& title, ObSpriteData* 
   setWindowFlag(Qt::WindowMaximizeButtonHint, false);
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(title);
+  // Esc closes it, as it closes a dialog.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] { Close(); });
+  escape->setContext(Qt::WindowShortcut);
 
   // The picture area is at least 200 x 200; the controls sit in a band below it. The window's
   // frame (a resizable border on each side) adds one pixel more than the borders themselves,

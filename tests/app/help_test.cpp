@@ -42,6 +42,13 @@ TEST_F(AppTest, HelpCommandOpensTheHelpAtItsContents) {
   // The page came through whole and in its own encoding.
   EXPECT_EQ(help->Viewer()->documentTitle(), QStringLiteral("オブジェクトエディタ ヘルプ 目次"));
   EXPECT_TRUE(help->Viewer()->toPlainText().contains(QStringLiteral("フレームグリッド")));
+  // Esc closes it; F1 brings it back.
+  help->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+  QTest::keyClick(help->Viewer(), Qt::Key_Escape);
+  EXPECT_FALSE(help->isVisible());
+  app->MainWindow()->Action(CM_HELPCONTENTS)->trigger();
+  EXPECT_TRUE(help->isVisible());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // it is not modal
   EXPECT_EQ(prompt.MessageTexts(), QStringList());
 }

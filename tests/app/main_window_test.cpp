@@ -46,12 +46,12 @@ TEST_F(AppTest, MenuBarHoldsEveryItemInItsExactText) {
     std::vector<Item> items;
   } expected[] = {
       {"ファイル(&F)",
-       {{"新規作成(&N)", 24331, ""},
-        {"オープン(&O)...", 24332, ""},
+       {{"新規作成(&N)", 24331, "Ctrl+N"},
+        {"オープン(&O)...", 24332, "Ctrl+O"},
         {"追加読込み(&B)...", 24335, ""},
         {"-", 0, ""},
-        {"上書き保存(&S)", 24333, ""},
-        {"名前を付けて保存(&A)...", 24334, ""},
+        {"上書き保存(&S)", 24333, "Ctrl+S"},
+        {"名前を付けて保存(&A)...", 24334, "Ctrl+Shift+S"},
         {"-", 0, ""},
         {"終了(&X)", 24310, "Alt+F4"}}},
       {"編集(&E)",
@@ -78,7 +78,7 @@ TEST_F(AppTest, MenuBarHoldsEveryItemInItsExactText) {
         {"テスト表示(&T)", 25205, ""},
         {"フレーム削除(&D)", 25206, "Del"}}},
       {"ヘルプ(&H)",
-       {{"目次(&C)...", 2020, ""},
+       {{"目次(&C)...", 2020, "F1"},
         {"-", 0, ""},
         {"オブジェクトエディタ について(&A)...", 2009, ""}}},
   };
@@ -123,6 +123,11 @@ TEST_F(AppTest, AcceleratorsIssueTheirCommands) {
       {QKeySequence(Qt::CTRL | Qt::Key_Z), CM_EDITUNDO},
       {QKeySequence(Qt::CTRL | Qt::Key_Y), CM_EDITREDO},
       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), CM_EDITREDO},
+      {QKeySequence(Qt::CTRL | Qt::Key_N), CM_FILENEW},
+      {QKeySequence(Qt::CTRL | Qt::Key_O), CM_FILEOPEN},
+      {QKeySequence(Qt::CTRL | Qt::Key_S), CM_FILESAVE},
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), CM_FILESAVEAS},
+      {QKeySequence(Qt::Key_F1), CM_HELPCONTENTS},
   };
   std::map<QKeySequence, int> issued;
   for (const auto& [id, action] : app->MainWindow()->Actions())

@@ -164,6 +164,23 @@ TEST_F(DialogTest, TabMovesThroughTheControlsInTemplateOrder) {
   }
 }
 
+// Tab and Shift+Tab leave the grid (its cells are reached with the arrow keys).
+TEST_F(DialogTest, TabLeavesTheGrid) {
+  Add(NewSprite("タブ"));
+  Show(0);
+  Activate();
+  dialog->Spread->setFocus();
+  QTest::keyClick(dialog->Spread, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), dialog->FramesEdit);
+  dialog->Spread->setFocus();
+  QTest::keyClick(dialog->Spread, Qt::Key_Tab);
+  EXPECT_NE(QApplication::focusWidget(), dialog->Spread);
+  dialog->Spread->setFocus();
+  QTest::keyClick(dialog->Spread, Qt::Key_Right);
+  EXPECT_EQ(QApplication::focusWidget(), dialog->Spread);
+  EXPECT_EQ(dialog->Spread->currentIndex().column(), 1) << "the arrows move inside it";
+}
+
 // A picture of the dialog showing a sample object, for a person to look at.
 TEST_F(DialogTest, RendersASampleObjectToAPicture) {
   auto s = NewSprite("ｻﾝﾌﾟﾙ");

@@ -178,6 +178,16 @@ TEST_F(PreviewTest, ControlsCarryTheirIdsTextsAndKinds) {
   EXPECT_EQ(w->FrameEdit->text(), QString());
 }
 
+TEST_F(PreviewTest, EscClosesIt) {
+  auto s = Sprite(32, 32, 3);
+  QPointer<ObTestWindow> w = Open(s.get());
+  w->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w.data()));
+  QTest::keyClick(w.data(), Qt::Key_Escape);
+  QApplication::processEvents();
+  EXPECT_TRUE(!w || !w->isVisible());
+}
+
 // ---- the scroll bar and the frame shown
 
 TEST_F(PreviewTest, TheScrollBarSpansTheFramesAndShowsTheFrameMovedTo) {
