@@ -23,6 +23,9 @@ namespace kel {
 
 namespace {
 
+// How far each new test window stands from the last one opened.
+constexpr int kCascade = 24;
+
 const char kImageReadFailed[] = "ｲﾒｰｼﾞﾌｧｲﾙの読み込みに失敗しました";
 const char kSoundReadFailed[] = "ｻｳﾝﾄﾞﾌｧｲﾙの読み込みに失敗しました";
 
@@ -239,8 +242,15 @@ void EditCommands::CmTstButton() {
   if (!CheckObject()) return;
   // The preview shows the object as stored: a refusal (reported) opens nothing.
   if (!form_.SaveSpriteData()) return;
-  // A window of its own that goes with the form, or closes itself; several may be open.
+  // A window of its own that goes with the form, or closes itself; several may be open, each a
+  // step down and to the right of the last one, so none hides another.
+  const QList<ObTestWindow*> open = form_.findChildren<ObTestWindow*>(Qt::FindDirectChildrenOnly);
   auto* preview = new ObTestWindow(&form_, QStringLiteral("テスト表示"), Current());
+  for (auto last = open.crbegin(); last != open.crend(); ++last) {
+    if (!(*last)->isVisible()) continue;
+    preview->move((*last)->pos() + QPoint(kCascade, kCascade));
+    break;
+  }
   // It lets go of its object when the object leaves the document.
   connect(&doc_, &Document::objectRemoved, preview, [preview](ObSpriteData* gone) {
     if (preview->Sprite == gone) preview->SpriteGone();

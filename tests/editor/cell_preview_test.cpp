@@ -53,7 +53,12 @@ TEST_F(CellPreviewTest, EachTestCommandOpensAPreviewOfItsOwn) {
   ShowFrames(2);
   commands->CmTstButton();
   commands->CmTstButton();
-  EXPECT_EQ(OpenPreviews().size(), 2u);
+  commands->CmTstButton();
+  const auto open = OpenPreviews();
+  ASSERT_EQ(open.size(), 3u);
+  // Each stands a step down and to the right of the one before: none hides another.
+  EXPECT_EQ(open[1]->pos() - open[0]->pos(), QPoint(24, 24));
+  EXPECT_EQ(open[2]->pos() - open[1]->pos(), QPoint(24, 24));
 }
 
 struct Refusal {
