@@ -113,6 +113,8 @@ void ObKELDialog::CreateControls() {
   auto* behaveGroup = new QGroupBox(QStringLiteral("動作ﾀｲﾌﾟ"), this);
   place(behaveGroup, "BehaveGroup", 11, 24, 89, 40);
   BehaveTypeCombo = combo("BehaveTypeCombo", 24, 36, 60, 56);
+  // Its list shows every behaviour at once: five entries are no list to scroll.
+  BehaveTypeCombo->setMaxVisibleItems(ObSpriteData::kBehaveCount);
   AutoRepeatCheckBox = new QCheckBox(QStringLiteral("ｵｰﾄﾘﾋﾟｰﾄ"), this);
   place(AutoRepeatCheckBox, "AutoRepeatCheckBox", 24, 48, 43, 12);
 

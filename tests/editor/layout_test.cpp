@@ -164,6 +164,12 @@ TEST_F(DialogTest, TabMovesThroughTheControlsInTemplateOrder) {
   }
 }
 
+// The behaviour drop-down opens on all five behaviours, without a scroll bar.
+TEST_F(DialogTest, TheBehaviourListShowsEveryEntry) {
+  ASSERT_EQ(dialog->BehaveTypeCombo->count(), ObSpriteData::kBehaveCount);
+  EXPECT_GE(dialog->BehaveTypeCombo->maxVisibleItems(), dialog->BehaveTypeCombo->count());
+}
+
 // Tab and Shift+Tab leave the grid (its cells are reached with the arrow keys).
 TEST_F(DialogTest, TabLeavesTheGrid) {
   Add(NewSprite("タブ"));
