@@ -15,7 +15,7 @@
 #include "model/dib.h"
 #include "model/sprite.h"
 #include "platform/prompt.h"
-#include "platform/ui_setup.h"
+#include "qt_bench_main.h"
 
 namespace {
 
@@ -73,12 +73,5 @@ BENCHMARK(BM_DispSpriteDataPainted)->Unit(benchmark::kMillisecond)->UseRealTime(
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  kel::SetupApplicationUi(app);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return kel::bench::RunQtBenchmarks(argc, argv);
 }

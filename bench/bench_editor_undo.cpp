@@ -23,7 +23,7 @@
 #include "editor/dialog.h"
 #include "editor/edit_commands.h"
 #include "platform/prompt.h"
-#include "platform/ui_setup.h"
+#include "qt_bench_main.h"
 
 namespace {
 
@@ -147,12 +147,5 @@ BENCHMARK(BM_DeleteObjectRedo)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  kel::SetupApplicationUi(app);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return kel::bench::RunQtBenchmarks(argc, argv);
 }

@@ -108,9 +108,8 @@ bool kelApp::OpenDocument(const QString& path) {
 
 bool kelApp::CmFileAdd() {
   const FileDialogRequest req = ObjectFileRequest(doc_.FileName(), false);
+  // The question takes what is being typed in first.
   if (!CanClose()) return false;
-  // What is being typed goes in first; a refusal (with its message) does not stop Add.
-  dialog_->CommitFields();
   const std::optional<QString> path = prompt_.OpenFileName(frame_.get(), req);
   if (!path) return false;
 

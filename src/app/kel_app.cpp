@@ -104,9 +104,10 @@ void kelApp::ConnectHistory() {
     QAction* action = frame_->Action(item.id);
     const QString mnemonic =
         item.id == CM_EDITUNDO ? QStringLiteral("(&U)") : QStringLiteral("(&R)");
-    auto update = [this, action, item, mnemonic, &history] {
-      const bool can = (history.*item.can)();
-      const QString step = (history.*item.step)();
+    auto update = [this, action, item, mnemonic] {
+      const QUndoStack& stack = doc_.History();
+      const bool can = (stack.*item.can)();
+      const QString step = (stack.*item.step)();
       // "元に戻す - イメージの読み込み(&U)": the menu names the step it takes back.
       action->setText(QString::fromUtf8(item.text) +
                       (can && !step.isEmpty() ? QStringLiteral(" - ") + step : QString()) +

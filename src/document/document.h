@@ -80,6 +80,7 @@ class Document : public QObject {
   // until the outermost batch ends.
   void BeginBatch();
   void EndBatch();
+  bool InBatch() const { return batch_ > 0; }
 
  signals:
   void objectInserted(int index);

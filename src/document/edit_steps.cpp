@@ -30,6 +30,29 @@ void EditStep::undo() {
   if (top_) doc_.Reveal(Shown(false), cell_);
 }
 
+void FillLocations(EditStep* step) {
+  ObSpriteData* sprite = step->Sprite();
+  if (sprite->Params().Behave != ObSpriteData::kFixedPosition ||
+      sprite->Locations().size() >= size_t(sprite->FrameCount()))
+    return;
+  std::vector<TPoint> locations = sprite->Locations();
+  locations.resize(size_t(sprite->FrameCount()));
+  step->Do(new LocationsOp(step->Doc(), sprite, std::move(locations), step));
+}
+
+void ResizeFrames(EditStep* step, int count) {
+  ObSpriteData* sprite = step->Sprite();
+  if (count == sprite->FrameCount()) return;
+  step->Do(new FrameCountOp(step->Doc(), sprite, count, step));
+  if (sprite->Params().Behave == ObSpriteData::kFixedPosition &&
+      sprite->Locations().size() > size_t(count)) {
+    std::vector<TPoint> locations = sprite->Locations();
+    locations.resize(size_t(count));
+    step->Do(new LocationsOp(step->Doc(), sprite, std::move(locations), step));
+  }
+  FillLocations(step);
+}
+
 ParamsOp::ParamsOp(Document& doc, ObSpriteData* sprite, const ObSpriteParams& params,
                    int mergeField, QUndoCommand* parent, const QString& text)
     : EditStep(doc, text, sprite, {}, parent), params_(params), mergeField_(mergeField) {}

@@ -26,6 +26,7 @@ class EditStep : public QUndoCommand {
   void undo() override;
 
   ObSpriteData* Sprite() const { return sprite_; }
+  Document& Doc() const { return doc_; }
   void SetCell(GridCell cell) { cell_ = cell; }
 
   // Carries out child (made with this step as its parent) at once, so the next child is made
@@ -52,6 +53,14 @@ class EditStep : public QUndoCommand {
   bool done_ = false;
   bool pushed_ = false;  // carried out once: later redos come from the history
 };
+
+// The frame-list rules of every edit, each carried out at once into step (EditStep::Do):
+// A fixed-position object has a location for each frame, as its rows show: frames without one
+// get (0, 0).
+void FillLocations(EditStep* step);
+// The frame list becomes count frames long; a fixed-position object's frames cut off take their
+// locations along, and new frames get theirs.
+void ResizeFrames(EditStep* step, int count);
 
 // The parameters as one value. Field edits merge: the same field of the same object edited
 // again straight after is one step (mergeField, 0 for a step that never merges).

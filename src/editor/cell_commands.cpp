@@ -130,7 +130,7 @@ void EditCommands::PutImage(long col, long row, std::unique_ptr<ObBmpImage> imag
   const DocumentBatch batch(doc_);
   EditStep* step = group ? group : new EditStep(doc_, text, sprite, {int(col), int(row)});
   const int frame = int(col - 1);
-  GrowFrames(step, frame + 1);
+  if (frame >= sprite->FrameCount()) ResizeFrames(step, frame + 1);
   // The image size only grows: the object's size must hold its largest picture.
   ObSpriteParams p = sprite->Params();
   p.ImageSizeX = int16_t(std::max<int>(uint16_t(p.ImageSizeX), image->Width()));
@@ -147,18 +147,6 @@ void EditCommands::FillSlot(EditStep* step, int frame, bool mask, FrameSlot valu
   if (target.IsContinue() && !value.IsContinue())
     step->Do(new SlotOp(doc_, sprite, frame, !mask, FrameSlot(), step));
   step->Do(new SlotOp(doc_, sprite, frame, mask, std::move(value), step));
-}
-
-void EditCommands::GrowFrames(EditStep* step, int count) {
-  ObSpriteData* sprite = step->Sprite();
-  if (count <= sprite->FrameCount()) return;
-  step->Do(new FrameCountOp(doc_, sprite, count, step));
-  if (sprite->Params().Behave == ObSpriteData::kFixedPosition &&
-      sprite->Locations().size() < size_t(sprite->FrameCount())) {
-    std::vector<TPoint> locations = sprite->Locations();
-    locations.resize(size_t(sprite->FrameCount()));
-    step->Do(new LocationsOp(doc_, sprite, std::move(locations), step));
-  }
 }
 
 void EditCommands::CmSoundRead() {
@@ -193,7 +181,6 @@ void EditCommands::CmSoundRead() {
     readFailed(*problem);
     return;
   }
-  sound->SetFileName(stored->c_str());
   sound->Frame = int16_t(col);
 
   // An object has one sound: the old one waits in the step.
@@ -216,7 +203,7 @@ void EditCommands::CmContIcon() {
   const DocumentBatch batch(doc_);
   auto* step = new EditStep(doc_, QStringLiteral("連続アイコンの指定"), sprite, {col, row});
   const int frame = col - 1;
-  GrowFrames(step, frame + 1);
+  if (frame >= sprite->FrameCount()) ResizeFrames(step, frame + 1);
   step->Do(new SlotOp(doc_, sprite, frame, false, FrameSlot(ContinueMark), step));
   step->Do(new SlotOp(doc_, sprite, frame, true, FrameSlot(ContinueMark), step));
   doc_.Push(step);

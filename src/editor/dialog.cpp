@@ -222,12 +222,8 @@ void ObKELDialog::ConnectDocument() {
     pending_.cell = cell;
     Refresh();
   });
-  connect(&doc_, &Document::batchStarted, this, [this] {
-    inBatch_ = true;
-    HoldGrid();
-  });
+  connect(&doc_, &Document::batchStarted, this, [this] { HoldGrid(); });
   connect(&doc_, &Document::batchFinished, this, [this] {
-    inBatch_ = false;
     Refresh();
     ReleaseGrid();
   });

@@ -207,7 +207,6 @@ class ObKELDialog : public QWidget {
   std::array<QString, kFieldCount> shown_;  // each field's text as the object has it
   bool committing_ = false;
   int gridHeld_ = 0;
-  bool inBatch_ = false;
   struct Pending {
     bool display = false;  // another object: everything, and its sound
     bool names = false;

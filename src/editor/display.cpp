@@ -21,7 +21,7 @@ constexpr COLORREF kEmptyColor = RGB(255, 255, 255);
 }  // namespace
 
 void ObKELDialog::Refresh() {
-  if (inBatch_) return;  // all at once when the batch ends
+  if (doc_.InBatch()) return;  // all at once when the batch ends
   Pending p = std::move(pending_);
   pending_ = {};
   if (p.names) ShowObjectNames();

@@ -137,9 +137,6 @@ class EditCommands : public QObject {
   // continue frame holds the marker in both slots; once one slot gets something else, the frame
   // no longer continues and the other slot is emptied.
   void FillSlot(EditStep* step, int frame, bool mask, FrameSlot value);
-  // Into step: the frame list grows to count frames (a fixed-position object gets a location,
-  // (0, 0), for each new frame).
-  void GrowFrames(EditStep* step, int count);
 
   Document& doc_;
   ObKELDialog& form_;

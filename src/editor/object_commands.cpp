@@ -68,7 +68,6 @@ void EditCommands::CmNewObject() {
 
   auto created = std::make_unique<ObSpriteData>();
   created->SwapName(*name);
-  created->SetNumFrames(0);
   doc_.Push(new InsertObjectOp(doc_, doc_.Count(), std::move(created), nullptr,
                                QStringLiteral("オブジェクトの新規作成")));
   doc_.SetCurrent(doc_.Count() - 1);

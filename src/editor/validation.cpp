@@ -139,14 +139,9 @@ bool ObKELDialog::CommitField(Field field) {
     // 0 empties the object; more than the grid's 128 frames could be neither shown nor saved.
     if (count < 0 || count > kMaxFrames) return refuse();
     if (count != sprite->FrameCount()) {
+      const DocumentBatch batch(doc_);
       auto* step = new EditStep(doc_, text, sprite);
-      new FrameCountOp(doc_, sprite, count, step);
-      // A fixed-position object has a location for every frame, as its rows show.
-      if (sprite->Params().Behave == ObSpriteData::kFixedPosition) {
-        std::vector<TPoint> locations = sprite->Locations();
-        locations.resize(size_t(count));
-        new LocationsOp(doc_, sprite, std::move(locations), step);
-      }
+      ResizeFrames(step, count);
       doc_.Push(step);
     }
     WriteField(kFrames, sprite->FrameCount());
@@ -271,16 +266,10 @@ void ObKELDialog::BehaveCombo() {
   ObSpriteParams p = sprite->Params();
   if (p.Behave == index) return;
   p.Behave = index;
+  const DocumentBatch batch(doc_);
   auto* step = new EditStep(doc_, QStringLiteral("動作タイプの変更"), sprite);
-  new ParamsOp(doc_, sprite, p, 0, step);
-  // A fixed-position object has a location for every frame: the rows show them, (0, 0) where
-  // the object has none yet, and that is what the file then holds.
-  if (index == ObSpriteData::kFixedPosition &&
-      sprite->Locations().size() < size_t(sprite->FrameCount())) {
-    std::vector<TPoint> locations = sprite->Locations();
-    locations.resize(size_t(sprite->FrameCount()));
-    new LocationsOp(doc_, sprite, std::move(locations), step);
-  }
+  step->Do(new ParamsOp(doc_, sprite, p, 0, step));
+  FillLocations(step);  // what the rows show is what the file then holds
   doc_.Push(step);
 }
 

@@ -70,20 +70,6 @@ std::string SystemErrorText(int errnum) {
   return "システムエラー (番号 " + std::to_string(errnum) + ": " + std::strerror(errnum) + ")";
 }
 
-std::string JapaneseSystemReason(const std::string& reason) {
-  if (reason.empty()) return reason;
-  // Qt writes these four in English whatever the C library's language.
-  static const ErrorText kQtTexts[] = {{EACCES, "Permission denied"},
-                                       {EMFILE, "Too many open files"},
-                                       {ENOENT, "No such file or directory"},
-                                       {ENOSPC, "No space left on device"}};
-  for (const ErrorText& e : kQtTexts)
-    if (reason == e.text) return SystemErrorText(e.number);
-  for (const ErrorText& e : kErrorTexts)
-    if (reason == std::strerror(e.number)) return e.text;
-  return reason;
-}
-
 std::optional<std::string> RegularFileProblem(const std::string& path, uint64_t* size) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return SystemErrorText(errno);

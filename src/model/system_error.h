@@ -13,11 +13,6 @@ namespace kel {
 // and the C library's own text.
 std::string SystemErrorText(int errnum);
 
-// reason in Japanese when it is the C library's text of an error number (strerror, or the English
-// texts Qt puts in its place for a few numbers): Qt's file devices give their reasons only as
-// text. Any other text is returned as it is.
-std::string JapaneseSystemReason(const std::string& reason);
-
 // Why the file at path cannot be read as a document's part, before it is opened: it cannot be
 // reached (the system's reason), it is a folder, or it is no regular file (a device or a named
 // pipe, whose reading might never end). nullopt for a regular file, whose size goes to *size.
