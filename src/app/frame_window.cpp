@@ -98,6 +98,8 @@ QStatusBar* ObFrameWindow::SetupStatusBar() {
   StatusBar = new QStatusBar(this);
   StatusBar->setObjectName(QStringLiteral("StatusBar"));
   StatusBar->setSizeGripEnabled(false);
+  // The last indicator keeps the same gap from the window's edge as the indicators between them.
+  StatusBar->setContentsMargins(0, 0, 4, 0);
   for (int i = 0; i < 3; ++i) {
     auto* label = new QLabel(QString::fromUtf8(kIndicatorLabels[i]), StatusBar);
     label->setObjectName(QStringLiteral("Indicator%1").arg(i));
