@@ -20,6 +20,7 @@
 #include "app/settings.h"
 #include "editor/dialog.h"
 #include "editor/edit_commands.h"
+#include "editor/problems_window.h"
 #include "platform/prompt.h"
 
 namespace kel {
@@ -83,6 +84,7 @@ void kelApp::InitMainWindow() {
       {CM_EDITUNDO, [this] { return CmEditUndo(); }},
       {CM_EDITREDO, [this] { return CmEditRedo(); }},
       {CM_EDITHISTORY, [this] { return CmEditHistory(); }},
+      {CM_OBJECTCHECK, [this] { return CmObjectCheck(); }},
       {CM_FILENEW, [this] { return CmFileNew(); }},
       {CM_FILECLOSE, [this] { return CmFileClose(); }},
       {CM_FILEOPEN, [this] { return CmFileOpen(); }},
@@ -174,6 +176,25 @@ bool kelApp::CmEditHistory() {
   history_->show();
   history_->raise();
   history_->activateWindow();
+  return true;
+}
+
+bool kelApp::CmObjectCheck() {
+  // The check sees what is being typed too.
+  if (!dialog_->CommitFields()) return false;
+  if (!problems_) {
+    problems_ = new ProblemsWindow(doc_, *dialog_, frame_.get());
+    // Below the main window, on the screen.
+    const QRect screen = frame_->screen()->availableGeometry();
+    QPoint at = frame_->frameGeometry().bottomLeft() + QPoint(0, 8);
+    if (at.y() + problems_->height() > screen.bottom())
+      at.setY(std::max(screen.top(), screen.bottom() - problems_->height()));
+    problems_->move(at);
+  }
+  problems_->Recheck();
+  problems_->show();
+  problems_->raise();
+  problems_->activateWindow();
   return true;
 }
 

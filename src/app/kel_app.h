@@ -24,6 +24,7 @@ class HelpWindow;
 class ObFrameWindow;
 class ObKELDialog;
 class PromptPort;
+class ProblemsWindow;
 
 class kelApp : public QObject {
   Q_OBJECT
@@ -63,6 +64,9 @@ class kelApp : public QObject {
   bool CmEditRedo();
   bool CmEditHistory();
   QUndoView* HistoryWindow() const { return history_; }
+  // The problems check's window, beside the main window; it follows the document.
+  bool CmObjectCheck();
+  ProblemsWindow* ProblemsView() const { return problems_; }
 
   // The save-changes question of every command that drops the document, and of the end of the
   // program: true when the caller may go on (nothing to save, saved, or No).
@@ -126,6 +130,7 @@ class kelApp : public QObject {
   std::unique_ptr<EditCommands> commands_;
   QUndoView* history_ = nullptr;
   QMenu* recentMenu_ = nullptr;
+  ProblemsWindow* problems_ = nullptr;
   std::map<int, std::function<bool()>> dialogCommands_, appCommands_;
   QString readError_;
 };

@@ -130,6 +130,9 @@ class ObKELDialog : public QWidget {
   void AutoRepeatCheck();
   // The user chose another object in the name drop-down.
   void RedrawDialogParam();
+  // Shows object index with cell active (none when cell.col is 0), after the checks of leaving
+  // the object shown; false when it cannot be left (the message has been shown).
+  bool ShowObjectAt(int index, GridCell cell);
 
   // --- the grid's active cell
   void ActiveCell(int& col, int& row) const;

@@ -21,6 +21,7 @@
 #include "app/dialog_routes.h"
 #include "app/frame_window.h"
 #include "app/settings.h"
+#include "editor/problems_window.h"
 #include "grid/spread.h"
 
 namespace kel::test {
@@ -71,7 +72,9 @@ TEST_F(AppTest, MenuBarHoldsEveryItemInItsExactText) {
        {{"新規作成(&N)...", 25101, ""},
         {"名前の変更(&R)...", 25105, ""},
         {"削除(&D)", 25102, ""},
-        {"クリア(&C)", 25103, "Ctrl+Del"}}},
+        {"クリア(&C)", 25103, "Ctrl+Del"},
+        {"-", 0, ""},
+        {"検査(&K)...", 25106, ""}}},
       {"セル(&S)",
        {{"イメージ読み込み(&I)...", 25201, ""},
         {"イメージリスト読み込み(&L)...", 25207, ""},
@@ -169,6 +172,7 @@ TEST_F(AppTest, EveryCommandCarriesItsHintAsStatusTip) {
       {25102, "表示中オブジェクトを削除する"},
       {25103, "表示中オブジェクトをクリアする"},
       {25105, "オブジェクトの名前を変更する"},
+      {25106, "プレーヤーで正しく表示されない箇所を検査する"},
       {25201, "イメージをロードする"},
       {25202, "サウンドをロードする"},
       {25203, "マスクを生成する"},
@@ -215,7 +219,7 @@ TEST_F(AppTest, SpeedBarHoldsFileClipboardAndHistoryButtons) {
   }
 }
 
-TEST_F(AppTest, ToolBoxHasTenButtonsInTwoColumns) {
+TEST_F(AppTest, ToolBoxHasItsButtonsInTwoColumns) {
   QToolBar* box = app->MainWindow()->ToolBox;
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(app->MainWindow()->toolBarArea(box), Qt::LeftToolBarArea);
@@ -225,8 +229,9 @@ TEST_F(AppTest, ToolBoxHasTenButtonsInTwoColumns) {
   ASSERT_NE(grid, nullptr);
   const int expected[][2] = {{25101, 25101}, {25102, 25102}, {25103, 25103}, {25104, 2020},
                              {25201, 25201}, {25202, 25202}, {25203, 25203}, {25204, 25204},
-                             {25205, 25205}, {25206, 25206}};
-  for (int i = 0; i < 10; ++i) {
+                             {25205, 25205}, {25206, 25206}, {25106, 25106}};
+  const int count = int(std::size(expected));
+  for (int i = 0; i < count; ++i) {
     SCOPED_TRACE(i);
     QLayoutItem* item = grid->itemAtPosition(i / 2, i % 2);
     ASSERT_NE(item, nullptr);
@@ -239,7 +244,7 @@ TEST_F(AppTest, ToolBoxHasTenButtonsInTwoColumns) {
     EXPECT_EQ(Pixels(button->icon().pixmap(32, 32)), Pixels(QPixmap::fromImage(glyph)));
     EXPECT_EQ(button->statusTip(), HintText(expected[i][1]));
   }
-  EXPECT_EQ(grid->count(), 10);
+  EXPECT_EQ(grid->count(), count);
 }
 
 // Every button's tooltip is its command's hint: no mnemonic, and the two New buttons differ.
@@ -258,7 +263,7 @@ TEST_F(AppTest, ButtonTooltipsAreTheCommandsHints) {
     ASSERT_NE(button, nullptr) << b.glyph;
     tips[b.id] = button->toolTip();
   }
-  EXPECT_EQ(tips.size(), 18u);
+  EXPECT_EQ(tips.size(), 8u + ToolBoxButtons().size());
   for (const auto& [id, tip] : tips) {
     SCOPED_TRACE(id);
     EXPECT_FALSE(tip.isEmpty());
@@ -368,6 +373,15 @@ TEST_F(AppTest, WindowPlaceAndRecentFilesOutliveTheProgram) {
   app->InitInstance();
   EXPECT_EQ(app->MainWindow()->size(), closedAt);
   EXPECT_EQ(app->RecentFilesMenu()->actions().size(), 1);
+}
+
+TEST_F(AppTest, CheckCommandShowsTheDocumentsProblems) {
+  Load({"a", "a"}, 0);  // a duplicate name
+  ASSERT_TRUE(app->Command(CM_OBJECTCHECK));
+  ProblemsWindow* window = app->ProblemsView();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(window->Problems().size(), 1u);
 }
 
 TEST(RecentFiles, LatestFirstOnceAtMostEight) {
