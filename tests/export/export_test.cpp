@@ -222,15 +222,6 @@ TEST(SheetExport, PictureAndFrameListInReadingOrder) {
   }
 }
 
-TEST(SheetExport, LayoutStaysNearSquare) {
-  const std::vector<std::pair<int, std::pair<int, int>>> cases = {
-      {1, {1, 1}}, {2, {2, 1}}, {4, {2, 2}}, {5, {3, 2}}, {128, {12, 11}}, {144, {12, 12}}};
-  for (const auto& [n, want] : cases) {
-    const SheetLayout l = SheetLayout::For(n);
-    EXPECT_EQ(std::make_pair(l.columns, l.rows), want) << n << " frames";
-  }
-}
-
 TEST(PlayedFramesTest, CanvasIsTheImageSizeWhenSet) {
   // Image size 2 x 1 cuts the 3 x 2 picture; 4 x 3 leaves a transparent border.
   for (const auto& [size, want] : std::vector<std::pair<std::pair<int, int>, Frame>>{

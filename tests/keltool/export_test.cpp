@@ -74,10 +74,6 @@ TEST(KeltoolExport, AllNamesEachFileAfterItsObject) {
                                                  "ﾃｽﾄ流-2.json"}));
   EXPECT_NE(r.out.find("object 4 \"blank\" has no picture, skipped"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("4 objects exported to " + out.string()), std::string::npos) << r.out;
-
-  const ToolRun gif = RunKeltool({"export", "--all", s.kel, (s.dir / "gifs").string()});
-  ASSERT_EQ(gif.status, 0) << gif.err;
-  EXPECT_EQ(NamesIn(s.dir / "gifs").count("a_b.gif"), 1u);
 }
 
 TEST(KeltoolExport, RefusalsWriteNothing) {
