@@ -46,11 +46,10 @@ std::string Numbered(const char* format, size_t n);
 
 // Writes one file of a command's output through write, whole or not at all: a full disk leaves
 // no part of it, an existing file is replaced rather than written into, and a symbolic link at
-// path is replaced itself instead of leading the bytes elsewhere (unless followLinks: a file the
-// user named is written through the link, as the editor saves). false after a message naming the
-// file and the reason.
+// path is replaced itself instead of leading the bytes elsewhere. false after a message naming
+// the file and the reason.
 bool WriteOut(const std::string& path, const std::function<bool(std::ostream&)>& write,
-              std::ostream& err, bool followLinks = false);
+              std::ostream& err);
 
 // Prints "keltool: " + message and a pointer to the command's help; returns kExitUsage.
 int UsageError(const char* command, const std::string& message, std::ostream& err);

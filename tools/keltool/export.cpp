@@ -9,6 +9,7 @@
 #include "export/file_name.h"
 #include "export/played_frames.h"
 #include "json_text.h"
+#include "model/save_file.h"
 #include "model/text.h"
 
 namespace keltool {
@@ -58,13 +59,19 @@ const kel::ObSpriteData* FindObject(const kel::SpriteList& list, const std::stri
 // Exports one object; false after saying why.
 bool ExportOne(const kel::ObSpriteData& sprite, const std::string& path, kel::ExportFormat format,
                bool followLinks, std::ostream& err) {
+  kel::SaveOptions options;
+  options.followLinks = followLinks;
+  std::string saveMessage;  // why the last file could not be written
   const kel::ExportSaver save = [&](const std::string& p,
                                     const std::function<bool(std::ostream&)>& write) {
-    return WriteOut(p, write, err, followLinks);
+    const kel::SaveResult saved = kel::SaveFile(p, write, options);
+    saveMessage = saved.message;
+    return saved.ok;
   };
   const kel::ExportProblem problem = kel::ExportObject(sprite, path, format, save);
-  // A failed save has said why already.
-  if (problem != kel::ExportProblem::kNone && problem != kel::ExportProblem::kSave)
+  if (problem == kel::ExportProblem::kSave)
+    err << "keltool: " << saveMessage << "\n";
+  else if (problem != kel::ExportProblem::kNone)
     err << "keltool: cannot export " << JsonString(kel::Cp932ToUtf8Lossy(sprite.Name())) << " to "
         << path << ": " << kel::ExportProblemText(problem) << "\n";
   return problem == kel::ExportProblem::kNone;

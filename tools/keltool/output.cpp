@@ -14,9 +14,9 @@ std::string Numbered(const char* format, size_t n) {
 }
 
 bool WriteOut(const std::string& path, const std::function<bool(std::ostream&)>& write,
-              std::ostream& err, bool followLinks) {
+              std::ostream& err) {
   kel::SaveOptions options;
-  options.followLinks = followLinks;
+  options.followLinks = false;
   const kel::SaveResult saved = kel::SaveFile(path, write, options);
   if (!saved.ok) err << "keltool: " << saved.message << "\n";
   return saved.ok;
