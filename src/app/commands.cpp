@@ -11,7 +11,7 @@ const std::vector<int>& AllCommands() {
       CM_EDITCUT,      CM_EDITCOPY,     CM_EDITPASTE,   CM_DELFRAME,  CM_NEWOBJECT,
       CM_RENAMEOBJECT, CM_DELETEOBJECT, CM_CLEAROBJECT, CM_IMAGEREAD, CM_IMAGELISTREAD,
       CM_SOUNDREAD,    CM_MAKEMASK,     CM_CONTICON,    CM_TEST,      CM_HELPCONTENTS,
-      CM_HELPABOUT,    CM_OBJECTCHECK,
+      CM_HELPABOUT,    CM_OBJECTCHECK,  CM_FILEEXPORT,
   };
   return all;
 }
@@ -31,6 +31,7 @@ QString HintText(int id) {
       {CM_FILESAVE, "上書き保存"},
       {CM_FILESAVEAS, "名前を付けて保存"},
       {CM_FILEADD, "ファイル追加モードで読込む"},
+      {CM_FILEEXPORT, "表示中オブジェクトのアニメーションを GIF、WebP、PNG に書き出す"},
       {CM_FILECLOSE, "閉じる"},
       {CM_NEWOBJECT, "新しいオブジェクトを作成する"},
       {CM_DELETEOBJECT, "表示中オブジェクトを削除する"},
@@ -59,6 +60,7 @@ const std::vector<MenuPopup>& MenuBar() {
         {0, nullptr},
         {CM_FILESAVE, "上書き保存(&S)"},
         {CM_FILESAVEAS, "名前を付けて保存(&A)..."},
+        {CM_FILEEXPORT, "エクスポート(&E)..."},
         {0, nullptr},
         {CM_EXIT, "終了(&X)"}}},
       {"編集(&E)",

@@ -91,6 +91,7 @@ void kelApp::InitMainWindow() {
       {CM_FILEADD, [this] { return CmFileAdd(); }},
       {CM_FILESAVE, [this] { return CmFileSave(); }},
       {CM_FILESAVEAS, [this] { return CmFileSaveAs(); }},
+      {CM_FILEEXPORT, [this] { return CmFileExport(); }},
       // Exit closes the main window, which asks the dialog first.
       {CM_EXIT, [this] { return frame_->close(); }},
       {CM_HELPCONTENTS, [this] { return CmHelpCont(); }},

@@ -57,6 +57,9 @@ class kelApp : public QObject {
   bool CmFileAdd();
   bool CmFileSave();
   bool CmFileSaveAs();
+  // Writes the object shown as an animation to a file chosen in a save dialog (export_command.cpp);
+  // the document does not change.
+  bool CmFileExport();
 
   // Undo and redo of the document's last step (what is being typed in a field goes in first);
   // the history window lists every step and goes back to the one clicked.

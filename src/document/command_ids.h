@@ -33,6 +33,7 @@ enum CommandId : int {
   CM_EDITHISTORY = 25301,
   // The problems check's window.
   CM_OBJECTCHECK = 25106,
+  CM_FILEEXPORT = 24340,
 };
 
 }  // namespace kel

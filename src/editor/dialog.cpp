@@ -334,8 +334,9 @@ void ObKELDialog::resizeEvent(QResizeEvent* e) {
 }
 
 void ObKELDialog::FitRows() {
-  // Every row shows without scrolling: the text rows keep their height and the two picture rows
-  // share what is left of the grid's height, however small or large the window is.
+  // Every row shows without scrolling at zoom 1: the text rows keep their height and the two
+  // picture rows share what is left of the grid's height, however small or large the window is;
+  // a zoom makes them larger than that.
   const int text = Spread->verticalHeader()->sectionSize(kRowSound - 1) +
                    Spread->verticalHeader()->sectionSize(kRowX - 1) +
                    Spread->verticalHeader()->sectionSize(kRowY - 1);
@@ -343,7 +344,7 @@ void ObKELDialog::FitRows() {
                     Spread->horizontalHeader()->height() -
                     Spread->horizontalScrollBar()->sizeHint().height();
   const int picture = std::max(kMinPictureRowPx, (inner - text) / 2);
-  for (int row : {kRowImage, kRowMask}) Spread->verticalHeader()->resizeSection(row - 1, picture);
+  for (int row : {kRowImage, kRowMask}) Spread->SetRowPixels(row, picture);
 }
 
 bool ObKELDialog::event(QEvent* e) {

@@ -17,13 +17,13 @@ QRect PicturePlace(const QRect& cell, QSize picture) {
                picture.height());
 }
 
-QImage MakeCellPicture(const DisplayBitmap& bitmap, QSize cell) {
+QImage MakeCellPicture(const DisplayBitmap& bitmap, QSize cell, double maxScale) {
   const QSize box = PictureBox(cell);
   if (auto* q = dynamic_cast<const QtDisplayBitmap*>(&bitmap)) {
-    return q->Thumbnail(box, kMaxPictureScale);
+    return q->Thumbnail(box, maxScale);
   }
   // A bitmap of another display: sample it pixel by pixel, nearest pixel at each centre.
-  const QSize size = FitSize({bitmap.Width(), bitmap.Height()}, box, kMaxPictureScale);
+  const QSize size = FitSize({bitmap.Width(), bitmap.Height()}, box, maxScale);
   if (size.isEmpty()) return {};
   QImage out(size, QImage::Format_RGB32);
   if (out.isNull()) return out;

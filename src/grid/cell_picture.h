@@ -16,8 +16,9 @@ inline constexpr double kMaxPictureScale = 2.0;
 // Room kept free around a picture inside its cell, for the grid lines and the active-cell frame.
 inline constexpr int kPictureMargin = 3;
 
-// The cell picture of a bitmap for a cell of the given size; null when nothing fits.
-QImage MakeCellPicture(const DisplayBitmap& bitmap, QSize cell);
+// The cell picture of a bitmap for a cell of the given size, grown at most maxScale times (the
+// grid's zoom times kMaxPictureScale); null when nothing fits.
+QImage MakeCellPicture(const DisplayBitmap& bitmap, QSize cell, double maxScale);
 // The box a cell's picture must fit.
 QSize PictureBox(QSize cell);
 // Where a picture of that size goes in the cell: centred.

@@ -18,6 +18,7 @@
 #include "grid/cell_picture.h"
 #include "grid/spread_model.h"
 #include "platform/qt_display.h"
+#include "platform/zoom.h"
 
 namespace kel {
 
@@ -132,9 +133,11 @@ TSpread::TSpread(QWidget* parent) : QTableView(parent) {
   // Section sizes first: sections made with the model take the defaults.
   horizontalHeader()->setMinimumSectionSize(0);
   verticalHeader()->setMinimumSectionSize(0);
-  horizontalHeader()->setDefaultSectionSize(UnitsToPixels(kDefaultColWidth, false));
-  verticalHeader()->setDefaultSectionSize(
-      std::max(UnitsToPixels(kDefaultRowHeight, true), fontMetrics().height() + 2 * kTextMargin));
+  colDefault_ = UnitsToPixels(kDefaultColWidth, false);
+  rowDefault_ =
+      std::max(UnitsToPixels(kDefaultRowHeight, true), fontMetrics().height() + 2 * kTextMargin);
+  horizontalHeader()->setDefaultSectionSize(colDefault_);
+  verticalHeader()->setDefaultSectionSize(rowDefault_);
   horizontalHeader()->setHighlightSections(false);
   verticalHeader()->setHighlightSections(false);
   // Tab and Shift+Tab leave the grid for the next and previous control; the arrow keys move
@@ -199,10 +202,12 @@ bool TSpread::SSSetColWidth(int col, double width) {
     verticalHeader()->setFixedWidth(px);
     updateGeometries();
   } else if (col == -1) {
-    horizontalHeader()->setDefaultSectionSize(px);
-    for (int c = 0; c < model_->MaxCols(); ++c) horizontalHeader()->resizeSection(c, px);
+    colDefault_ = px;
+    colSize_.clear();
+    ApplyColumnSizes();
   } else {
-    horizontalHeader()->resizeSection(col - 1, px);
+    colSize_[col - 1] = px;
+    horizontalHeader()->resizeSection(col - 1, px * zoom_);
   }
   return true;
 }
@@ -214,12 +219,60 @@ bool TSpread::SSSetRowHeight(int row, double height) {
     horizontalHeader()->setFixedHeight(px);
     updateGeometries();
   } else if (row == -1) {
+    rowDefault_ = px;
+    rowSize_.clear();
     verticalHeader()->setDefaultSectionSize(px);
-    for (int r = 0; r < model_->MaxRows(); ++r) verticalHeader()->resizeSection(r, px);
+    ApplyRowSizes();
   } else {
-    verticalHeader()->resizeSection(row - 1, px);
+    rowSize_[row - 1] = px;
+    verticalHeader()->resizeSection(row - 1, px * RowZoom(row - 1));
   }
   return true;
+}
+
+void TSpread::SetRowPixels(int row, int px) {
+  if (row < 1 || row > model_->MaxRows() || px < 0) return;
+  rowSize_[row - 1] = px;
+  verticalHeader()->resizeSection(row - 1, px * RowZoom(row - 1));
+}
+
+void TSpread::SetZoom(int zoom) {
+  zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+  if (zoom == zoom_) return;
+  zoom_ = zoom;
+  ApplyColumnSizes();
+  ApplyRowSizes();
+  // Keep the active cell in sight as the cells grow and shrink.
+  if (currentIndex().isValid()) scrollTo(currentIndex());
+  emit ZoomChanged(zoom_);
+}
+
+void TSpread::ApplyColumnSizes() {
+  QHeaderView* h = horizontalHeader();
+  h->setDefaultSectionSize(colDefault_ * zoom_);  // for columns added later
+  for (int c = 0; c < model_->MaxCols(); ++c) {
+    const auto it = colSize_.find(c);
+    h->resizeSection(c, (it == colSize_.end() ? colDefault_ : it->second) * zoom_);
+  }
+}
+
+void TSpread::ApplyRowSizes() {
+  for (int r = 0; r < model_->MaxRows(); ++r) {
+    const auto it = rowSize_.find(r);
+    verticalHeader()->resizeSection(r,
+                                    (it == rowSize_.end() ? rowDefault_ : it->second) * RowZoom(r));
+  }
+}
+
+int TSpread::RowZoom(int dataRow) const {
+  if (zoom_ == 1) return 1;
+  for (int c = 1; c <= model_->MaxCols(); ++c)
+    if (model_->Cell(c, dataRow + 1).picture) return zoom_;
+  return 1;
+}
+
+double TSpread::PictureScale() const {
+  return kMaxPictureScale * zoom_;
 }
 
 bool TSpread::SSSetBool(int index, bool value) {
@@ -281,8 +334,10 @@ bool TSpread::ForRange(int col, int row, int col2, int row2, bool writesText, F 
 }
 
 bool TSpread::SSClear(int col, int row) {
-  return ForRange(col, row, col, row, true,
-                  [](SpreadCell& cell, int, int) { cell = SpreadCell(); });
+  const bool done =
+      ForRange(col, row, col, row, true, [](SpreadCell& cell, int, int) { cell = SpreadCell(); });
+  if (done && zoom_ != 1) ApplyRowSizes();  // a row without picture cells is not zoomed
+  return done;
 }
 
 bool TSpread::SSClearDataRange(int col, int row, int col2, int row2) {
@@ -339,6 +394,12 @@ bool TSpread::SSSetCellType(int col, int row, const SS_CELLTYPE& rec) {
   // Cells of one size share one picture (a whole row of the same bitmap is made once).
   QSize lastSize;
   QImage lastPicture;
+  // A row that gets its first picture cell grows with the zoom before its pictures are made.
+  if (zoom_ != 1 && model_->Contains(col == -1 ? 1 : col, row == -1 ? 1 : row)) {
+    const int r1 = row == -1 ? 1 : row, r2 = row == -1 ? model_->MaxRows() : row;
+    for (int r = r1; r <= r2; ++r) model_->Edit(col == -1 ? 1 : col, r).picture = true;
+    ApplyRowSizes();
+  }
   return ForRange(col, row, col, row, true, [&](SpreadCell& cell, int c, int r) {
     const QSize size(columnWidth(c - 1) - grid, rowHeight(r - 1) - grid);
     cell.picture = true;
@@ -347,7 +408,7 @@ bool TSpread::SSSetCellType(int col, int row, const SS_CELLTYPE& rec) {
     cell.sourceSize = rec.bitmap ? QSize(rec.bitmap->Width(), rec.bitmap->Height()) : QSize();
     if (rec.bitmap && size != lastSize) {
       lastSize = size;
-      lastPicture = MakeCellPicture(*rec.bitmap, size);
+      lastPicture = MakeCellPicture(*rec.bitmap, size, PictureScale());
     }
     cell.thumb = rec.bitmap ? lastPicture : QImage();
     cell.thumbCell = size;
@@ -368,9 +429,9 @@ const QImage& TSpread::CellPicture(int col, int row, QSize cellSize) const {
     // The cell was resized: remake the picture from the bitmap while its owner keeps it, else
     // rescale the picture the cell has.
     if (auto bitmap = cell.source.lock()) {
-      cell.thumb = MakeCellPicture(*bitmap, cellSize);
+      cell.thumb = MakeCellPicture(*bitmap, cellSize, PictureScale());
     } else if (!cell.thumb.isNull()) {
-      const QSize size = FitSize(cell.sourceSize, PictureBox(cellSize), kMaxPictureScale);
+      const QSize size = FitSize(cell.sourceSize, PictureBox(cellSize), PictureScale());
       cell.thumb = size.isEmpty()
                        ? QImage()
                        : cell.thumb.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
@@ -408,6 +469,12 @@ void TSpread::keyPressEvent(QKeyEvent* e) {
   const bool modifierKey = e->key() == Qt::Key_Control || e->key() == Qt::Key_Shift ||
                            e->key() == Qt::Key_Alt || e->key() == Qt::Key_Meta ||
                            e->key() == Qt::Key_AltGr;
+  // The zoom keys belong to the view alone.
+  if (IsZoomKey(e->key(), e->modifiers())) {
+    SetZoom(ZoomAfterKey(zoom_, e->key(), e->modifiers()));
+    e->accept();
+    return;
+  }
   if (!modifierKey && (mods == Qt::NoModifier || ctrl)) emit KeyDown(e->key(), ctrl);
   // Keys whose commands belong to the owner stop here: Delete, and the clipboard keys when the
   // grid's own clipboard handling is off (Qt's view would copy the cell text itself).
@@ -419,6 +486,15 @@ void TSpread::keyPressEvent(QKeyEvent* e) {
     return;
   }
   QTableView::keyPressEvent(e);
+}
+
+void TSpread::wheelEvent(QWheelEvent* e) {
+  if (e->modifiers() & Qt::ControlModifier) {
+    SetZoom(ZoomAfterWheel(zoom_, *e));
+    e->accept();
+    return;
+  }
+  QTableView::wheelEvent(e);
 }
 
 void TSpread::mouseDoubleClickEvent(QMouseEvent* e) {

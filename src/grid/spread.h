@@ -50,6 +50,8 @@ class TSpread : public QTableView {
   // In grid units (UnitsToPixels); column 0 is the row-header bar, row 0 the column-header bar.
   bool SSSetColWidth(int col, double width);
   bool SSSetRowHeight(int row, double height);
+  // A data row's height in pixels at zoom 1 (row from 1), for a row fitted to the view.
+  void SetRowPixels(int row, int px);
   // 8: repainting on/off. Off, nothing repaints and cell changes are not passed to the views;
   // back on, the grid repaints once. 17: see kBoolAutoClipboard. Other indexes are kept only.
   bool SSSetBool(int index, bool value);
@@ -81,6 +83,12 @@ class TSpread : public QTableView {
   void SSGetActiveCell(int* col, int* row) const;
   bool SSSetActiveCell(int col, int row);  // false unless a data cell
 
+  // The zoom, 1 to 8 (platform/zoom.h): data columns and the rows that hold picture cells are
+  // that many times their set size, and pictures grow up to that many times more, nearest pixel.
+  // A view setting: the user changes it with Ctrl and plus, minus or 0, or Ctrl and the wheel.
+  int Zoom() const { return zoom_; }
+  void SetZoom(int zoom);  // clamped to 1 to 8
+
   // Pixel size of grid units, the one rule for widths and heights: a width unit is the width of
   // a digit of the application font (plus a little padding per column), a height unit a point.
   static int UnitsToPixels(double units, bool height);
@@ -93,11 +101,13 @@ class TSpread : public QTableView {
   void KeyDown(int key, bool ctrl);
   // The user typed a new text into a data cell and finished editing it.
   void CellEdited(int col, int row);
+  void ZoomChanged(int zoom);
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
   void updateGeometries() override;
 
  private:
@@ -113,6 +123,11 @@ class TSpread : public QTableView {
   void EnsureActiveCell();
   // The cell's picture for its present size (remade when the cell was resized).
   const QImage& CellPicture(int col, int row, QSize cell) const;
+  double PictureScale() const;
+  // Section sizes from the sizes set and the zoom.
+  void ApplyColumnSizes();
+  void ApplyRowSizes();
+  int RowZoom(int dataRow) const;  // the zoom for a row with picture cells, else 1
 
   SpreadModel* model_ = nullptr;
   SpreadDelegate* delegate_ = nullptr;
@@ -120,6 +135,10 @@ class TSpread : public QTableView {
   bool redraw_ = true;
   bool autoClipboard_ = true;
   std::map<int, bool> bools_;
+  int zoom_ = 1;
+  // Data section sizes as set, before the zoom (index from 0); unlisted ones have the default.
+  int colDefault_ = 0, rowDefault_ = 0;
+  std::map<int, int> colSize_, rowSize_;
 };
 
 }  // namespace kel

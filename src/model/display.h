@@ -59,6 +59,36 @@ class MemoryDisplay final : public DisplayDevice {
   int BitsPixel() const override { return 32; }
 };
 
+// Reads the pixels of one packed DIB with a stored-form header; a memory DIB may also hold its
+// rows top-down (a negative height). The header is parsed once; every access is checked against
+// the block, so a damaged DIB reads as black rather than past its end. The reader refers to dib,
+// which must outlive it.
+class DibPixels {
+ public:
+  explicit DibPixels(const PackedDib& dib);
+
+  int64_t Width() const { return valid_ ? width_ : 0; }  // 0 for a DIB in no form it reads
+  int64_t Height() const { return valid_ ? height_ : 0; }
+  // Whether the block holds every row the header promises.
+  bool Whole() const { return valid_ && pixels_ + rowBytes_ * uint64_t(height_) <= dib_.Size(); }
+  // The pixel at (x, y), y from the top, as 0x00RRGGBB; black outside the picture or the block.
+  uint32_t Rgb(int64_t x, int64_t y) const;
+
+ private:
+  uint32_t Indexed(uint32_t index) const;
+
+  const PackedDib& dib_;
+  bool valid_ = false;
+  bool topDown_ = false;
+  uint32_t bits_ = 0;
+  int64_t width_ = 0;
+  int64_t height_ = 0;
+  uint64_t colors_ = 0;
+  uint32_t numColors_ = 0;
+  uint64_t pixels_ = 0;
+  uint64_t rowBytes_ = 0;
+};
+
 // Decodes one pixel of a packed DIB with a stored-form header (or the same with top-down rows)
 // as 0x00RRGGBB; x, y from the top-left. Indices beyond the colour table, bytes beyond the block
 // and DIBs in any other form give black.

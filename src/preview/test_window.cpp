@@ -11,25 +11,31 @@
 #include <algorithm>
 
 #include "model/sprite.h"
+#include "platform/zoom.h"
 
 namespace kel {
 
 namespace {
 
-// The picture area: shows the last frame drawn, and shows it again whenever it is uncovered.
+// The picture area: shows the last frame drawn, each pixel zoom pixels square, and shows it
+// again whenever it is uncovered.
 class PictureArea final : public QWidget {
  public:
-  PictureArea(QWidget* parent, const QImage& picture) : QWidget(parent), picture_(picture) {}
+  PictureArea(QWidget* parent, const QImage& picture, const int& zoom)
+      : QWidget(parent), picture_(picture), zoom_(zoom) {}
 
  protected:
   void paintEvent(QPaintEvent*) override {
     if (picture_.isNull()) return;
     QPainter p(this);
-    p.drawImage(0, 0, picture_);
+    // No smoothing: the nearest pixel, so a zoomed sprite shows its pixels as they are.
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p.drawImage(QRect(QPoint(0, 0), picture_.size() * zoom_), picture_);
   }
 
  private:
   const QImage& picture_;
+  const int& zoom_;
 };
 
 // Draws a display bitmap at (0, 0) pixel for pixel; the painter's device clips it.
@@ -57,34 +63,25 @@ ObTestWindow::ObTestWindow(QWidget* parent, const QString& title, ObSpriteData* 
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] { Close(); });
   escape->setContext(Qt::WindowShortcut);
 
-  // The picture area is at least 200 x 200; the controls sit in a band below it. The window's
-  // frame (a resizable border on each side) adds one pixel more than the borders themselves,
-  // so the client area comes out one pixel wider and taller than the picture area and band.
-  const int w0 = std::max<int>(sprite ? sprite->Params().ImageSizeX : 0, kMinSide);
-  const int h0 = std::max<int>(sprite ? sprite->Params().ImageSizeY : 0, kMinSide);
-  const int clientWidth = w0 + 1;
-  const int windowWidth = clientWidth + 2 * kFrameBorder;
-  resize(clientWidth, h0 + kControlBand + 1);
-  const int third = windowWidth / 3;
-
-  pictureArea_ = new PictureArea(this, picture_);
+  pictureArea_ = new PictureArea(this, picture_, zoom_);
   pictureArea_->setGeometry(0, 0, 0, 0);
-
   ScrollBar = new QScrollBar(Qt::Horizontal, this);
-  ScrollBar->setGeometry(0, h0, windowWidth - 2 * kFrameBorder, 16);
   TestButton = new QPushButton(QStringLiteral("ﾃｽﾄ"), this);
-  TestButton->setGeometry(0, h0 + 16, third, 44);
   EndButton = new QPushButton(QStringLiteral("終了"), this);
-  EndButton->setGeometry(third, h0 + 16, third, 44);
   for (QPushButton* b : {TestButton, EndButton}) {
     b->setAutoDefault(false);
     b->setDefault(false);
   }
   FrameEdit = new QLineEdit(this);
-  FrameEdit->setGeometry(2 * third + (third - 33) / 2, h0 + 20, 33, 30);
   FrameEdit->setMaxLength(kFrameDigits);
   FrameEdit->setReadOnly(true);
   FrameEdit->setAlignment(Qt::AlignCenter);
+  LayOut();
+  // The zoom keys and wheel reach the window from whichever control has the focus.
+  for (QWidget* w : {static_cast<QWidget*>(this), pictureArea_, static_cast<QWidget*>(ScrollBar),
+                     static_cast<QWidget*>(TestButton), static_cast<QWidget*>(EndButton),
+                     static_cast<QWidget*>(FrameEdit)})
+    w->installEventFilter(this);
 
   ScrollBar->setProperty("controlId", int(IDC_SCROLLBAR));
   TestButton->setProperty("controlId", int(IDC_TEST));
@@ -105,6 +102,48 @@ ObTestWindow::ObTestWindow(QWidget* parent, const QString& title, ObSpriteData* 
 
 ObTestWindow::~ObTestWindow() {
   timer_.stop();
+}
+
+void ObTestWindow::LayOut() {
+  // The picture area is at least 200 x 200; the controls sit in a band below it. The window's
+  // frame (a resizable border on each side) adds one pixel more than the borders themselves,
+  // so the client area comes out one pixel wider and taller than the picture area and band.
+  const int w0 = std::max<int>(Sprite ? Sprite->Params().ImageSizeX * zoom_ : 0, kMinSide);
+  const int h0 = std::max<int>(Sprite ? Sprite->Params().ImageSizeY * zoom_ : 0, kMinSide);
+  const int clientWidth = w0 + 1;
+  const int windowWidth = clientWidth + 2 * kFrameBorder;
+  resize(clientWidth, h0 + kControlBand + 1);
+  const int third = windowWidth / 3;
+  ScrollBar->setGeometry(0, h0, windowWidth - 2 * kFrameBorder, 16);
+  TestButton->setGeometry(0, h0 + 16, third, 44);
+  EndButton->setGeometry(third, h0 + 16, third, 44);
+  FrameEdit->setGeometry(2 * third + (third - 33) / 2, h0 + 20, 33, 30);
+  if (!picture_.isNull()) pictureArea_->setGeometry(QRect(QPoint(0, 0), picture_.size() * zoom_));
+}
+
+void ObTestWindow::SetZoom(int zoom) {
+  zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+  if (zoom == zoom_) return;
+  zoom_ = zoom;
+  LayOut();
+  pictureArea_->update();
+}
+
+bool ObTestWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(e);
+    if (IsZoomKey(key->key(), key->modifiers())) {
+      SetZoom(ZoomAfterKey(zoom_, key->key(), key->modifiers()));
+      return true;
+    }
+  } else if (e->type() == QEvent::Wheel) {
+    auto* wheel = static_cast<QWheelEvent*>(e);
+    if (wheel->modifiers() & Qt::ControlModifier) {
+      SetZoom(ZoomAfterWheel(zoom_, *wheel));
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, e);
 }
 
 void ObTestWindow::Create() {
@@ -169,7 +208,7 @@ void ObTestWindow::DispImage(unsigned frame) {
     if (bitmap) DrawBitmap(p, *bitmap);
   }
   picture_ = std::move(canvas);
-  pictureArea_->setGeometry(0, 0, x, y);
+  pictureArea_->setGeometry(0, 0, x * zoom_, y * zoom_);
   pictureArea_->update();
 
   {

@@ -48,6 +48,12 @@ class ObTestWindow : public QWidget {
   // the object again.
   static void CloseFor(const ObSpriteData* sprite);
 
+  // The zoom, 1 to 8 (platform/zoom.h): the picture area shows each pixel of the frame as a
+  // square of that side, and the window grows to hold it. A view setting; Ctrl with plus, minus
+  // or 0, or Ctrl with the wheel, anywhere in the window, change it.
+  int Zoom() const { return zoom_; }
+  void SetZoom(int zoom);
+
   QWidget* Control(int id) const;  // the control with this id, or null
   bool Playing() const { return timer_.isActive(); }
   // What the picture area shows: the last frame drawn (null before the first).
@@ -69,9 +75,12 @@ class ObTestWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   void NextFrame();
+  // Places the picture area and the controls for the object's image size and the zoom.
+  void LayOut();
 
   QWidget* pictureArea_ = nullptr;
   QImage picture_;
@@ -80,6 +89,7 @@ class ObTestWindow : public QWidget {
   QTimer timer_;
   int runFrame_ = 0;  // the next frame of a test run
   int runCount_ = 0;  // frames in the run
+  int zoom_ = 1;
 };
 
 }  // namespace kel

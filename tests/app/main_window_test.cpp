@@ -54,6 +54,7 @@ TEST_F(AppTest, MenuBarHoldsEveryItemInItsExactText) {
         {"-", 0, ""},
         {"上書き保存(&S)", 24333, "Ctrl+S"},
         {"名前を付けて保存(&A)...", 24334, "Ctrl+Shift+S"},
+        {"エクスポート(&E)...", 24340, ""},
         {"-", 0, ""},
         {"最近使ったファイル(&F)", 0, "submenu"},
         {"-", 0, ""},
@@ -167,6 +168,7 @@ TEST_F(AppTest, EveryCommandCarriesItsHintAsStatusTip) {
       {24333, "上書き保存"},
       {24334, "名前を付けて保存"},
       {24335, "ファイル追加モードで読込む"},
+      {24340, "表示中オブジェクトのアニメーションを GIF、WebP、PNG に書き出す"},
       {24339, "閉じる"},
       {25101, "新しいオブジェクトを作成する"},
       {25102, "表示中オブジェクトを削除する"},
@@ -616,7 +618,7 @@ TEST_F(AppTest, CommandsReachTheirHandlers) {
     SCOPED_TRACE(id);
     const bool fileCommand = id == CM_FILENEW || id == CM_FILEOPEN || id == CM_FILEADD ||
                              id == CM_FILESAVE || id == CM_FILESAVEAS || id == CM_FILECLOSE ||
-                             id == CM_EXIT;
+                             id == CM_FILEEXPORT || id == CM_EXIT;
     if (fileCommand) {
       EXPECT_TRUE(app->HasHandler(id));
       EXPECT_FALSE(app->DialogHandles(id));

@@ -118,6 +118,7 @@ TEST(KeltoolTest, HelpAndVersionExitZero) {
       {{"rewrite", "--help"}, "Usage: keltool rewrite IN.kel OUT.kel"},
       {{"extract", "--help"}, "Usage: keltool extract FILE.kel DIR"},
       {{"extract", "a.kel", "--help"}, "Usage: keltool extract FILE.kel DIR"},
+      {{"export", "--help"}, "Usage: keltool export FILE.kel OBJECT OUT"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : ""));
@@ -127,7 +128,7 @@ TEST(KeltoolTest, HelpAndVersionExitZero) {
     EXPECT_EQ(r.err, "");
   }
   const ToolRun general = RunKeltool({"--help"});
-  for (const char* word : {"info", "check", "rewrite", "extract", "Exit status"})
+  for (const char* word : {"info", "check", "rewrite", "extract", "export", "Exit status"})
     EXPECT_NE(general.out.find(word), std::string::npos) << word;
 
   const ToolRun v = RunKeltool({"--version"});

@@ -13,6 +13,8 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -453,6 +455,61 @@ TEST_F(PreviewTest, AWindowGoesWithTheWindowItBelongsTo) {
   w->TestStart();
   parent.reset();
   EXPECT_TRUE(w.isNull());
+}
+
+// ---- zoom
+
+TEST_F(PreviewTest, ZoomKeysAndWheelGrowTheFrameNearestPixelAndTheWindowWithIt) {
+  auto s = Sprite(150, 120, 0);
+  s->AddImage(FrameSlot(Solid(20, 10, 0xFF0000)), 0, 0);
+  ObTestWindow* w = Open(s.get());
+  w->DispImage(0);
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    int zoom;
+    QSize client;
+  } steps[] = {
+      {"Ctrl+plus on a button",
+       [&] { QTest::keyClick(w->TestButton, Qt::Key_Plus, Qt::ControlModifier); },
+       2,
+       {301, 301}},
+      {"Ctrl+wheel on the picture",
+       [&] {
+         QWheelEvent e(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton,
+                       Qt::ControlModifier, Qt::NoScrollPhase, false);
+         QApplication::sendEvent(w, &e);
+       },
+       3,
+       {451, 421}},
+      {"Ctrl+minus on the bar",
+       [&] { QTest::keyClick(w->ScrollBar, Qt::Key_Minus, Qt::ControlModifier); },
+       2,
+       {301, 301}},
+      {"Ctrl+0", [&] { QTest::keyClick(w, Qt::Key_0, Qt::ControlModifier); }, 1, {201, 261}},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.act();
+    EXPECT_EQ(w->Zoom(), step.zoom);
+    EXPECT_EQ(w->size(), step.client);
+  }
+  w->SetZoom(20);
+  EXPECT_EQ(w->Zoom(), 8);
+  // At zoom 3 each pixel of the frame is a 3 x 3 square: the red picture's last pixel (19, 9)
+  // covers (57..59, 27..29), the white area follows, and the outline, 3 pixels thick now, ends
+  // the image size.
+  w->SetZoom(3);
+  const QImage shown =
+      w->grab(QRect(0, 0, 450, 360)).toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(shown.pixel(57, 27), 0xFFFF0000u);
+  EXPECT_EQ(shown.pixel(59, 29), 0xFFFF0000u);
+  EXPECT_EQ(shown.pixel(60, 29), kWhite);
+  EXPECT_EQ(shown.pixel(59, 30), kWhite);
+  EXPECT_EQ(shown.pixel(449, 359), kBlack);
+  EXPECT_EQ(shown.pixel(447, 356), kBlack);
+  EXPECT_EQ(shown.pixel(446, 356), kWhite);
+  EXPECT_EQ(w->Picture().size(), QSize(150, 120)) << "the frame itself is kept at its own size";
 }
 
 }  // namespace

@@ -1,12 +1,10 @@
 // `keltool extract`: every picture of an object file as a bitmap file, every sound as a wave
 // file, in one folder per object.
-#include <cstdio>
 #include <filesystem>
 #include <ostream>
 
 #include "commands.h"
 #include "model/image.h"
-#include "model/save_file.h"
 
 namespace keltool {
 
@@ -14,30 +12,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Numbered(const char* format, size_t n) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, format, n);
-  return buf;
-}
-
-// Writes one file through write, whole or not at all: a full disk leaves no part of a bitmap, an
-// existing file is replaced rather than written into, and a symbolic link at p is replaced itself
-// instead of leading the bytes elsewhere. false after a message naming the file and the reason.
-template <typename Write>
-bool WriteOut(const fs::path& p, Write write, std::ostream& err) {
-  kel::SaveOptions options;
-  options.followLinks = false;
-  const kel::SaveResult saved = kel::SaveFile(p.string(), write, options);
-  if (!saved.ok) err << "keltool: " << saved.message << "\n";
-  return saved.ok;
-}
-
 // The picture as the object file's image record holds it: a complete bitmap file.
 bool ExtractSlot(const kel::FrameSlot& slot, const fs::path& p, size_t& files, std::ostream& err) {
   if (!slot.IsImage() || !slot.Image()->HasDib()) return true;
   const kel::ObBmpImage* img = slot.Image();
   if (!WriteOut(
-          p, [&](std::ostream& o) { return img->WriteDIB(o); }, err))
+          p.string(), [&](std::ostream& o) { return img->WriteDIB(o); }, err))
     return false;
   ++files;
   return true;
@@ -93,7 +73,7 @@ int RunExtract(const Args& args, std::ostream& out, std::ostream& err) {
         o.write(reinterpret_cast<const char*>(sound.WaveData()), std::streamsize(sound.Size));
         return bool(o);
       };
-      if (!WriteOut(objectDir / "sound.wav", write, err)) return kExitUsage;
+      if (!WriteOut((objectDir / "sound.wav").string(), write, err)) return kExitUsage;
       ++files;
     }
   }

@@ -1,4 +1,4 @@
-// keltool: inspect, check, rewrite and unpack object files from the command line.
+// keltool: inspect, check, rewrite, unpack and export object files from the command line.
 #include <csignal>
 #include <iostream>
 #include <string>
@@ -15,7 +15,7 @@ namespace {
 constexpr char kUsage[] =
     "Usage: keltool COMMAND [ARGUMENTS]\n"
     "\n"
-    "Inspects, checks, rewrites and unpacks object files (.kel).\n"
+    "Inspects, checks, rewrites, unpacks and exports object files (.kel).\n"
     "\n"
     "Commands:\n"
     "  info [--json] FILE.kel   summary of the objects, frames, locations and sounds\n"
@@ -23,6 +23,9 @@ constexpr char kUsage[] =
     "                           --lint: also what will look wrong in the player\n"
     "  rewrite IN.kel OUT.kel   read IN and write it again as OUT (replaced atomically)\n"
     "  extract FILE.kel DIR     write every picture and sound as a file under DIR\n"
+    "  export FILE.kel OBJECT OUT\n"
+    "                           write an object's animation as .webp, .gif or .png\n"
+    "  export --all FILE.kel DIR  every object's animation into DIR\n"
     "  help [COMMAND]           this text, or the help of COMMAND\n"
     "\n"
     "Options:\n"
@@ -41,6 +44,7 @@ Runner FindCommand(const std::string& name) {
   if (name == "check") return keltool::RunCheck;
   if (name == "rewrite") return keltool::RunRewrite;
   if (name == "extract") return keltool::RunExtract;
+  if (name == "export") return keltool::RunExport;
   return nullptr;
 }
 

@@ -1,0 +1,67 @@
+#include "export/played_frames.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "model/display.h"
+
+namespace kel {
+
+PlayedFrames::PlayedFrames(const ObSpriteData& sprite) : sprite_(sprite) {
+  int largestW = 0, largestH = 0;
+  for (int i = 0; i < sprite.FrameCount(); ++i) {
+    const ObBmpImage* image = sprite.GetPrevImage(int16_t(i));
+    if (!image || !image->HasDib()) continue;
+    const DibPixels pixels(*image->Dib());
+    if (pixels.Width() == 0) continue;
+    hasPicture_ = true;
+    largestW = std::max(largestW, int(pixels.Width()));
+    largestH = std::max(largestH, int(pixels.Height()));
+  }
+  // The settings as the player reads them: 16 bits unsigned.
+  const int sizeX = uint16_t(sprite.Params().ImageSizeX);
+  const int sizeY = uint16_t(sprite.Params().ImageSizeY);
+  if (sizeX > 0 && sizeY > 0) {
+    width_ = sizeX;
+    height_ = sizeY;
+  } else {
+    width_ = largestW;
+    height_ = largestH;
+  }
+}
+
+int PlayedFrames::Count() const {
+  return sprite_.FrameCount();
+}
+
+bool PlayedFrames::Loops() const {
+  return sprite_.Params().AutoRepeat != 0;
+}
+
+void PlayedFrames::Render(int i, uint8_t* rgba, size_t stride) const {
+  for (int y = 0; y < height_; ++y) std::memset(rgba + size_t(y) * stride, 0, size_t(width_) * 4);
+  const ObBmpImage* image = sprite_.GetPrevImage(int16_t(i));
+  if (!image || !image->HasDib()) return;
+  const DibPixels picture(*image->Dib());
+  const ObBmpImage* maskImage = sprite_.GetPrevMask(int16_t(i));
+  const PackedDib* maskDib = maskImage && maskImage->HasDib() ? maskImage->Dib() : nullptr;
+  static const std::shared_ptr<PackedDib> kNoMask = PackedDib::Allocate(0);  // reads as no pixel
+  const DibPixels mask(maskDib ? *maskDib : *kNoMask);
+  const int w = int(std::min<int64_t>(picture.Width(), width_));
+  const int h = int(std::min<int64_t>(picture.Height(), height_));
+  for (int y = 0; y < h; ++y) {
+    uint8_t* out = rgba + size_t(y) * stride;
+    const bool maskRow = y < mask.Height();
+    for (int x = 0; x < w; ++x, out += 4) {
+      // The player clears the screen where the mask is black and keeps it where it is white.
+      if (maskRow && x < mask.Width() && mask.Rgb(x, y) != 0) continue;
+      const uint32_t c = picture.Rgb(x, y);
+      out[0] = uint8_t(c >> 16);
+      out[1] = uint8_t(c >> 8);
+      out[2] = uint8_t(c);
+      out[3] = 0xFF;
+    }
+  }
+}
+
+}  // namespace kel
