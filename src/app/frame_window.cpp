@@ -6,11 +6,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStatusBar>
@@ -57,6 +59,7 @@ ObFrameWindow::ObFrameWindow(const QString& title, ObKELDialog* client,
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
   setCentralWidget(client);
+  setAcceptDrops(true);
   if (client) {
     connect(client, &ObKELDialog::PaletteChanged, this,
             [this](QWidget* changer) { EvPaletteChanged(changer); });
@@ -175,6 +178,25 @@ bool ObFrameWindow::EvQueryNewPalette() {
   if (!dialog) return false;
   dialog->SelectRealizePalette();
   return true;
+}
+
+void ObFrameWindow::dragEnterEvent(QDragEnterEvent* e) {
+  // Taken on entering as soon as some place could take it; each move then says whether here can.
+  if (DropHandler && e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void ObFrameWindow::dragMoveEvent(QDragMoveEvent* e) {
+  if (DropHandler && DropHandler(e->mimeData(), e->position().toPoint(), e->modifiers(), false))
+    e->acceptProposedAction();
+  else
+    e->ignore();
+}
+
+void ObFrameWindow::dropEvent(QDropEvent* e) {
+  if (DropHandler && DropHandler(e->mimeData(), e->position().toPoint(), e->modifiers(), true))
+    e->acceptProposedAction();
+  else
+    e->ignore();
 }
 
 void ObFrameWindow::closeEvent(QCloseEvent* e) {
