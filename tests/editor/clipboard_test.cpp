@@ -202,7 +202,9 @@ TEST_F(ClipboardTest, ADrawingIsPastedAsLargeAsTheDialogsClientArea) {
   EXPECT_EQ(mask->Width(), client.width());
   EXPECT_EQ(mask->Height(), client.height());
   EXPECT_EQ(dialog->SizeXEdit->text(), QString::number(client.width()));
-  EXPECT_EQ(mask->Dib()->Bits()[2], 0xFF);  // red, stretched over the whole picture
+  // Red, stretched over the whole picture: one colour.
+  ASSERT_EQ(mask->NumColors(), 1u);
+  EXPECT_EQ(mask->GetColors()[2], 0xFF);
 }
 
 TEST_F(ClipboardTest, AnotherProgramsIndexedImageKeepsItsColours) {
