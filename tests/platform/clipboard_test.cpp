@@ -60,10 +60,11 @@ QImage Indexed(int w, int h, QList<QRgb> table) {
   return image;
 }
 
-// A row of width pixels, every one of another colour.
-QImage ManyColours(int width) {
-  QImage image(width, 1, QImage::Format_RGB32);
-  for (int x = 0; x < width; ++x) image.setPixel(x, 0, qRgb(x % 256, x / 256, 0));
+// width x height pixels, every one of another colour.
+QImage ManyColours(int width, int height = 1) {
+  QImage image(width, height, QImage::Format_RGB32);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) image.setPixel(x, y, qRgb(x % 256, x / 256, y));
   return image;
 }
 
@@ -100,11 +101,7 @@ TEST(BitmapFileOfImageTest, KeepsUpTo256ColoursIn8BitsAndOneBitInOneBit) {
        3,
        {0x010203, 0x28323C, 0xFA0007}},
       {"256 colours stay indexed", Indexed(5, 3, full), 8, 256, {0x000709, 0x010709, 0x020709}},
-      {"300 colours used become 24 bits",
-       Indexed(300, 2, tooMany),
-       24,
-       0,
-       {0x000709, 0x010709, 0x020709}},
+      {"300 colours become 24 bits", ManyColours(300, 2), 24, 0, {0x000000, 0x010000, 0x000001}},
       {"a longer table than 8 bits index, 9 colours used: those",
        Indexed(5, 3, tooMany),
        8,
