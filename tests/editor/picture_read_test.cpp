@@ -11,21 +11,14 @@
 #include "editor/cell_fixture.h"
 #include "editor/sprite_sheet_dialog.h"
 #include "platform/test_app.h"
+#include "support/dib_builder.h"
 #include "support/gif_writer.h"
 
 namespace kel::test {
 namespace {
 
-// The colour of pixel (x, y) of a picture, counted from the top, as 0xRRGGBB.
 uint32_t PixelOf(const ObImage& image, int x, int y) {
-  const PackedDib& dib = *image.Dib();
-  const BitmapInfoHeader h = dib.Header();
-  const uint8_t* row =
-      dib.Bits() + size_t(h.biHeight - 1 - y) * LineBytesOf(h.biWidth, h.biBitCount);
-  const uint8_t* c = h.biBitCount == 1   ? dib.Colors() + 4 * ((row[x / 8] >> (7 - x % 8)) & 1)
-                     : h.biBitCount == 8 ? dib.Colors() + 4 * row[x]
-                                         : row + 3 * x;
-  return uint32_t(c[2]) << 16 | uint32_t(c[1]) << 8 | c[0];
+  return PixelRgb(*image.Dib(), x, y);
 }
 
 class PictureReadTest : public CellTest {
@@ -128,30 +121,17 @@ TEST_F(PictureReadTest, AnimationFramesPastTheLastColumnAreLeftOutAndCounted) {
 }
 
 TEST_F(PictureReadTest, APictureThatCannotBeReadIsNamedAndChangesNothing) {
-  struct Refused {
-    const char* name;
-    QString path;
-    const char* reason;
-  };
-  const Refused cases[] = {
-      {"too large", Png("big.png", QImage(2100, 3, QImage::Format_Mono)),
-       "画像が大きすぎます（最大 2000 × 2000）"},
-      {"damaged", File("bad.gif", GifFile(3, 2, {0}, {{0, 0, 0, 0, 0, 0}}).substr(0, 790)), "画像"},
-  };
   ObSpriteData* s = ShowFrames(2);
-  for (const Refused& c : cases) {
-    SCOPED_TRACE(c.name);
-    prompt.ClearHistory();
-    SetActive(2, 1);
-    Choose(c.path);
-    commands->CmImageRead();
-    ASSERT_EQ(prompt.Messages().size(), 1u);
-    EXPECT_TRUE(prompt.Messages()[0].text.contains(c.path));
-    EXPECT_TRUE(prompt.Messages()[0].text.contains(QString::fromUtf8(c.reason)))
-        << prompt.Messages()[0].text.toStdString();
-    EXPECT_EQ(ImageWidths(*s), (std::vector<int>{10, 11}));
-    EXPECT_EQ(doc.Modified(), 0);
-  }
+  const QString big = Png("big.png", QImage(2100, 3, QImage::Format_Mono));
+  SetActive(2, 1);
+  Choose(big);
+  commands->CmImageRead();
+  ASSERT_EQ(prompt.Messages().size(), 1u);
+  EXPECT_TRUE(prompt.Messages()[0].text.contains(big));
+  EXPECT_TRUE(
+      prompt.Messages()[0].text.contains(QStringLiteral("画像が大きすぎます（最大 2000 × 2000）")));
+  EXPECT_EQ(ImageWidths(*s), (std::vector<int>{10, 11}));
+  EXPECT_EQ(doc.Modified(), 0);
 }
 
 TEST_F(PictureReadTest, AnImageListNamesPicturesOfAnyFormat) {
@@ -220,16 +200,6 @@ TEST_F(PictureReadTest, ASheetCutFourByTwoFillsEightFramesInReadingOrderAsOneSte
   EXPECT_EQ(ActiveCell(), std::make_pair(9, 1));
   doc.History().undo();
   EXPECT_EQ(SlotKinds(*s), "II");
-}
-
-TEST_F(PictureReadTest, ASheetDialogCancelledChangesNothing) {
-  ObSpriteData* s = ShowFrames(1);
-  SetActive(1, 1);
-  Choose(Png("sheet.png", QImage(4, 4, QImage::Format_RGB32)));
-  auto answer = WhenModal<SpriteSheetDialog>([](SpriteSheetDialog* d) { d->reject(); });
-  commands->CmSpriteSheetRead();
-  EXPECT_EQ(SlotKinds(*s), "II");
-  EXPECT_EQ(doc.Modified(), 0);
 }
 
 }  // namespace

@@ -19,32 +19,13 @@
 namespace kel {
 namespace {
 
-// The colour of pixel (x, y), counted from the top, as 0xRRGGBB.
-uint32_t Pixel(const PackedDib& dib, int x, int y) {
-  const BitmapInfoHeader h = dib.Header();
-  const uint8_t* row =
-      dib.Bits() + size_t(h.biHeight - 1 - y) * LineBytesOf(h.biWidth, h.biBitCount);
-  auto color = [&](uint32_t i) {
-    const uint8_t* c = dib.Colors() + 4 * i;
-    return uint32_t(c[2]) << 16 | uint32_t(c[1]) << 8 | c[0];
-  };
-  switch (h.biBitCount) {
-    case 1:
-      return color((row[x / 8] >> (7 - x % 8)) & 1);
-    case 8:
-      return color(row[x]);
-    default:
-      return uint32_t(row[3 * x + 2]) << 16 | uint32_t(row[3 * x + 1]) << 8 | row[3 * x];
-  }
-}
-
 // The mask row by row, top first: '#' background (white), '.' sprite.
 std::string MaskText(const PackedDib& mask) {
   std::string text;
   const BitmapInfoHeader h = mask.Header();
   for (int y = 0; y < h.biHeight; ++y) {
     if (y) text += '/';
-    for (int x = 0; x < h.biWidth; ++x) text += Pixel(mask, x, y) ? '#' : '.';
+    for (int x = 0; x < h.biWidth; ++x) text += test::PixelRgb(mask, x, y) ? '#' : '.';
   }
   return text;
 }
@@ -131,7 +112,8 @@ TEST_F(PictureImportTest, EachFormatIsStoredInItsDepthWithItsColoursOverBlackAnd
     EXPECT_TRUE(IsStoredDib(dib));
     EXPECT_EQ(dib.Header().biBitCount, c.bits);
     EXPECT_EQ(dib.NumColors(), c.colors);
-    for (size_t x = 0; x < c.row0.size(); ++x) EXPECT_EQ(Pixel(dib, int(x), 0), c.row0[x]) << x;
+    for (size_t x = 0; x < c.row0.size(); ++x)
+      EXPECT_EQ(test::PixelRgb(dib, int(x), 0), c.row0[x]) << x;
     if (c.mask.empty()) {
       EXPECT_EQ(read.frames[0].mask, nullptr);
     } else {
@@ -176,8 +158,8 @@ TEST_F(PictureImportTest, AnAnimationGivesOneFramePerFrameUpToTheNumberAsked) {
   EXPECT_EQ(all.dropped, 0);
   for (size_t k = 0; k < 5; ++k) {
     SCOPED_TRACE(k);
-    EXPECT_EQ(Pixel(*all.frames[k].image, 1, 1), uint32_t(palette[k] & 0xFFFFFF));
-    EXPECT_EQ(Pixel(*all.frames[k].image, 0, 0), 0u);
+    EXPECT_EQ(test::PixelRgb(*all.frames[k].image, 1, 1), uint32_t(palette[k] & 0xFFFFFF));
+    EXPECT_EQ(test::PixelRgb(*all.frames[k].image, 0, 0), 0u);
     ASSERT_NE(all.frames[k].mask, nullptr);
     EXPECT_EQ(MaskText(*all.frames[k].mask), "#.../..../....");
   }
