@@ -13,6 +13,7 @@
 #include "document/document.h"
 #include "model/sprite.h"
 
+class QMenu;
 class QMimeData;
 class QToolBar;
 class QUndoView;
@@ -24,6 +25,7 @@ class HelpWindow;
 class ObFrameWindow;
 class ObKELDialog;
 class PromptPort;
+class ProblemsWindow;
 
 class kelApp : public QObject {
   Q_OBJECT
@@ -63,6 +65,9 @@ class kelApp : public QObject {
   bool CmEditRedo();
   bool CmEditHistory();
   QUndoView* HistoryWindow() const { return history_; }
+  // The problems check's window, beside the main window; it follows the document.
+  bool CmObjectCheck();
+  ProblemsWindow* ProblemsView() const { return problems_; }
 
   // The save-changes question of every command that drops the document, and of the end of the
   // program: true when the caller may go on (nothing to save, saved, or No).
@@ -93,6 +98,10 @@ class kelApp : public QObject {
   bool OpenDocument(const QString& path);
   // Appends the file's objects as the Add command does once its file has been chosen.
   bool AddDocument(const QString& path);
+  // An entry of "最近使ったファイル": the save-changes question, then the file opens; a file that
+  // no longer exists is said so and leaves the list.
+  bool OpenRecentFile(const QString& path);
+  QMenu* RecentFilesMenu() const { return recentMenu_; }
 
   // Files dragged over the main window at pos (its coordinates): an object file anywhere opens
   // (after the save-changes question), or with Ctrl held is added; other files go to the grid's
@@ -119,6 +128,8 @@ class kelApp : public QObject {
   // Undo and redo actions follow the history: enabled when there is a step, named after it.
   void ConnectHistory();
   void ShowInvalidFile(const QString& detail);
+  // The recent-files menu lists the saved list again.
+  void ShowRecentFiles();
   bool SaveDocument(const QString& fileName, bool rename);
 
   PromptPort& prompt_;
@@ -127,6 +138,8 @@ class kelApp : public QObject {
   ObKELDialog* dialog_ = nullptr;  // the frame's client
   std::unique_ptr<EditCommands> commands_;
   QUndoView* history_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
+  ProblemsWindow* problems_ = nullptr;
   std::map<int, std::function<bool()>> dialogCommands_, appCommands_;
   QString readError_;
 };

@@ -31,6 +31,8 @@ enum CommandId : int {
   CM_DELFRAME = 25206,
   CM_IMAGELISTREAD = 25207,
   CM_EDITHISTORY = 25301,
+  // The problems check's window.
+  CM_OBJECTCHECK = 25106,
   // A picture cut into frames by cell size or rows and columns.
   CM_SPRITESHEETREAD = 25208,
 };

@@ -3,6 +3,7 @@
 // the animation preview, the clearing step of cut, and the grid's keys. Each change is one step
 // of the document's history; the form shows it from the document's signals.
 #include <QFile>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <algorithm>
 #include <cstring>
@@ -16,7 +17,7 @@
 #include "grid/spread.h"
 #include "model/text.h"
 #include "model/wave_check.h"
-#include "platform/cursor_guard.h"
+#include "platform/busy_work.h"
 #include "platform/picture_import.h"
 #include "platform/prompt.h"
 #include "preview/test_window.h"
@@ -95,11 +96,8 @@ void EditCommands::CmImageRead() {
 
   std::string error;
   int dropped = 0;
-  int frames = 0;
-  {
-    CursorGuard wait(Qt::WaitCursor);  // an animation may have many frames
-    frames = ReadImage(col, row, QFile::encodeName(*path).constData(), &error, nullptr, &dropped);
-  }
+  const int frames =
+      ReadImage(col, row, QFile::encodeName(*path).constData(), &error, nullptr, &dropped);
   if (frames) {
     // The next read goes to the frame after the last one filled.
     form_.SetActiveCell(std::min(col + frames, int(kGridCols)), row);
@@ -128,7 +126,11 @@ int EditCommands::ReadImage(long col, long row, const char* fileName, std::strin
     if (error) *error = "フレーム " + std::to_string(col) + " はありません";
     return 0;
   }
-  PictureFile read = ReadPictureFile(QFile::decodeName(fileName), kGridCols - int(col) + 1);
+  PictureFile read;
+  // A large picture takes a moment: the window goes on painting meanwhile, with progress shown.
+  const QFileInfo file(QFile::decodeName(fileName));
+  RunBusy(form_.window(), QStringLiteral("画像を読み込んでいます...\n%1").arg(file.fileName()),
+          file.size(), [&] { read = ReadPictureFile(file.filePath(), kGridCols - int(col) + 1); });
   if (read.frames.empty()) {
     if (error) *error = read.error;
     return 0;
@@ -215,7 +217,11 @@ bool EditCommands::SoundRead(int col, const QString& path) {
   }
   // The new clip is read before the old one goes, so a file that cannot be used changes
   // nothing.
-  auto sound = std::make_unique<ObSound>(stored->c_str());
+  std::unique_ptr<ObSound> sound;
+  // A large wave takes a moment: the window goes on painting meanwhile, with progress shown.
+  RunBusy(form_.window(),
+          QStringLiteral("サウンドを読み込んでいます...\n%1").arg(QFileInfo(path).fileName()),
+          QFileInfo(path).size(), [&] { sound = std::make_unique<ObSound>(stored->c_str()); });
   if (const std::optional<QString> problem = WaveProblem(*sound)) return readFailed(*problem);
   sound->Frame = int16_t(col);
 
