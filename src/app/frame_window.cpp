@@ -217,6 +217,23 @@ void ObFrameWindow::changeEvent(QEvent* e) {
 }
 
 bool ObFrameWindow::eventFilter(QObject* watched, QEvent* e) {
+  const QEvent::Type type = e->type();
+  if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) &&
+      watched != this && watched->isWidgetType() && DropHandler) {
+    // Files dragged over a field or another control that takes drops of text are the window's:
+    // the path must not end up typed into the field.
+    auto* w = static_cast<QWidget*>(watched);
+    auto* drop = static_cast<QDropEvent*>(e);
+    if (w->window() == this && drop->mimeData()->hasUrls()) {
+      if (type == QEvent::DragEnter ||
+          DropHandler(drop->mimeData(), w->mapTo(this, drop->position().toPoint()),
+                      drop->modifiers(), type == QEvent::Drop))
+        drop->acceptProposedAction();
+      else
+        drop->ignore();
+      return true;
+    }
+  }
   if (e->type() == QEvent::ShortcutOverride && watched == QApplication::focusWidget()) {
     // Del, Ctrl+Del and cut, copy, paste typed in a field act on its text, not on the object or
     // its cells: the field is asked to take the key before any accelerator is. A line edit

@@ -3,6 +3,7 @@
 // grid, an object file opens or (with Ctrl) is added; a drop that cannot be read changes nothing.
 #include <QDropEvent>
 #include <QImageWriter>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
@@ -166,6 +167,24 @@ TEST_F(DropTest, AnObjectFileOpensAfterTheQuestionAndWithCtrlIsAdded) {
   Drop({Q(WriteKel(dir / "more.kel", {"d"}))}, Cell(1, 1), Qt::ControlModifier);
   EXPECT_EQ(Names(app->Doc().Objects()), (std::vector<std::string>{"b", "c", "d"}));
   EXPECT_EQ(app->Doc().FileName(), other);
+}
+
+TEST_F(DropTest, AFileDroppedOnAFieldIsTheWindowsNotTextForTheField) {
+  Load({"a"}, 0);
+  const QString text = Dialog().SizeXEdit->text();
+  std::unique_ptr<QMimeData> data(Files({Q(WriteKel(dir / "other.kel", {"b"}))}));
+  data->setText(QStringLiteral("/some/path"));
+  QLineEdit* field = Dialog().SizeXEdit;
+  for (QDropEvent* e :
+       {static_cast<QDropEvent*>(
+            new QDragEnterEvent(QPoint(2, 2), Qt::CopyAction, data.get(), Qt::LeftButton, {})),
+        new QDropEvent(QPointF(2, 2), Qt::CopyAction, data.get(), Qt::LeftButton, {})}) {
+    QApplication::sendEvent(field, e);
+    delete e;
+  }
+  QCoreApplication::processEvents();
+  EXPECT_EQ(field->text(), text);
+  EXPECT_EQ(Names(app->Doc().Objects()), (std::vector<std::string>{"b"}));
 }
 
 }  // namespace
