@@ -7,7 +7,7 @@
 
 #include "editor/dialog.h"
 #include "editor/edit_commands.h"
-#include "platform/cursor_guard.h"
+#include "platform/busy_work.h"
 
 namespace kel {
 
@@ -63,23 +63,33 @@ bool EditCommands::DropFiles(const QStringList& paths, int col, int row) {
   // Every file is read before anything changes: one that cannot be read refuses the drop.
   std::vector<PictureDibs> frames;
   int dropped = 0;
-  {
-    CursorGuard wait(Qt::WaitCursor);
-    for (const QString& path : sorted) {
-      const int room = kGridCols - int(col) + 1 - int(frames.size());
-      PictureFile read = ReadPictureFile(path, std::max(room, 1));
-      if (read.frames.empty()) {
-        ShowError(QStringLiteral("このファイルは読み込めません: %1\n%2")
-                      .arg(path, QString::fromStdString(read.error)));
-        return false;
-      }
-      if (room <= 0) {
-        dropped += int(read.frames.size()) + read.dropped;
-        continue;
-      }
-      dropped += read.dropped;
-      for (PictureDibs& frame : read.frames) frames.push_back(std::move(frame));
-    }
+  QString failed;
+  std::string reason;
+  long long bytes = 0;
+  for (const QString& path : sorted) bytes += QFileInfo(path).size();
+  RunBusy(form_.window(),
+          QStringLiteral("画像を読み込んでいます...\n%1").arg(QFileInfo(sorted[0]).fileName()),
+          bytes, [&] {
+            for (const QString& path : sorted) {
+              const int room = kGridCols - int(col) + 1 - int(frames.size());
+              PictureFile read = ReadPictureFile(path, std::max(room, 1));
+              if (read.frames.empty()) {
+                failed = path;
+                reason = read.error;
+                return;
+              }
+              if (room <= 0) {
+                dropped += int(read.frames.size()) + read.dropped;
+                continue;
+              }
+              dropped += read.dropped;
+              for (PictureDibs& frame : read.frames) frames.push_back(std::move(frame));
+            }
+          });
+  if (!failed.isEmpty()) {
+    ShowError(QStringLiteral("このファイルは読み込めません: %1\n%2")
+                  .arg(failed, QString::fromStdString(reason)));
+    return false;
   }
   PutPictures(
       col, row, frames,

@@ -1,11 +1,12 @@
 // Reading a sprite sheet: one picture cut into cells that fill frames from the active cell on,
 // in reading order, as one step.
 #include <QFile>
+#include <QFileInfo>
 
 #include "editor/dialog.h"
 #include "editor/edit_commands.h"
 #include "editor/sprite_sheet_dialog.h"
-#include "platform/cursor_guard.h"
+#include "platform/busy_work.h"
 #include "platform/prompt.h"
 
 namespace kel {
@@ -21,7 +22,10 @@ void EditCommands::CmSpriteSheetRead() {
   if (!path) return;  // cancelled
 
   std::string error;
-  const std::optional<QImage> picture = ReadPictureImage(*path, &error);
+  std::optional<QImage> picture;
+  RunBusy(form_.window(),
+          QStringLiteral("画像を読み込んでいます...\n%1").arg(QFileInfo(*path).fileName()),
+          QFileInfo(*path).size(), [&] { picture = ReadPictureImage(*path, &error); });
   if (!picture) {
     ShowError(QStringLiteral("このファイルは読み込めません: %1\n%2")
                   .arg(*path, QString::fromStdString(error)));
@@ -31,11 +35,7 @@ void EditCommands::CmSpriteSheetRead() {
   if (dialog.exec() != QDialog::Accepted) return;
 
   int dropped = 0;
-  int frames = 0;
-  {
-    CursorGuard wait(Qt::WaitCursor);
-    frames = ReadSpriteSheet(col, row, *picture, dialog.Split(), &error, &dropped);
-  }
+  const int frames = ReadSpriteSheet(col, row, *picture, dialog.Split(), &error, &dropped);
   if (!frames) {
     ShowError(QStringLiteral("このファイルは読み込めません: %1\n%2")
                   .arg(*path, QString::fromStdString(error)));
