@@ -1,6 +1,6 @@
 // Picture files of Qt's formats read into the stored form, checked by the stored bytes: the depth
-// and colour table chosen, the colours over black, the mask made of transparency, animations
-// frame by frame, and the files refused before or while decoding.
+// and colour table chosen, the colours over black, the mask made of transparency, and the files
+// refused before or while decoding. Animations are the editor's tests (one frame per cell).
 #include "platform/picture_import.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,6 @@
 #include "model/bmp_file.h"
 #include "model/dib.h"
 #include "support/dib_builder.h"
-#include "support/gif_writer.h"
 #include "support/test_paths.h"
 #include "test_app.h"
 
@@ -140,32 +139,6 @@ TEST_F(PictureImportTest, ABitmapFileIsStoredAsTheBitmapLoaderStoresIt) {
               std::string(reinterpret_cast<const char*>(stored->Data()), stored->Size()));
     EXPECT_EQ(read.frames[0].mask, nullptr);
   }
-}
-
-TEST_F(PictureImportTest, AnAnimationGivesOneFramePerFrameUpToTheNumberAsked) {
-  const std::vector<QRgb> palette = {qRgb(0, 0, 0),   qRgb(255, 0, 0),   qRgb(0, 255, 0),
-                                     qRgb(0, 0, 255), qRgb(255, 255, 0), qRgb(9, 9, 9)};
-  std::vector<std::vector<uint8_t>> frames;
-  for (uint8_t k = 0; k < 5; ++k) {
-    std::vector<uint8_t> f(12, k);
-    f[0] = 5;  // the transparent index
-    frames.push_back(f);
-  }
-  const QString gif = Bytes("walk.gif", test::GifFile(4, 3, palette, frames, 5));
-
-  const PictureFile all = ReadPictureFile(gif, 128);
-  ASSERT_EQ(all.frames.size(), 5u) << all.error;
-  EXPECT_EQ(all.dropped, 0);
-  for (size_t k = 0; k < 5; ++k) {
-    SCOPED_TRACE(k);
-    EXPECT_EQ(test::PixelRgb(*all.frames[k].image, 1, 1), uint32_t(palette[k] & 0xFFFFFF));
-    EXPECT_EQ(test::PixelRgb(*all.frames[k].image, 0, 0), 0u);
-    ASSERT_NE(all.frames[k].mask, nullptr);
-    EXPECT_EQ(MaskText(*all.frames[k].mask), "#.../..../....");
-  }
-  const PictureFile some = ReadPictureFile(gif, 3);
-  EXPECT_EQ(some.frames.size(), 3u);
-  EXPECT_EQ(some.dropped, 2);
 }
 
 TEST_F(PictureImportTest, FilesThatCannotBeReadAreRefusedWithTheirReason) {
