@@ -7,7 +7,7 @@ packages=(
   g++ make cmake ninja-build pkg-config clang-format
   clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-svg-dev qt6-translations-l10n libqt6svg6
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n libqt6svg6 qt6-image-formats-plugins
   libsdl2-dev
   libwebp-dev libgif-dev libimagequant-dev libpng-dev qt6-image-formats-plugins
   fonts-ipafont-gothic

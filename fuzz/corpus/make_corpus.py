@@ -186,13 +186,75 @@ def waves():
     yield "cut_short.wav", wave(1, 1, 8000, 2, 16, tone(200, 0, 256))[:120]
 
 
-def png(width, height, rgb):
-    def part(kind, body):
-        return (struct.pack(">I", len(body)) + kind + body +
-                struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
-    rows = b"".join(b"\0" + bytes(rgb) * width for _ in range(height))
-    return (b"\x89PNG\r\n\x1a\n" + part(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-            + part(b"IDAT", zlib.compress(rows)) + part(b"IEND", b""))
+def png_part(kind, body):
+    return (struct.pack(">I", len(body)) + kind + body +
+            struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+
+
+def png(width, height, rgb, color_type=2, extra=b"", rows=None):
+    if rows is None:
+        rows = b"".join(b"\0" + bytes(rgb) * width for _ in range(height))
+    ihdr = struct.pack(">IIBBBBB", width, height, 8, color_type, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + png_part(b"IHDR", ihdr) + extra +
+            png_part(b"IDAT", zlib.compress(rows)) + png_part(b"IEND", b""))
+
+
+def gif(width, height, palette, frames, transparent=None):
+    # Literal LZW codes of 9 bits, a clear code every 250 (see tests/support/gif_writer.h).
+    out = b"GIF89a" + struct.pack("<HHBBB", width, height, 0xF7, 0, 0)
+    out += b"".join(bytes(c) for c in palette) + bytes(3 * (256 - len(palette)))
+    if len(frames) > 1:
+        out += b"\x21\xff\x0bNETSCAPE2.0\x03\x01\x00\x00\x00"
+    for frame in frames:
+        flags = (1 << 2) | (1 if transparent is not None else 0)
+        out += struct.pack("<BBBBHBB", 0x21, 0xF9, 4, flags, 10, transparent or 0, 0)
+        out += b"\x2c" + struct.pack("<HHHHB", 0, 0, width, height, 0) + b"\x08"
+        codes = []
+        for i, index in enumerate(frame):
+            if i % 250 == 0:
+                codes.append(256)
+            codes.append(index)
+        codes.append(257)
+        acc = count = 0
+        data = bytearray()
+        for code in codes:
+            acc |= code << count
+            count += 9
+            while count >= 8:
+                data.append(acc & 0xFF)
+                acc >>= 8
+                count -= 8
+        if count:
+            data.append(acc)
+        for i in range(0, len(data), 255):
+            out += bytes([len(data[i:i + 255])]) + bytes(data[i:i + 255])
+        out += b"\0"
+    return out + b"\x3b"
+
+
+def tga(width, height, rgb):
+    header = struct.pack("<BBBHHBHHHHBB", 0, 0, 2, 0, 0, 0, 0, 0, width, height, 24, 0x20)
+    return header + bytes(rgb[::-1]) * (width * height)
+
+
+def pictures():
+    # Picture files of the formats Qt reads, with and without transparency, and damaged ones.
+    rgba_rows = b"".join(b"\0" + b"".join(bytes([200, 30, 90, 255 * (x % 2)]) for x in range(4))
+                         for _ in range(3))
+    yield "rgba.png", png(4, 3, None, color_type=6, rows=rgba_rows)
+    yield "rgb.png", png(5, 3, (200, 30, 90))
+    plte = png_part(b"PLTE", bytes([255, 255, 255, 10, 20, 30, 200, 0, 0]))
+    trns = png_part(b"tRNS", b"\0")
+    yield "indexed_trns.png", png(3, 2, None, color_type=3, extra=plte + trns,
+                                  rows=b"\0\0\1\2\0\2\1\0")
+    yield "wide.png", png(3000, 1, None, rows=b"\0" + bytes(9000))
+    yield "cut.png", png(5, 3, (1, 2, 3))[:-20]
+    frames = [[k] * 12 for k in range(3)]
+    frames[1][0] = 3
+    yield "walk.gif", gif(4, 3, [(0, 0, 0), (255, 0, 0), (0, 255, 0), (9, 9, 9)], frames, 3)
+    yield "still.gif", gif(2, 2, [(1, 2, 3), (4, 5, 6)], [[0, 1, 1, 0]])
+    yield "tile.tga", tga(3, 2, (10, 20, 30))
+    yield "bits8.bmp", bitmap(4, 4, 8)
 
 
 def clipboard_pictures():
@@ -223,7 +285,8 @@ def packed_dibs():
 def main():
     for folder, files in (("bitmap", bitmaps()), ("object_file", object_files()),
                           ("image_list", image_lists()), ("wave", waves()),
-                          ("clipboard", clipboard_pictures()), ("display", packed_dibs())):
+                          ("clipboard", clipboard_pictures()), ("display", packed_dibs()),
+                          ("image_import", pictures())):
         os.makedirs(os.path.join(HERE, folder), exist_ok=True)
         for name, data in files:
             with open(os.path.join(HERE, folder, name), "wb") as f:

@@ -6,12 +6,12 @@ namespace kel {
 
 const std::vector<int>& AllCommands() {
   static const std::vector<int> all = {
-      CM_FILENEW,      CM_FILEOPEN,     CM_FILEADD,     CM_FILESAVE,  CM_FILESAVEAS,
-      CM_FILECLOSE,    CM_EXIT,         CM_EDITUNDO,    CM_EDITREDO,  CM_EDITHISTORY,
-      CM_EDITCUT,      CM_EDITCOPY,     CM_EDITPASTE,   CM_DELFRAME,  CM_NEWOBJECT,
-      CM_RENAMEOBJECT, CM_DELETEOBJECT, CM_CLEAROBJECT, CM_IMAGEREAD, CM_IMAGELISTREAD,
-      CM_SOUNDREAD,    CM_MAKEMASK,     CM_CONTICON,    CM_TEST,      CM_HELPCONTENTS,
-      CM_HELPABOUT,    CM_OBJECTCHECK,  CM_FILEEXPORT,
+      CM_FILENEW,      CM_FILEOPEN,     CM_FILEADD,         CM_FILESAVE,   CM_FILESAVEAS,
+      CM_FILECLOSE,    CM_EXIT,         CM_EDITUNDO,        CM_EDITREDO,   CM_EDITHISTORY,
+      CM_EDITCUT,      CM_EDITCOPY,     CM_EDITPASTE,       CM_DELFRAME,   CM_NEWOBJECT,
+      CM_RENAMEOBJECT, CM_DELETEOBJECT, CM_CLEAROBJECT,     CM_IMAGEREAD,  CM_IMAGELISTREAD,
+      CM_SOUNDREAD,    CM_MAKEMASK,     CM_CONTICON,        CM_TEST,       CM_HELPCONTENTS,
+      CM_HELPABOUT,    CM_OBJECTCHECK,  CM_SPRITESHEETREAD, CM_FILEEXPORT,
   };
   return all;
 }
@@ -44,6 +44,7 @@ QString HintText(int id) {
       {CM_TEST, "アニメーション動作テストを行う"},
       {CM_DELFRAME, "現在アクティブなフレームを削除する"},
       {CM_IMAGELISTREAD, "イメージリストをオープンする"},
+      {CM_SPRITESHEETREAD, "1 枚の画像を切り分けてフレームに読み込む"},
       {CM_HELPABOUT, "オブジェクトエディタについて"},
       {CM_HELPCONTENTS, "ヘルプを表示する"},
   };
@@ -83,6 +84,7 @@ const std::vector<MenuPopup>& MenuBar() {
       {"セル(&S)",
        {{CM_IMAGEREAD, "イメージ読み込み(&I)..."},
         {CM_IMAGELISTREAD, "イメージリスト読み込み(&L)..."},
+        {CM_SPRITESHEETREAD, "スプライトシートの読み込み(&P)..."},
         {CM_SOUNDREAD, "サウンド読み込み(&S)..."},
         {CM_MAKEMASK, "マスク生成(&M)"},
         {CM_CONTICON, "連続アイコン指定(&C)"},

@@ -112,12 +112,15 @@ bool kelApp::CmFileAdd() {
   if (!CanClose()) return false;
   const std::optional<QString> path = prompt_.OpenFileName(frame_.get(), req);
   if (!path) return false;
+  return AddDocument(*path);
+}
 
+bool kelApp::AddDocument(const QString& path) {
   bool ok;
   {
     std::optional<CursorGuard> busy;
-    BusyWhileReading(busy, *path);
-    ok = OpenFile(*path, kOpenAdd);
+    BusyWhileReading(busy, path);
+    ok = OpenFile(path, kOpenAdd);
   }
   if (!ok) ShowInvalidFile(readError_);
   return ok;

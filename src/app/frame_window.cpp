@@ -6,11 +6,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStatusBar>
@@ -53,6 +55,7 @@ ObFrameWindow::ObFrameWindow(const QString& title, ObKELDialog* client,
   setObjectName(GetClassName());
   setWindowTitle(title);
   setCentralWidget(client);
+  setAcceptDrops(true);
   if (client) {
     connect(client, &ObKELDialog::PaletteChanged, this,
             [this](QWidget* changer) { EvPaletteChanged(changer); });
@@ -177,6 +180,25 @@ bool ObFrameWindow::EvQueryNewPalette() {
   return true;
 }
 
+void ObFrameWindow::dragEnterEvent(QDragEnterEvent* e) {
+  // Taken on entering as soon as some place could take it; each move then says whether here can.
+  if (DropHandler && e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void ObFrameWindow::dragMoveEvent(QDragMoveEvent* e) {
+  if (DropHandler && DropHandler(e->mimeData(), e->position().toPoint(), e->modifiers(), false))
+    e->acceptProposedAction();
+  else
+    e->ignore();
+}
+
+void ObFrameWindow::dropEvent(QDropEvent* e) {
+  if (DropHandler && DropHandler(e->mimeData(), e->position().toPoint(), e->modifiers(), true))
+    e->acceptProposedAction();
+  else
+    e->ignore();
+}
+
 void ObFrameWindow::closeEvent(QCloseEvent* e) {
   // Exit, Alt+4, Alt+F4 and the close box all come here: the document may not be lost unasked.
   if (canClose_ && !canClose_()) {
@@ -195,6 +217,23 @@ void ObFrameWindow::changeEvent(QEvent* e) {
 }
 
 bool ObFrameWindow::eventFilter(QObject* watched, QEvent* e) {
+  const QEvent::Type type = e->type();
+  if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) &&
+      watched != this && watched->isWidgetType() && DropHandler) {
+    // Files dragged over a field or another control that takes drops of text are the window's:
+    // the path must not end up typed into the field.
+    auto* w = static_cast<QWidget*>(watched);
+    auto* drop = static_cast<QDropEvent*>(e);
+    if (w->window() == this && drop->mimeData()->hasUrls()) {
+      if (type == QEvent::DragEnter ||
+          DropHandler(drop->mimeData(), w->mapTo(this, drop->position().toPoint()),
+                      drop->modifiers(), type == QEvent::Drop))
+        drop->acceptProposedAction();
+      else
+        drop->ignore();
+      return true;
+    }
+  }
   if (e->type() == QEvent::ShortcutOverride && watched == QApplication::focusWidget()) {
     // Del, Ctrl+Del and cut, copy, paste typed in a field act on its text, not on the object or
     // its cells: the field is asked to take the key before any accelerator is. A line edit

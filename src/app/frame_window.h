@@ -9,6 +9,7 @@
 
 class QAction;
 class QLabel;
+class QMimeData;
 class QStatusBar;
 class QToolBar;
 
@@ -49,6 +50,11 @@ class ObFrameWindow : public QMainWindow {
   QLabel* Indicator(int index) const { return indicators_[index]; }  // 0 CAPS, 1 NUM, 2 上書
   bool Overtype() const { return overtype_; }
 
+  // Files dragged over the window: asked whether a drop at pos (the frame's coordinates) would
+  // be taken (drop false), and to carry it out (drop true); unset, nothing is taken.
+  std::function<bool(const QMimeData* data, QPoint pos, Qt::KeyboardModifiers modifiers, bool drop)>
+      DropHandler;
+
   QToolBar* ToolBox = nullptr;
   QStatusBar* StatusBar = nullptr;
   QToolBar* SpeedBar = nullptr;
@@ -58,6 +64,9 @@ class ObFrameWindow : public QMainWindow {
   void closeEvent(QCloseEvent* e) override;
   void changeEvent(QEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dragMoveEvent(QDragMoveEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
 
  private:
   // Shows the Caps Lock and Num Lock states the keyboard reports and the overtype mode.

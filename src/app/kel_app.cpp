@@ -56,6 +56,8 @@ void kelApp::InitMainWindow() {
   commands_ = std::make_unique<EditCommands>(doc_, *dialog, prompt_);
   // The grid's keys travel the command route, as the menu's commands do.
   commands_->SendCommand = [this](int id) { return Command(id); };
+  frame_->DropHandler = [this](const QMimeData* data, QPoint pos, Qt::KeyboardModifiers mods,
+                               bool drop) { return DropOnWindow(data, pos, mods, drop); };
 
   const auto route = [this](int id) { Command(id); };
   for (int id : AllCommands()) frame_->AddCommand(id, ActionText(id), route);

@@ -14,6 +14,7 @@
 #include "model/sprite.h"
 
 class QMenu;
+class QMimeData;
 class QToolBar;
 class QUndoView;
 
@@ -98,10 +99,18 @@ class kelApp : public QObject {
 
   // Opens the file as the Open command does once its file has been chosen.
   bool OpenDocument(const QString& path);
+  // Appends the file's objects as the Add command does once its file has been chosen.
+  bool AddDocument(const QString& path);
   // An entry of "最近使ったファイル": the save-changes question, then the file opens; a file that
   // no longer exists is said so and leaves the list.
   bool OpenRecentFile(const QString& path);
   QMenu* RecentFilesMenu() const { return recentMenu_; }
+
+  // Files dragged over the main window at pos (its coordinates): an object file anywhere opens
+  // (after the save-changes question), or with Ctrl held is added; other files go to the grid's
+  // cell under pos (EditCommands::DropFiles). Answers whether the drop is taken; drop true
+  // carries it out once the drop has ended.
+  bool DropOnWindow(const QMimeData* data, QPoint pos, Qt::KeyboardModifiers modifiers, bool drop);
 
   // The command route: the dialog's handler when it has one, else the application's. A command
   // without a handler yet says so in a message. true when a handler carried it out.

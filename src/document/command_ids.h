@@ -34,6 +34,8 @@ enum CommandId : int {
   // The problems check's window.
   CM_OBJECTCHECK = 25106,
   CM_FILEEXPORT = 24340,
+  // A picture cut into frames by cell size or rows and columns.
+  CM_SPRITESHEETREAD = 25208,
 };
 
 }  // namespace kel

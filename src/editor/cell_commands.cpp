@@ -18,6 +18,7 @@
 #include "model/text.h"
 #include "model/wave_check.h"
 #include "platform/busy_work.h"
+#include "platform/picture_import.h"
 #include "platform/prompt.h"
 #include "preview/test_window.h"
 
@@ -88,14 +89,19 @@ void EditCommands::CmImageRead() {
   if (!ActiveCellIn(kRowImage, kRowMask, col, row)) return;
   // What is being typed is an edit of its own, before this one (a refusal stops the command).
   if (!form_.CommitFields()) return;
-  const std::optional<QString> path =
-      prompt_.OpenFileName(form_.window(), CellFileRequest("Bitmap File(*.bmp)|*.bmp|", "bmp"));
+  FileDialogRequest req = CellFileRequest("", "bmp");
+  req.filter = PictureFileFilter();
+  const std::optional<QString> path = prompt_.OpenFileName(form_.window(), req);
   if (!path) return;  // cancelled
 
   std::string error;
-  if (ReadImage(col, row, QFile::encodeName(*path).constData(), &error)) {
-    // The next read goes to the next frame.
-    form_.SetActiveCell(col + 1, row);
+  int dropped = 0;
+  const int frames =
+      ReadImage(col, row, QFile::encodeName(*path).constData(), &error, nullptr, &dropped);
+  if (frames) {
+    // The next read goes to the frame after the last one filled.
+    form_.SetActiveCell(std::min(col + frames, int(kGridCols)), row);
+    if (dropped) ShowFramesDropped(dropped);
     return;
   }
   prompt_.MessageBox(form_.window(),
@@ -104,27 +110,52 @@ void EditCommands::CmImageRead() {
                      QStringLiteral("エラー"), MB_OK);
 }
 
+void EditCommands::ShowFramesDropped(int dropped) {
+  prompt_.MessageBox(
+      form_.window(),
+      QStringLiteral("フレームは %1 までのため、残りの %2 フレームは読み込みませんでした。")
+          .arg(kMaxFrames)
+          .arg(dropped),
+      QString(), MB_OK | MB_ICONINFORMATION);
+}
+
 int EditCommands::ReadImage(long col, long row, const char* fileName, std::string* error,
-                            EditStep* group) {
+                            EditStep* group, int* dropped) {
   if (!Current()) return 0;
   if (col < 1 || col > kGridCols) {
     if (error) *error = "フレーム " + std::to_string(col) + " はありません";
     return 0;
   }
-  std::unique_ptr<ObBmpImage> image;
+  PictureFile read;
   // A large picture takes a moment: the window goes on painting meanwhile, with progress shown.
   const QFileInfo file(QFile::decodeName(fileName));
   RunBusy(form_.window(), QStringLiteral("画像を読み込んでいます...\n%1").arg(file.fileName()),
-          file.size(), [&] { image = std::make_unique<ObBmpImage>(fileName); });
-  if (!image->HasDib()) {
-    if (error) *error = image->LoadError();
+          file.size(), [&] { read = ReadPictureFile(file.filePath(), kGridCols - int(col) + 1); });
+  if (read.frames.empty()) {
+    if (error) *error = read.error;
     return 0;
   }
-  PutImage(
-      col, row, std::move(image),
+  if (dropped) *dropped = read.dropped;
+  PutPictures(
+      col, row, read.frames,
       row == kRowImage ? QStringLiteral("イメージの読み込み") : QStringLiteral("マスクの読み込み"),
       group);
-  return 1;
+  return int(read.frames.size());
+}
+
+void EditCommands::PutPictures(long col, long row, const std::vector<PictureDibs>& frames,
+                               const QString& text, EditStep* group) {
+  const DocumentBatch batch(doc_);
+  EditStep* step = group ? group : new EditStep(doc_, text, Current(), {int(col), int(row)});
+  for (const PictureDibs& frame : frames) {
+    PutImage(col, row, std::make_unique<ObBmpImage>(frame.image), text, step);
+    // A picture that can be transparent brings its mask to the frame's mask cell; read into the
+    // mask cell, it is the mask itself.
+    if (row == kRowImage && frame.mask)
+      PutImage(col, kRowMask, std::make_unique<ObBmpImage>(frame.mask), text, step);
+    ++col;
+  }
+  if (!group) doc_.Push(step);
 }
 
 void EditCommands::PutImage(long col, long row, std::unique_ptr<ObBmpImage> image,
@@ -162,42 +193,45 @@ void EditCommands::CmSoundRead() {
   const std::optional<QString> path =
       prompt_.OpenFileName(form_.window(), CellFileRequest("Wave File(*.wav)|*.wav|", "wav"));
   if (!path) return;  // cancelled
+  SoundRead(col, *path);
+}
+
+bool EditCommands::SoundRead(int col, const QString& path) {
   auto readFailed = [&](const QString& why) {
-    ShowError(QString::fromUtf8(kSoundReadFailed) + QStringLiteral("\n\n") + *path +
+    ShowError(QString::fromUtf8(kSoundReadFailed) + QStringLiteral("\n\n") + path +
               QStringLiteral("\n") + why);
+    return false;
   };
 
   // The object file keeps the sound's path as CP932 bytes in a 256-byte field ending in a zero
   // byte: a path it cannot hold whole would not find the file again.
-  const std::optional<std::string> stored = Utf8ToCp932(path->toStdString());
+  const std::optional<std::string> stored = Utf8ToCp932(path.toStdString());
   if (!stored) {
-    readFailed(QStringLiteral("このパスはオブジェクトファイルに保存できない文字を含んでいます"));
-    return;
+    return readFailed(
+        QStringLiteral("このパスはオブジェクトファイルに保存できない文字を含んでいます"));
   }
   if (stored->size() > ObSound::kFileNameSize - 1) {
-    readFailed(QStringLiteral("パスが長すぎます (%1 バイト、%2 バイトまで)")
-                   .arg(stored->size())
-                   .arg(ObSound::kFileNameSize - 1));
-    return;
+    return readFailed(QStringLiteral("パスが長すぎます (%1 バイト、%2 バイトまで)")
+                          .arg(stored->size())
+                          .arg(ObSound::kFileNameSize - 1));
   }
   // The new clip is read before the old one goes, so a file that cannot be used changes
   // nothing.
   std::unique_ptr<ObSound> sound;
   // A large wave takes a moment: the window goes on painting meanwhile, with progress shown.
   RunBusy(form_.window(),
-          QStringLiteral("サウンドを読み込んでいます...\n%1").arg(QFileInfo(*path).fileName()),
-          QFileInfo(*path).size(), [&] { sound = std::make_unique<ObSound>(stored->c_str()); });
-  if (const std::optional<QString> problem = WaveProblem(*sound)) {
-    readFailed(*problem);
-    return;
-  }
+          QStringLiteral("サウンドを読み込んでいます...\n%1").arg(QFileInfo(path).fileName()),
+          QFileInfo(path).size(), [&] { sound = std::make_unique<ObSound>(stored->c_str()); });
+  if (const std::optional<QString> problem = WaveProblem(*sound)) return readFailed(*problem);
   sound->Frame = int16_t(col);
 
   // An object has one sound: the old one waits in the step.
-  auto* step = new EditStep(doc_, QStringLiteral("サウンドの読み込み"), Current(), {col, row});
+  auto* step =
+      new EditStep(doc_, QStringLiteral("サウンドの読み込み"), Current(), {col, kRowSound});
   step->Do(new SoundOp(doc_, Current(), std::move(sound), step));
   doc_.Push(step);
   if (Current()->Sound()) Current()->Sound()->Play();
+  return true;
 }
 
 void EditCommands::CmContIcon() {

@@ -125,8 +125,9 @@ void EditCommands::CmEditPaste() {
         return;
       }
       // A column beyond the last frame grows the frame list to it; the frames between stay
-      // empty.
-      PutImage(col, row, std::make_unique<ObBmpImage>(picture.dib), QStringLiteral("貼り付け"));
+      // empty. Another program's picture that can be transparent brings its mask along, as a
+      // picture file does.
+      PutPictures(col, row, {{picture.dib, picture.mask, {}}}, QStringLiteral("貼り付け"));
       return;
     }
     case kRowSound:

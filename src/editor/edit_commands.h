@@ -15,6 +15,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,7 +23,9 @@
 
 #include "document/document.h"
 #include "model/image.h"
+#include "platform/picture_import.h"
 
+class QImage;
 class QUndoCommand;
 
 namespace kel {
@@ -31,6 +34,7 @@ class EditStep;
 class LaunchPort;
 class ObKELDialog;
 class PromptPort;
+struct SheetSplit;
 
 class EditCommands : public QObject {
   Q_OBJECT
@@ -57,18 +61,28 @@ class EditCommands : public QObject {
 
   // --- cell commands on the grid's active cell (cell_commands.cpp)
   void CmImageRead();
-  // Loads the bitmap file at fileName (the file system's path) into the image (row 1) or mask
+  // Loads the picture file at fileName (the file system's path) into the image (row 1) or mask
   // (other rows) slot of frame col - 1 as one step, growing the frame list to col frames (into
-  // group instead when one is given). 1 on success; 0 when there is no object or the file is no
-  // bitmap this program takes (why in *error).
+  // group instead when one is given): a bitmap as it is stored, any other picture converted,
+  // with its mask when it can be transparent; an animation fills one frame after another up to
+  // the last column (how many frames did not fit goes to *dropped). The number of frames filled;
+  // 0 when there is no object or the file cannot be read (why in *error), and nothing changed.
   int ReadImage(long col, long row, const char* fileName, std::string* error = nullptr,
-                EditStep* group = nullptr);
+                EditStep* group = nullptr, int* dropped = nullptr);
+  // Puts pictures read from files into frames col - 1 and after, as ReadImage does.
+  void PutPictures(long col, long row, const std::vector<PictureDibs>& frames, const QString& text,
+                   EditStep* group = nullptr);
+  // The message that an animation or a sheet had more frames than the grid has columns left.
+  void ShowFramesDropped(int dropped);
   // Puts a picture with a DIB into the image (row 1) or mask (other rows) slot of frame col - 1
   // of the shown object (1 <= col <= kGridCols), growing the frame list to col frames and the
   // image size to the picture: as one step named text, or into group.
   void PutImage(long col, long row, std::unique_ptr<ObBmpImage> image, const QString& text,
                 EditStep* group = nullptr);
   void CmSoundRead();
+  // The sound command once its file is chosen: the wave file at path into the sound of frame
+  // col; false, after the message, when it cannot be used.
+  bool SoundRead(int col, const QString& path);
   void CmContIcon();
   void CmDelButton();
   // Opens a preview of the object (ObTestWindow, a window of the form's) playing its frames
@@ -100,11 +114,30 @@ class EditCommands : public QObject {
     std::vector<ImageListFailure> failed;
   };
   void CmImageListRead();
+  // The image list command once its file is chosen: reads it and reports what failed.
+  void ImageListRead(const QString& path);
   // Loads every bitmap the list file at path names into its slot of the shown object, as one
   // step; slots whose entry is missing or does not load keep what they held. 1 when at least
   // one bitmap was loaded (the active cell is then (1, 1)); 0 when the file is no usable list
   // or nothing in it could be loaded, and the object is unchanged.
   int ReadImageList(const char* path, ImageListProblems* problems = nullptr);
+
+  // --- sprite sheets (sprite_sheet_command.cpp)
+  void CmSpriteSheetRead();
+  // Cuts picture by split and fills frames col - 1 and after with the cells in reading order, as
+  // one step (cells past the last column are counted in *dropped). The number of frames filled;
+  // 0, with *error, when no cell fits or one cannot be stored, and nothing changed.
+  int ReadSpriteSheet(long col, long row, const QImage& picture, const SheetSplit& split,
+                      std::string* error = nullptr, int* dropped = nullptr);
+
+  // --- drops of files on the window (drop_commands.cpp)
+  // What a drop of these files at grid cell (col, row) would do (row 0 or col 0: not on a data
+  // cell; col -1: outside the grid): picture files on an image or mask cell, one wave file on
+  // the sound row, one image list anywhere on the grid.
+  enum class DropKind { None, Pictures, Sound, ImageList };
+  static DropKind DropKindOf(const QStringList& paths, int col, int row);
+  // Carries the drop out; false when it changed nothing (a refusal has shown its message).
+  bool DropFiles(const QStringList& paths, int col, int row);
 
   // --- masks (mask_command.cpp)
   void CmMakeMask();

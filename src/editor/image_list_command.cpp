@@ -67,18 +67,21 @@ void EditCommands::CmImageListRead() {
   req.mustExist = true;
   const std::optional<QString> path = prompt_.OpenFileName(form_.window(), req);
   if (!path) return;  // cancelled
+  ImageListRead(*path);
+}
 
+void EditCommands::ImageListRead(const QString& path) {
   ImageListProblems problems;
   int loaded = 0;
   {
     // A list may name hundreds of bitmaps.
     CursorGuard wait(Qt::WaitCursor);
-    loaded = ReadImageList(QFile::encodeName(*path).constData(), &problems);
+    loaded = ReadImageList(QFile::encodeName(path).constData(), &problems);
   }
   if (!problems.listError.empty()) {
     // Under the message, as for object files, what exactly is wrong with this one.
     prompt_.MessageBox(form_.window(),
-                       QString::fromUtf8(kListInvalid) + QStringLiteral("\n\n") + *path +
+                       QString::fromUtf8(kListInvalid) + QStringLiteral("\n\n") + path +
                            QLatin1Char('\n') + QString::fromStdString(problems.listError),
                        QStringLiteral("エラー"), MB_OK);
   } else if (!problems.failed.empty()) {

@@ -447,6 +447,18 @@ void TSpread::SSGetActiveCell(int* col, int* row) const {
   if (row) *row = cur.isValid() ? cur.row() + 1 : 0;
 }
 
+bool TSpread::SSGetCellFromPixel(QPoint pos, int* col, int* row) const {
+  const QPoint at = viewport()->mapFrom(this, pos);
+  // Left of the cells is the row-header bar, above them the column-header bar.
+  const int c = at.x() < 0 ? 0 : columnAt(at.x()) + 1;
+  const int r = at.y() < 0 ? 0 : rowAt(at.y()) + 1;
+  if (!rect().contains(pos) || c < 0 || r < 0 || (at.x() >= 0 && c == 0) || (at.y() >= 0 && r == 0))
+    return false;
+  if (col) *col = c;
+  if (row) *row = r;
+  return true;
+}
+
 bool TSpread::SSSetActiveCell(int col, int row) {
   if (col < 1 || row < 1 || col > model_->MaxCols() || row > model_->MaxRows()) return false;
   const QModelIndex idx = model_->index(row - 1, col - 1);

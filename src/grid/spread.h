@@ -82,6 +82,9 @@ class TSpread : public QTableView {
   // The focused data cell, marked with a thick frame; (0, 0) when the grid has no data cell.
   void SSGetActiveCell(int* col, int* row) const;
   bool SSSetActiveCell(int col, int row);  // false unless a data cell
+  // The cell under pos (the grid's own coordinates): a data cell's column and row, 0 for the
+  // header bar the point is on; false when the point is not on the grid's cells or headers.
+  bool SSGetCellFromPixel(QPoint pos, int* col, int* row) const;
 
   // The zoom, 1 to 8 (platform/zoom.h): data columns and the rows that hold picture cells are
   // that many times their set size, and pictures grow up to that many times more, nearest pixel.

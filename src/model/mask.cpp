@@ -37,15 +37,7 @@ bool IsMaskBackground(const uint8_t* row, int x, int bitCount, const uint8_t* co
   }
 }
 
-std::shared_ptr<PackedDib> MakeMaskDib(const PackedDib& source) {
-  // The stored form guarantees a known depth, bottom-up uncompressed rows and a block that holds
-  // every row, so nothing below reads past the source.
-  if (!IsStoredDib(source)) return nullptr;
-  const BitmapInfoHeader src = source.Header();
-  const int width = src.biWidth;
-  const int height = src.biHeight;
-  if (width <= 0 || height <= 0) return nullptr;
-
+std::shared_ptr<PackedDib> NewMaskDib(int width, int height) {
   BitmapInfoHeader h;
   h.biWidth = width;
   h.biHeight = height;
@@ -63,12 +55,33 @@ std::shared_ptr<PackedDib> MakeMaskDib(const PackedDib& source) {
   // Entry 0 black, entry 1 white (blue, green, red, reserved).
   uint8_t* colors = out + kInfoHeaderSize;
   colors[4] = colors[5] = colors[6] = 0xFF;
+  return mask;
+}
 
+void SetMaskBackground(PackedDib& mask, int x, int y) {
+  const BitmapInfoHeader h = mask.Header();
+  // The rows are stored bottom-up.
+  uint8_t* row = mask.Data() + kInfoHeaderSize + 8 +
+                 size_t(h.biHeight - 1 - y) * size_t(LineBytesOf(h.biWidth, 1));
+  row[x / 8] |= uint8_t(0x80 >> (x % 8));
+}
+
+std::shared_ptr<PackedDib> MakeMaskDib(const PackedDib& source) {
+  // The stored form guarantees a known depth, bottom-up uncompressed rows and a block that holds
+  // every row, so nothing below reads past the source.
+  if (!IsStoredDib(source)) return nullptr;
+  const BitmapInfoHeader src = source.Header();
+  const int width = src.biWidth;
+  const int height = src.biHeight;
+  if (width <= 0 || height <= 0) return nullptr;
+
+  auto mask = NewMaskDib(width, height);
+  const size_t maskRow = LineBytesOf(width, 1);
   const size_t sourceRow = LineBytesOf(width, src.biBitCount);
   const uint8_t* srcColors = source.Colors();
   const uint32_t numColors = source.NumColors();
   const uint8_t* srcBits = source.Bits();
-  uint8_t* maskBits = colors + 8;
+  uint8_t* maskBits = mask->Data() + kInfoHeaderSize + 8;
   for (int y = 0; y < height; ++y) {
     const uint8_t* s = srcBits + size_t(y) * sourceRow;
     uint8_t* m = maskBits + size_t(y) * maskRow;

@@ -19,6 +19,12 @@ namespace kel {
 bool IsMaskBackground(const uint8_t* row, int x, int bitCount, const uint8_t* colors,
                       uint32_t numColors);
 
+// A mask DIB of width x height (both at least 1) in the form below, every pixel sprite (bit 0):
+// the one place that form is made. SetMaskBackground marks pixel x of row y, counted from the top
+// as the picture is seen.
+std::shared_ptr<PackedDib> NewMaskDib(int width, int height);
+void SetMaskBackground(PackedDib& mask, int x, int y);
+
 // The mask DIB of a picture: 40-byte header (width and height of the source, 1 plane, 1 bit,
 // uncompressed, image size = rows x row length, resolutions 0, 2 colours used, 0 important), the
 // colour table black then white, bottom-up rows in the source's order, padding bits 0. Null when

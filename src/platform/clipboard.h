@@ -13,6 +13,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/picture_import.h"
+
 class QClipboard;
 class QImage;
 
@@ -29,8 +31,10 @@ struct ClipboardPicture {
     Drawing,  // a drawing, rendered
   };
   Source source = Source::None;
-  std::shared_ptr<PackedDib> dib;  // the picture in the stored form; null when it cannot be
-  std::string error;               // why the picture that is there cannot be taken
+  std::shared_ptr<PackedDib> dib;   // the picture in the stored form; null when it cannot be
+  std::shared_ptr<PackedDib> mask;  // its mask, for another program's picture that can be
+                                    // transparent
+  std::string error;                // why the picture that is there cannot be taken
 };
 
 class Clipboard {
@@ -60,11 +64,5 @@ class Clipboard {
  private:
   QClipboard* clipboard_;
 };
-
-// The bitmap file of an image in one of the depths the stored form keeps: an 8-bit indexed
-// image stays 8 bits with its colour table, a 1-bit image stays 1 bit, any other becomes 24
-// bits (transparent parts black, the background colour of masks). Empty, with the reason in
-// *error, when the picture cannot be stored (a width, height or row length beyond 16 bits).
-std::string BitmapFileOfImage(const QImage& image, std::string* error);
 
 }  // namespace kel

@@ -93,7 +93,7 @@ TEST_F(CellTest, ImageReadAsksForABitmapAndFillsTheCellAndTheSizeGrows) {
 
   ASSERT_EQ(prompt.History().size(), 1u);
   const FileDialogRequest& req = prompt.History()[0].file;
-  EXPECT_EQ(req.filter, QStringLiteral("Bitmap File(*.bmp)|*.bmp|"));
+  EXPECT_EQ(req.filter, PictureFileFilter());
   EXPECT_EQ(req.defaultExt, QStringLiteral("bmp"));
   EXPECT_TRUE(req.mustExist);
   EXPECT_TRUE(req.directory.isEmpty());

@@ -202,7 +202,9 @@ TEST_F(ClipboardTest, ADrawingIsPastedAsLargeAsTheDialogsClientArea) {
   EXPECT_EQ(mask->Width(), client.width());
   EXPECT_EQ(mask->Height(), client.height());
   EXPECT_EQ(dialog->SizeXEdit->text(), QString::number(client.width()));
-  EXPECT_EQ(mask->Dib()->Bits()[2], 0xFF);  // red, stretched over the whole picture
+  // Red, stretched over the whole picture: one colour.
+  ASSERT_EQ(mask->NumColors(), 1u);
+  EXPECT_EQ(mask->GetColors()[2], 0xFF);
 }
 
 TEST_F(ClipboardTest, AnotherProgramsIndexedImageKeepsItsColours) {
@@ -224,6 +226,29 @@ TEST_F(ClipboardTest, AnotherProgramsIndexedImageKeepsItsColours) {
   // The top-left pixel is the first byte of the top row, which is stored last.
   EXPECT_EQ(pasted->GetBits()[pasted->LineBytes() * 1 + 0], 0);
   EXPECT_EQ(pasted->GetBits()[0], 1);
+}
+
+TEST_F(ClipboardTest, AnIndexedImageWithATransparentEntryBringsItsMaskInTheSameStep) {
+  ObSpriteData* s = ShowFrames(1);
+  QImage image(2, 1, QImage::Format_Indexed8);
+  image.setColorTable({qRgba(255, 255, 255, 0), qRgb(0, 0, 255)});
+  image.setPixel(0, 0, 0);
+  image.setPixel(1, 0, 1);
+  PutImage(image);
+  SetActive(1, 1);
+  commands->CmEditPaste();
+  const ObBmpImage* pasted = s->GetImage(0).Image();
+  const ObBmpImage* mask = s->GetMask(0).Image();
+  ASSERT_NE(pasted, nullptr);
+  ASSERT_NE(mask, nullptr);
+  // The transparent entry is black in the picture and the background (bit 1) of the mask.
+  EXPECT_EQ(pasted->NumColors(), 2u);
+  EXPECT_EQ(pasted->GetColors()[0] | pasted->GetColors()[1] | pasted->GetColors()[2], 0);
+  EXPECT_EQ(mask->Width(), 2);
+  EXPECT_EQ(mask->GetBits()[0], 0x80);
+  doc.History().undo();
+  EXPECT_EQ(ImageWidths(*s), (std::vector<int>{10}));
+  EXPECT_EQ(MaskWidths(*s), (std::vector<int>{50}));
 }
 
 TEST_F(ClipboardTest, APictureTheStoredFormCannotHoldIsRefusedAndChangesNothing) {

@@ -60,6 +60,14 @@ QImage Indexed(int w, int h, QList<QRgb> table) {
   return image;
 }
 
+// width x height pixels, every one of another colour.
+QImage ManyColours(int width, int height = 1) {
+  QImage image(width, height, QImage::Format_RGB32);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) image.setPixel(x, y, qRgb(x % 256, x / 256, y));
+  return image;
+}
+
 struct ImageCase {
   const char* name;
   QImage image;
@@ -68,7 +76,7 @@ struct ImageCase {
   std::vector<uint32_t> topLeft;  // pixels (0,0), (1,0), (0,1) as shown
 };
 
-TEST(BitmapFileOfImageTest, KeepsIndexedDepthsAndMakesEveryOtherImageTwentyFourBits) {
+TEST(BitmapFileOfImageTest, KeepsUpTo256ColoursIn8BitsAndOneBitInOneBit) {
   QImage mono(9, 2, QImage::Format_Mono);
   mono.setColorTable({qRgb(10, 20, 30), qRgb(200, 210, 220)});
   mono.fill(0);
@@ -83,7 +91,7 @@ TEST(BitmapFileOfImageTest, KeepsIndexedDepthsAndMakesEveryOtherImageTwentyFourB
   emptyTable.fill(0);
   // Qt lets an indexed picture carry more colours than 8 bits can index; a bitmap cannot.
   QList<QRgb> full, tooMany;
-  for (int i = 0; i < 300; ++i) (i < 256 ? full : tooMany).append(qRgb(i & 0xFF, 7, 9));
+  for (int i = 0; i < 300; ++i) (i < 256 ? full : tooMany).append(qRgb(i & 0xFF, 7 + i / 256, 9));
   tooMany = full + tooMany;
 
   const ImageCase cases[] = {
@@ -93,10 +101,15 @@ TEST(BitmapFileOfImageTest, KeepsIndexedDepthsAndMakesEveryOtherImageTwentyFourB
        3,
        {0x010203, 0x28323C, 0xFA0007}},
       {"256 colours stay indexed", Indexed(5, 3, full), 8, 256, {0x000709, 0x010709, 0x020709}},
-      {"300 colours become 24 bits", Indexed(5, 3, tooMany), 24, 0, {0x000709, 0x010709, 0x020709}},
+      {"300 colours become 24 bits", ManyColours(300, 2), 24, 0, {0x000000, 0x010000, 0x000001}},
+      {"a longer table than 8 bits index, 9 colours used: those",
+       Indexed(5, 3, tooMany),
+       8,
+       9,
+       {0x000709, 0x010709, 0x020709}},
       {"1 bit stays 1 bit", mono, 1, 2, {0x0A141E, 0xC8D2DC, 0x0A141E}},
-      {"alpha drawn over black", argb, 24, 0, {0x000000, 0xFF8040, 0xFFFFFF}},
-      {"16-bit true colour widened", rgb16, 24, 0, {0xFF0000, 0xFF0000, 0xFF0000}},
+      {"alpha drawn over black", argb, 8, 3, {0x000000, 0xFF8040, 0xFFFFFF}},
+      {"16-bit true colour of one colour", rgb16, 8, 1, {0xFF0000, 0xFF0000, 0xFF0000}},
   };
   for (const ImageCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -118,14 +131,15 @@ TEST(BitmapFileOfImageTest, KeepsIndexedDepthsAndMakesEveryOtherImageTwentyFourB
     EXPECT_EQ(PixelOf(*load.dib, 0, 1), c.topLeft[2]);
   }
   // An indexed picture without a table has no colours to keep: it goes by the colours Qt
-  // gives its indices.
+  // gives its indices (all one).
   std::string error;
   const std::string file = BitmapFileOfImage(emptyTable, &error);
   ASSERT_FALSE(file.empty()) << error;
   const DibLoad load =
       LoadBitmapFileBytes(reinterpret_cast<const uint8_t*>(file.data()), file.size());
   ASSERT_TRUE(load.dib);
-  EXPECT_EQ(load.dib->Header().biBitCount, 24);
+  EXPECT_EQ(load.dib->Header().biBitCount, 8);
+  EXPECT_EQ(load.dib->NumColors(), 1u);
 }
 
 TEST(BitmapFileOfImageTest, APictureBeyondTheSixteenBitSizesIsRefusedWithItsReason) {
@@ -136,7 +150,7 @@ TEST(BitmapFileOfImageTest, APictureBeyondTheSixteenBitSizesIsRefusedWithItsReas
   };
   const Refused cases[] = {
       {"8 bits, 70000 wide", Indexed(70000, 1, {qRgb(0, 0, 0)}), "65535"},
-      {"24 bits, row of 90000 bytes", QImage(30000, 1, QImage::Format_RGB32), "65535"},
+      {"24 bits, row of 90000 bytes", ManyColours(30000), "65535"},
       {"no pixels", QImage(), "大きさ"},
   };
   for (const Refused& c : cases) {

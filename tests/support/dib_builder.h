@@ -90,4 +90,16 @@ inline std::shared_ptr<PackedDib> MakeDib(const DibSpec& s,
   return dib;
 }
 
+// The colour of pixel (x, y) of a stored-form DIB of 1, 8 or 24 bits, counted from the top, as
+// 0xRRGGBB.
+inline uint32_t PixelRgb(const PackedDib& dib, int x, int y) {
+  const BitmapInfoHeader h = dib.Header();
+  const uint8_t* row =
+      dib.Bits() + size_t(h.biHeight - 1 - y) * LineBytesOf(h.biWidth, h.biBitCount);
+  const uint8_t* c = h.biBitCount == 1   ? dib.Colors() + 4 * ((row[x / 8] >> (7 - x % 8)) & 1)
+                     : h.biBitCount == 8 ? dib.Colors() + 4 * row[x]
+                                         : row + 3 * x;
+  return uint32_t(c[2]) << 16 | uint32_t(c[1]) << 8 | c[0];
+}
+
 }  // namespace kel::test

@@ -1,0 +1,136 @@
+#include "editor/sprite_sheet_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace kel {
+
+namespace {
+
+// The preview's largest size on the screen; a small picture is shown enlarged up to it.
+constexpr int kPreviewWidth = 360;
+constexpr int kPreviewHeight = 240;
+constexpr int kMaxZoom = 8;
+
+QSpinBox* SizeBox(int value, int maximum) {
+  auto* box = new QSpinBox;
+  box->setRange(1, maximum);
+  box->setValue(std::clamp(value, 1, maximum));
+  return box;
+}
+
+}  // namespace
+
+std::vector<QRect> SheetCells(QSize picture, const SheetSplit& split) {
+  int w = split.cellWidth, h = split.cellHeight;
+  if (!split.byCellSize) {
+    if (split.columns < 1 || split.rows < 1) return {};
+    w = picture.width() / split.columns;
+    h = picture.height() / split.rows;
+  }
+  if (w < 1 || h < 1) return {};
+  const int columns = picture.width() / w, rows = picture.height() / h;
+  std::vector<QRect> cells;
+  cells.reserve(size_t(columns) * size_t(rows));
+  for (int r = 0; r < rows; ++r)
+    for (int c = 0; c < columns; ++c) cells.emplace_back(c * w, r * h, w, h);
+  return cells;
+}
+
+SpriteSheetDialog::SpriteSheetDialog(const QImage& picture, QWidget* parent)
+    : QDialog(parent), picture_(picture) {
+  setWindowTitle(QStringLiteral("スプライトシートの読み込み"));
+  const int side = std::min(picture.width(), picture.height());
+  BySize = new QRadioButton(QStringLiteral("セルの大きさで分割(&S)"));
+  ByGrid = new QRadioButton(QStringLiteral("行数と列数で分割(&G)"));
+  BySize->setChecked(true);
+  CellWidth = SizeBox(side, std::max(1, picture.width()));
+  CellHeight = SizeBox(side, std::max(1, picture.height()));
+  Rows = SizeBox(1, std::max(1, picture.height()));
+  Columns = SizeBox(1, std::max(1, picture.width()));
+
+  auto* choices = new QGridLayout;
+  choices->addWidget(BySize, 0, 0, 1, 4);
+  choices->addWidget(new QLabel(QStringLiteral("幅:")), 1, 0);
+  choices->addWidget(CellWidth, 1, 1);
+  choices->addWidget(new QLabel(QStringLiteral("高さ:")), 1, 2);
+  choices->addWidget(CellHeight, 1, 3);
+  choices->addWidget(ByGrid, 2, 0, 1, 4);
+  choices->addWidget(new QLabel(QStringLiteral("行数:")), 3, 0);
+  choices->addWidget(Rows, 3, 1);
+  choices->addWidget(new QLabel(QStringLiteral("列数:")), 3, 2);
+  choices->addWidget(Columns, 3, 3);
+
+  Preview = new QLabel;
+  Preview->setAlignment(Qt::AlignCenter);
+  Preview->setMinimumSize(kPreviewWidth, kPreviewHeight);
+  Count = new QLabel;
+  Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  Buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+  Buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+  connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(choices);
+  layout->addWidget(Preview);
+  layout->addWidget(Count);
+  layout->addWidget(Buttons);
+
+  for (QSpinBox* box : {CellWidth, CellHeight, Rows, Columns})
+    connect(box, &QSpinBox::valueChanged, this, [this] { UpdatePreview(); });
+  connect(BySize, &QRadioButton::toggled, this, [this] { UpdatePreview(); });
+  UpdatePreview();
+}
+
+SheetSplit SpriteSheetDialog::Split() const {
+  SheetSplit split;
+  split.byCellSize = BySize->isChecked();
+  split.cellWidth = CellWidth->value();
+  split.cellHeight = CellHeight->value();
+  split.rows = Rows->value();
+  split.columns = Columns->value();
+  return split;
+}
+
+void SpriteSheetDialog::UpdatePreview() {
+  const bool bySize = BySize->isChecked();
+  CellWidth->setEnabled(bySize);
+  CellHeight->setEnabled(bySize);
+  Rows->setEnabled(!bySize);
+  Columns->setEnabled(!bySize);
+
+  const std::vector<QRect> cells = SheetCells(picture_.size(), Split());
+  // Small sprites are enlarged by whole steps, so each pixel stays a square.
+  const double fit = std::min(double(kPreviewWidth) / std::max(1, picture_.width()),
+                              double(kPreviewHeight) / std::max(1, picture_.height()));
+  const double scale = fit >= 1 ? std::min<double>(kMaxZoom, int(fit)) : fit;
+  QPixmap shown(QSize(std::max(1, int(picture_.width() * scale)),
+                      std::max(1, int(picture_.height() * scale))));
+  shown.fill(Qt::darkGray);
+  {
+    QPainter painter(&shown);
+    painter.drawImage(shown.rect(), picture_);
+    painter.setPen(QPen(Qt::red, 1));
+    for (const QRect& cell : cells)
+      painter.drawRect(QRectF(cell.x() * scale, cell.y() * scale, cell.width() * scale - 1,
+                              cell.height() * scale - 1));
+  }
+  Preview->setPixmap(shown);
+  Count->setText(cells.empty() ? QStringLiteral("切り出せるフレームがありません")
+                               : QStringLiteral("%1 フレーム（%2 × %3）")
+                                     .arg(cells.size())
+                                     .arg(cells.front().width())
+                                     .arg(cells.front().height()));
+  Buttons->button(QDialogButtonBox::Ok)->setEnabled(!cells.empty());
+}
+
+}  // namespace kel
