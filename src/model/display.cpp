@@ -8,77 +8,6 @@ namespace kel {
 
 namespace {
 
-// Reads the pixels of one packed DIB with a stored-form header; a memory DIB may also hold its
-// rows top-down (a negative height). The header is parsed once; every access is checked against
-// the block, so a damaged DIB reads as black rather than past its end.
-class DibPixels {
- public:
-  explicit DibPixels(const PackedDib& dib) : dib_(dib) {
-    if (dib.Size() < kInfoHeaderSize) return;
-    BitmapInfoHeader h = dib.Header();
-    const bool topDown = h.biHeight < 0;
-    if (topDown) h.biHeight = int32_t(std::min<int64_t>(-int64_t(h.biHeight), INT32_MAX));
-    if (StoredHeaderProblem(h) || h.biWidth == 0 || h.biHeight == 0) return;
-    bits_ = h.biBitCount;
-    width_ = h.biWidth;
-    topDown_ = topDown;
-    height_ = h.biHeight;
-    colors_ = kInfoHeaderSize;
-    numColors_ = NumColorsOf(h);
-    pixels_ = colors_ + 4 * uint64_t(numColors_);
-    rowBytes_ = RowBytes64(width_, bits_);
-    valid_ = true;
-  }
-
-  int64_t Width() const { return valid_ ? width_ : 0; }
-  // Whether the block holds every row the header promises.
-  bool Whole() const { return valid_ && pixels_ + rowBytes_ * uint64_t(height_) <= dib_.Size(); }
-  int64_t Height() const { return valid_ ? height_ : 0; }
-
-  uint32_t Rgb(int64_t x, int64_t y) const {
-    if (!valid_ || x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
-    const int64_t row = topDown_ ? y : height_ - 1 - y;
-    const uint64_t rowStart = pixels_ + uint64_t(row) * rowBytes_;
-    const uint64_t bitOffset = uint64_t(x) * bits_;
-    const uint64_t at = rowStart + bitOffset / 8;
-    const uint64_t need = (bits_ + 7) / 8;
-    if (at + need > dib_.Size()) return 0;
-    const uint8_t* p = dib_.Data() + at;
-    switch (bits_) {
-      case 1:
-        return Indexed((p[0] >> (7 - x % 8)) & 1);
-      case 4:
-        return Indexed(x % 2 == 0 ? p[0] >> 4 : p[0] & 0x0F);
-      case 8:
-        return Indexed(p[0]);
-      case 16:
-        return Rgb555ToRgb(le::U16(p));
-      default:  // 24 and 32 bits: blue, green, red (and an unused byte)
-        return (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
-    }
-  }
-
- private:
-  uint32_t Indexed(uint32_t index) const {
-    if (index >= numColors_) return 0;
-    const uint64_t at = colors_ + 4 * uint64_t(index);
-    if (at + 4 > dib_.Size()) return 0;
-    const uint8_t* q = dib_.Data() + at;
-    return (uint32_t(q[2]) << 16) | (uint32_t(q[1]) << 8) | q[0];
-  }
-
-  const PackedDib& dib_;
-  bool valid_ = false;
-  bool topDown_ = false;
-  uint32_t bits_ = 0;
-  int64_t width_ = 0;
-  int64_t height_ = 0;
-  uint64_t colors_ = 0;
-  uint32_t numColors_ = 0;
-  uint64_t pixels_ = 0;
-  uint64_t rowBytes_ = 0;
-};
-
 class MemoryBitmap final : public DisplayBitmap {
  public:
   // black: every pixel is black, and none is kept (a picture whose block lacks its pixels may
@@ -101,12 +30,100 @@ class MemoryBitmap final : public DisplayBitmap {
 
 }  // namespace
 
+DibReader::DibReader(const PackedDib& dib) : dib_(dib) {
+  if (dib.Size() < kInfoHeaderSize) return;
+  BitmapInfoHeader h = dib.Header();
+  const bool topDown = h.biHeight < 0;
+  if (topDown) h.biHeight = int32_t(std::min<int64_t>(-int64_t(h.biHeight), INT32_MAX));
+  if (StoredHeaderProblem(h) || h.biWidth == 0 || h.biHeight == 0) return;
+  bits_ = h.biBitCount;
+  width_ = h.biWidth;
+  topDown_ = topDown;
+  height_ = h.biHeight;
+  const uint32_t numColors = NumColorsOf(h);
+  pixels_ = kInfoHeaderSize + 4 * uint64_t(numColors);
+  rowBytes_ = RowBytes64(width_, bits_);
+  for (uint32_t i = 0; i < std::min<uint32_t>(numColors, 256); ++i) {
+    const uint64_t at = kInfoHeaderSize + 4 * uint64_t(i);
+    if (at + 4 > dib.Size()) break;
+    const uint8_t* q = dib.Data() + at;
+    table_[i] = (uint32_t(q[2]) << 16) | (uint32_t(q[1]) << 8) | q[0];
+  }
+  valid_ = true;
+}
+
+bool DibReader::Whole() const {
+  return valid_ && pixels_ + rowBytes_ * uint64_t(height_) <= dib_.Size();
+}
+
+uint32_t DibReader::Rgb(int64_t x, int64_t y) const {
+  if (!valid_ || x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+  const int64_t row = topDown_ ? y : height_ - 1 - y;
+  const uint64_t rowStart = pixels_ + uint64_t(row) * rowBytes_;
+  const uint64_t bitOffset = uint64_t(x) * bits_;
+  const uint64_t at = rowStart + bitOffset / 8;
+  const uint64_t need = (bits_ + 7) / 8;
+  if (at + need > dib_.Size()) return 0;
+  const uint8_t* p = dib_.Data() + at;
+  switch (bits_) {
+    case 1:
+      return Indexed((p[0] >> (7 - x % 8)) & 1);
+    case 4:
+      return Indexed(x % 2 == 0 ? p[0] >> 4 : p[0] & 0x0F);
+    case 8:
+      return Indexed(p[0]);
+    case 16:
+      return Rgb555ToRgb(le::U16(p));
+    default:  // 24 and 32 bits: blue, green, red (and an unused byte)
+      return (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
+  }
+}
+
+void DibReader::Row(int64_t y, int64_t x0, int n, uint32_t* out) const {
+  const int64_t row = topDown_ ? y : height_ - 1 - y;
+  const uint64_t rowStart = pixels_ + uint64_t(std::max<int64_t>(row, 0)) * rowBytes_;
+  // A row the block holds whole, inside the picture, is read straight; anything else pixel by
+  // pixel with every check.
+  const bool inside = valid_ && y >= 0 && y < height_ && x0 >= 0 && x0 + n <= width_;
+  if (!inside || rowStart + rowBytes_ > dib_.Size()) {
+    for (int i = 0; i < n; ++i) out[i] = Rgb(x0 + i, y);
+    return;
+  }
+  const uint8_t* p = dib_.Data() + rowStart;
+  switch (bits_) {
+    case 1:
+      for (int i = 0; i < n; ++i) {
+        const int64_t x = x0 + i;
+        out[i] = table_[(p[x / 8] >> (7 - x % 8)) & 1];
+      }
+      break;
+    case 4:
+      for (int i = 0; i < n; ++i) {
+        const int64_t x = x0 + i;
+        out[i] = table_[x % 2 == 0 ? p[x / 2] >> 4 : p[x / 2] & 0x0F];
+      }
+      break;
+    case 8:
+      for (int i = 0; i < n; ++i) out[i] = table_[p[x0 + i]];
+      break;
+    case 16:
+      for (int i = 0; i < n; ++i) out[i] = Rgb555ToRgb(le::U16(p + 2 * (x0 + i)));
+      break;
+    default: {
+      const int step = int(bits_ / 8);
+      const uint8_t* q = p + step * x0;
+      for (int i = 0; i < n; ++i, q += step)
+        out[i] = (uint32_t(q[2]) << 16) | (uint32_t(q[1]) << 8) | q[0];
+    }
+  }
+}
+
 std::shared_ptr<DisplayBitmap> MemoryDisplay::CreateDIBitmap(std::shared_ptr<const PackedDib> dib,
                                                              const LogPalette*) {
   // A true-colour display takes each pixel's colour straight from the DIB's own colour table;
   // the realized palette changes nothing here.
   if (!dib) return nullptr;
-  DibPixels pixels(*dib);
+  DibReader pixels(*dib);
   if (pixels.Width() == 0) return nullptr;  // not a picture this display reads
   const int w = int(pixels.Width()), h = int(pixels.Height());
   // A block without all its rows (a bare header, say) draws black, as DibPixelRgb reads it.
@@ -131,7 +148,7 @@ int MemoryDisplay::RealizePalette(const LogPalette&, bool) {
 }
 
 uint32_t DibPixelRgb(const PackedDib& dib, int x, int y) {
-  return DibPixels(dib).Rgb(x, y);
+  return DibReader(dib).Rgb(x, y);
 }
 
 }  // namespace kel

@@ -59,6 +59,38 @@ class MemoryDisplay final : public DisplayDevice {
   int BitsPixel() const override { return 32; }
 };
 
+// Reads the pixels of one packed DIB with a stored-form header; a memory DIB may also hold its
+// rows top-down (a negative height). The header is parsed once; every access is checked against
+// the block, so a damaged DIB reads as black rather than past its end.
+class DibReader {
+ public:
+  explicit DibReader(const PackedDib& dib);
+
+  int64_t Width() const { return valid_ ? width_ : 0; }
+  int64_t Height() const { return valid_ ? height_ : 0; }
+  // Whether the block holds every row the header promises.
+  bool Whole() const;
+  // Pixel (x, y) from the top-left as 0x00RRGGBB; black outside the picture.
+  uint32_t Rgb(int64_t x, int64_t y) const;
+  // Pixels x0 .. x0 + n - 1 of row y (from the top) into out, 0x00RRGGBB each; the same values
+  // as Rgb, read a row at a time.
+  void Row(int64_t y, int64_t x0, int n, uint32_t* out) const;
+
+ private:
+  uint32_t Indexed(uint32_t index) const { return index < 256 ? table_[index] : 0; }
+
+  const PackedDib& dib_;
+  bool valid_ = false;
+  bool topDown_ = false;
+  uint32_t bits_ = 0;
+  int64_t width_ = 0;
+  int64_t height_ = 0;
+  uint64_t pixels_ = 0;
+  uint64_t rowBytes_ = 0;
+  // The colour table as 0x00RRGGBB; indices beyond it (or beyond the block) are black.
+  uint32_t table_[256] = {};
+};
+
 // Decodes one pixel of a packed DIB with a stored-form header (or the same with top-down rows)
 // as 0x00RRGGBB; x, y from the top-left. Indices beyond the colour table, bytes beyond the block
 // and DIBs in any other form give black.
