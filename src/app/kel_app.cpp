@@ -17,6 +17,8 @@
 #include "editor/dialog.h"
 #include "editor/edit_commands.h"
 #include "platform/prompt.h"
+#include "stage/stage_player.h"
+#include "stage/stage_window.h"
 
 namespace kel {
 
@@ -68,6 +70,7 @@ void kelApp::InitMainWindow() {
       {CM_EDITUNDO, [this] { return CmEditUndo(); }},
       {CM_EDITREDO, [this] { return CmEditRedo(); }},
       {CM_EDITHISTORY, [this] { return CmEditHistory(); }},
+      {CM_STAGE, [this] { return CmStage(); }},
       {CM_FILENEW, [this] { return CmFileNew(); }},
       {CM_FILECLOSE, [this] { return CmFileClose(); }},
       {CM_FILEOPEN, [this] { return CmFileOpen(); }},
@@ -153,6 +156,15 @@ bool kelApp::CmEditHistory() {
   history_->show();
   history_->raise();
   history_->activateWindow();
+  return true;
+}
+
+bool kelApp::CmStage() {
+  if (!stage_) stage_ = new StageWindow(doc_, prompt_, frame_.get());
+  stage_->show();
+  stage_->Player().Play();
+  stage_->raise();
+  stage_->activateWindow();
   return true;
 }
 

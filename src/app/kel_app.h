@@ -23,6 +23,7 @@ class HelpWindow;
 class ObFrameWindow;
 class ObKELDialog;
 class PromptPort;
+class StageWindow;
 
 class kelApp : public QObject {
   Q_OBJECT
@@ -62,6 +63,10 @@ class kelApp : public QObject {
   bool CmEditRedo();
   bool CmEditHistory();
   QUndoView* HistoryWindow() const { return history_; }
+  // The stage window: every object of the document moving as the player moves them; made on
+  // first use, then brought to the front.
+  bool CmStage();
+  StageWindow* Stage() const { return stage_; }
 
   // The save-changes question of every command that drops the document, and of the end of the
   // program: true when the caller may go on (nothing to save, saved, or No).
@@ -118,6 +123,7 @@ class kelApp : public QObject {
   ObKELDialog* dialog_ = nullptr;  // the frame's client
   std::unique_ptr<EditCommands> commands_;
   QUndoView* history_ = nullptr;
+  StageWindow* stage_ = nullptr;  // the frame's window
   std::map<int, std::function<bool()>> dialogCommands_, appCommands_;
   QString readError_;
 };

@@ -31,6 +31,7 @@ enum CommandId : int {
   CM_DELFRAME = 25206,
   CM_IMAGELISTREAD = 25207,
   CM_EDITHISTORY = 25301,
+  CM_STAGE = 25106,
 };
 
 }  // namespace kel

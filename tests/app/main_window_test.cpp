@@ -68,7 +68,9 @@ TEST_F(AppTest, MenuBarHoldsEveryItemInItsExactText) {
        {{"新規作成(&N)...", 25101, ""},
         {"名前の変更(&R)...", 25105, ""},
         {"削除(&D)", 25102, ""},
-        {"クリア(&C)", 25103, "Ctrl+Del"}}},
+        {"クリア(&C)", 25103, "Ctrl+Del"},
+        {"-", 0, ""},
+        {"ステージ(&S)...", 25106, ""}}},
       {"セル(&S)",
        {{"イメージ読み込み(&I)...", 25201, ""},
         {"イメージリスト読み込み(&L)...", 25207, ""},
@@ -171,6 +173,7 @@ TEST_F(AppTest, EveryCommandCarriesItsHintAsStatusTip) {
       {25207, "イメージリストをオープンする"},
       {2009, "オブジェクトエディタについて"},
       {2020, "ヘルプを表示する"},
+      {25106, "オブジェクトをステージの上で動かして見る"},
   };
   ObFrameWindow& frame = *app->MainWindow();
   frame.show();
@@ -208,7 +211,7 @@ TEST_F(AppTest, SpeedBarHoldsFileClipboardAndHistoryButtons) {
   }
 }
 
-TEST_F(AppTest, ToolBoxHasTenButtonsInTwoColumns) {
+TEST_F(AppTest, ToolBoxHasElevenButtonsInTwoColumns) {
   QToolBar* box = app->MainWindow()->ToolBox;
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(app->MainWindow()->toolBarArea(box), Qt::LeftToolBarArea);
@@ -218,8 +221,8 @@ TEST_F(AppTest, ToolBoxHasTenButtonsInTwoColumns) {
   ASSERT_NE(grid, nullptr);
   const int expected[][2] = {{25101, 25101}, {25102, 25102}, {25103, 25103}, {25104, 2020},
                              {25201, 25201}, {25202, 25202}, {25203, 25203}, {25204, 25204},
-                             {25205, 25205}, {25206, 25206}};
-  for (int i = 0; i < 10; ++i) {
+                             {25205, 25205}, {25206, 25206}, {25106, 25106}};
+  for (int i = 0; i < 11; ++i) {
     SCOPED_TRACE(i);
     QLayoutItem* item = grid->itemAtPosition(i / 2, i % 2);
     ASSERT_NE(item, nullptr);
@@ -232,7 +235,7 @@ TEST_F(AppTest, ToolBoxHasTenButtonsInTwoColumns) {
     EXPECT_EQ(Pixels(button->icon().pixmap(32, 32)), Pixels(QPixmap::fromImage(glyph)));
     EXPECT_EQ(button->statusTip(), HintText(expected[i][1]));
   }
-  EXPECT_EQ(grid->count(), 10);
+  EXPECT_EQ(grid->count(), 11);
 }
 
 // Every button's tooltip is its command's hint: no mnemonic, and the two New buttons differ.
@@ -251,7 +254,7 @@ TEST_F(AppTest, ButtonTooltipsAreTheCommandsHints) {
     ASSERT_NE(button, nullptr) << b.glyph;
     tips[b.id] = button->toolTip();
   }
-  EXPECT_EQ(tips.size(), 18u);
+  EXPECT_EQ(tips.size(), 19u);
   for (const auto& [id, tip] : tips) {
     SCOPED_TRACE(id);
     EXPECT_FALSE(tip.isEmpty());
