@@ -5,10 +5,12 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <cmath>
 
 #include "model/sprite.h"
 
@@ -17,19 +19,26 @@ namespace kel {
 namespace {
 
 // The picture area: shows the last frame drawn, and shows it again whenever it is uncovered.
+// A picture larger than the screen is shown scaled down by scale.
 class PictureArea final : public QWidget {
  public:
-  PictureArea(QWidget* parent, const QImage& picture) : QWidget(parent), picture_(picture) {}
+  PictureArea(QWidget* parent, const QImage& picture, const double& scale)
+      : QWidget(parent), picture_(picture), scale_(scale) {}
 
  protected:
   void paintEvent(QPaintEvent*) override {
     if (picture_.isNull()) return;
     QPainter p(this);
+    if (scale_ < 1) {
+      p.setRenderHint(QPainter::SmoothPixmapTransform);
+      p.scale(scale_, scale_);
+    }
     p.drawImage(0, 0, picture_);
   }
 
  private:
   const QImage& picture_;
+  const double& scale_;
 };
 
 // Draws a display bitmap at (0, 0) pixel for pixel; the painter's device clips it.
@@ -57,31 +66,17 @@ ObTestWindow::ObTestWindow(QWidget* parent, const QString& title, ObSpriteData* 
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] { Close(); });
   escape->setContext(Qt::WindowShortcut);
 
-  // The picture area is at least 200 x 200; the controls sit in a band below it. The window's
-  // frame (a resizable border on each side) adds one pixel more than the borders themselves,
-  // so the client area comes out one pixel wider and taller than the picture area and band.
-  const int w0 = std::max<int>(sprite ? sprite->Params().ImageSizeX : 0, kMinSide);
-  const int h0 = std::max<int>(sprite ? sprite->Params().ImageSizeY : 0, kMinSide);
-  const int clientWidth = w0 + 1;
-  const int windowWidth = clientWidth + 2 * kFrameBorder;
-  resize(clientWidth, h0 + kControlBand + 1);
-  const int third = windowWidth / 3;
-
-  pictureArea_ = new PictureArea(this, picture_);
+  pictureArea_ = new PictureArea(this, picture_, scale_);
   pictureArea_->setGeometry(0, 0, 0, 0);
-
   ScrollBar = new QScrollBar(Qt::Horizontal, this);
-  ScrollBar->setGeometry(0, h0, windowWidth - 2 * kFrameBorder, 16);
   TestButton = new QPushButton(QStringLiteral("ﾃｽﾄ"), this);
-  TestButton->setGeometry(0, h0 + 16, third, 44);
   EndButton = new QPushButton(QStringLiteral("終了"), this);
-  EndButton->setGeometry(third, h0 + 16, third, 44);
   for (QPushButton* b : {TestButton, EndButton}) {
     b->setAutoDefault(false);
     b->setDefault(false);
   }
   FrameEdit = new QLineEdit(this);
-  FrameEdit->setGeometry(2 * third + (third - 33) / 2, h0 + 20, 33, 30);
+  Layout();
   FrameEdit->setMaxLength(kFrameDigits);
   FrameEdit->setReadOnly(true);
   FrameEdit->setAlignment(Qt::AlignCenter);
@@ -105,6 +100,57 @@ ObTestWindow::ObTestWindow(QWidget* parent, const QString& title, ObSpriteData* 
 
 ObTestWindow::~ObTestWindow() {
   timer_.stop();
+}
+
+double ObTestWindow::FitScale(QSize image, QSize available) {
+  if (image.width() <= 0 || image.height() <= 0) return 1;
+  const double across = double(available.width() - 2 * kFrameBorder - 1) / image.width();
+  const double down =
+      double(available.height() - kControlBand - 1 - kTitleAllowance) / image.height();
+  return std::clamp(std::min(across, down), 0.01, 1.0);
+}
+
+void ObTestWindow::Layout() {
+  const QSize image(Sprite ? Sprite->Params().ImageSizeX : 0,
+                    Sprite ? Sprite->Params().ImageSizeY : 0);
+  const QScreen* screen = parentWidget() ? parentWidget()->screen() : QApplication::primaryScreen();
+  scale_ = screen ? FitScale(image, screen->availableGeometry().size()) : 1.0;
+  // The picture area is at least 200 x 200; the controls sit in a band below it. The window's
+  // frame (a resizable border on each side) adds one pixel more than the borders themselves,
+  // so the client area comes out one pixel wider and taller than the picture area and band.
+  const int w0 = std::max<int>(int(std::ceil(image.width() * scale_)), kMinSide);
+  const int h0 = std::max<int>(int(std::ceil(image.height() * scale_)), kMinSide);
+  const int clientWidth = w0 + 1;
+  const int windowWidth = clientWidth + 2 * kFrameBorder;
+  resize(clientWidth, h0 + kControlBand + 1);
+  const int third = windowWidth / 3;
+  ScrollBar->setGeometry(0, h0, windowWidth - 2 * kFrameBorder, 16);
+  TestButton->setGeometry(0, h0 + 16, third, 44);
+  EndButton->setGeometry(third, h0 + 16, third, 44);
+  FrameEdit->setGeometry(2 * third + (third - 33) / 2, h0 + 20, 33, 30);
+  laidOutFor_ = image;
+}
+
+void ObTestWindow::SpriteChanged() {
+  if (!Sprite) return;
+  const QSize image(Sprite->Params().ImageSizeX, Sprite->Params().ImageSizeY);
+  if (image != laidOutFor_) Layout();
+  // The frames now: a run goes on over them, the bar spans them, the frame shown is drawn again
+  // (without its sound: nothing new was reached).
+  runCount_ = int16_t(Sprite->FrameCount());
+  LastFrame = Sprite->FrameCount() - 1;
+  {
+    const QSignalBlocker quiet(ScrollBar);
+    ScrollBar->setRange(0, std::max(LastFrame, 0));
+  }
+  if (LastFrame < 0) {
+    picture_ = QImage();
+    pictureArea_->update();
+    FrameEdit->clear();
+    return;
+  }
+  const int shown = std::min(ScrollBar->value(), LastFrame);
+  DrawFrame(unsigned(shown));
 }
 
 void ObTestWindow::Create() {
@@ -144,7 +190,12 @@ void ObTestWindow::NextFrame() {
 }
 
 void ObTestWindow::DispImage(unsigned frame) {
-  if (!Sprite) return;
+  if (!DrawFrame(frame)) return;
+  if (Sprite->Sound() && Sprite->Sound()->Frame == int64_t(frame) + 1) Sprite->Sound()->Play();
+}
+
+bool ObTestWindow::DrawFrame(unsigned frame) {
+  if (!Sprite) return false;
   const auto i = int16_t(frame);
   const DisplayBitmap* bitmap = Sprite->GetImageHandle(i);
   // Only a frame's own picture selects its palette; continue and empty frames select none. On a
@@ -155,7 +206,7 @@ void ObTestWindow::DispImage(unsigned frame) {
 
   const int x = Sprite->Params().ImageSizeX;
   const int y = Sprite->Params().ImageSizeY;
-  if (x <= 0 || y <= 0) return;
+  if (x <= 0 || y <= 0) return false;
   // The area cleared as a rectangle in the default pen and brush (a black outline around white),
   // then the picture copied over it from the top-left; a frame without any picture leaves the
   // cleared rectangle.
@@ -169,7 +220,7 @@ void ObTestWindow::DispImage(unsigned frame) {
     if (bitmap) DrawBitmap(p, *bitmap);
   }
   picture_ = std::move(canvas);
-  pictureArea_->setGeometry(0, 0, x, y);
+  pictureArea_->setGeometry(0, 0, int(std::ceil(x * scale_)), int(std::ceil(y * scale_)));
   pictureArea_->update();
 
   {
@@ -177,7 +228,7 @@ void ObTestWindow::DispImage(unsigned frame) {
     ScrollBar->setValue(int(frame));
   }
   FrameEdit->setText(QString::number(frame + 1));
-  if (Sprite->Sound() && Sprite->Sound()->Frame == int64_t(frame) + 1) Sprite->Sound()->Play();
+  return true;
 }
 
 void ObTestWindow::EvHScroll() {
