@@ -79,6 +79,13 @@ uint32_t DibReader::Rgb(int64_t x, int64_t y) const {
   }
 }
 
+const uint8_t* DibReader::RowBytes(int64_t y) const {
+  if (!valid_ || y < 0 || y >= height_) return nullptr;
+  const int64_t row = topDown_ ? y : height_ - 1 - y;
+  const uint64_t rowStart = pixels_ + uint64_t(row) * rowBytes_;
+  return rowStart + rowBytes_ <= dib_.Size() ? dib_.Data() + rowStart : nullptr;
+}
+
 void DibReader::Row(int64_t y, int64_t x0, int n, uint32_t* out) const {
   const int64_t row = topDown_ ? y : height_ - 1 - y;
   const uint64_t rowStart = pixels_ + uint64_t(std::max<int64_t>(row, 0)) * rowBytes_;

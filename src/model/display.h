@@ -75,6 +75,11 @@ class DibReader {
   // Pixels x0 .. x0 + n - 1 of row y (from the top) into out, 0x00RRGGBB each; the same values
   // as Rgb, read a row at a time.
   void Row(int64_t y, int64_t x0, int n, uint32_t* out) const;
+  // The stored bytes of row y (from the top) when the block holds all of it, else null; for
+  // readers that go faster on a known depth.
+  const uint8_t* RowBytes(int64_t y) const;
+  uint32_t BitCount() const { return valid_ ? bits_ : 0; }
+  uint32_t Colour(uint32_t index) const { return Indexed(index); }
 
  private:
   uint32_t Indexed(uint32_t index) const { return index < 256 ? table_[index] : 0; }

@@ -31,6 +31,33 @@ void Blit(StageBuffer& buffer, const ObBmpImage* picture, const MotionState& s, 
   }
 }
 
+// The usual mask, 1 bit with black for 0 and white for 1, straight from its bits: a 1 leaves the
+// background as it is, a 0 makes it opaque black; whole bytes of 1s are skipped.
+bool BlitPlainMask(StageBuffer& buffer, const ObBmpImage* mask, const MotionState& s,
+                   StageRect clip) {
+  const StageRect r = PictureRect(mask, s).Intersected(clip);
+  if (r.Empty()) return true;
+  const DibReader reader(*mask->Dib());
+  if (reader.BitCount() != 1 || (reader.Colour(0) & kWhite) != 0 ||
+      (reader.Colour(1) & kWhite) != kWhite)
+    return false;
+  for (int64_t y = r.y; y < r.y + r.height; ++y) {
+    const uint8_t* bits = reader.RowBytes(y - s.y);
+    if (!bits) return false;
+    uint32_t* dst = buffer.pixels + y * buffer.stride;
+    const int64_t x0 = r.x - s.x, x1 = x0 + r.width;
+    for (int64_t x = x0; x < x1;) {
+      if (x % 8 == 0 && x + 8 <= x1 && bits[x / 8] == 0xFF) {
+        x += 8;
+        continue;
+      }
+      if (!((bits[x / 8] >> (7 - x % 8)) & 1)) dst[s.x + x] = kOpaque;
+      ++x;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 StageRect StageRect::Intersected(const StageRect& o) const {
@@ -61,9 +88,11 @@ void DrawStage(StageBuffer& buffer, const SpriteList& objects,
     const auto frame = int16_t(s.frame);
     // A mask pixel that is not white changes the background: over a see-through one it makes
     // the pixel opaque.
-    Blit(buffer, object.GetPrevMask(frame), s, clip, row, [](uint32_t dst, uint32_t m) {
-      return (dst & (m | kOpaque)) | ((m & kWhite) != kWhite ? kOpaque : 0);
-    });
+    const ObBmpImage* mask = object.GetPrevMask(frame);
+    if (!mask || !mask->Dib() || !BlitPlainMask(buffer, mask, s, clip))
+      Blit(buffer, mask, s, clip, row, [](uint32_t dst, uint32_t m) {
+        return (dst & (m | kOpaque)) | ((m & kWhite) != kWhite ? kOpaque : 0);
+      });
     Blit(buffer, object.GetPrevImage(frame), s, clip, row,
          [](uint32_t dst, uint32_t c) { return dst | c | (c ? kOpaque : 0); });
   }

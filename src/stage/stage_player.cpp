@@ -184,6 +184,9 @@ void StagePlayer::DrawChanges() {
   now &= picture_.rect();
   changed_ = drawn_ + now;
   drawn_ = now;
+  // A region of many pieces (objects all over the stage) is drawn as its bounding rectangle:
+  // each piece would draw every object over it again.
+  if (changed_.rectCount() > 16) changed_ = QRegion(changed_.boundingRect());
   StageBuffer buffer{reinterpret_cast<uint32_t*>(picture_.bits()), picture_.width(),
                      picture_.height(), int(picture_.bytesPerLine() / 4)};
   const uint32_t fill = seeThrough_ ? 0u : (0xFF000000u | (background_.rgb() & 0xFFFFFFu));

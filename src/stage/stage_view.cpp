@@ -35,9 +35,12 @@ void StageView::PictureChanged() {
 
 void StageView::paintEvent(QPaintEvent* e) {
   QPainter p(this);
+  // The stage's pixels are opaque or see-through, never blended.
+  p.setCompositionMode(QPainter::CompositionMode_Source);
   const QImage& picture = player_.Picture();
   for (const QRect& r : e->region()) p.drawImage(r.topLeft(), picture, r);
   if (!outlines_) return;
+  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   const SpriteList& list = player_.Doc().Objects();
   const auto& states = player_.State().States();
   p.setPen(QColor(255, 255, 0));
