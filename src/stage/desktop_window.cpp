@@ -19,15 +19,10 @@ DesktopWindow::DesktopWindow(StagePlayer& player, bool composited)
       composited_(composited) {
   setWindowTitle(QStringLiteral("kelplay"));
   setAttribute(Qt::WA_ShowWithoutActivating);
-  if (composited_) {
-    setAttribute(Qt::WA_TranslucentBackground);
-    player_.SetSeeThrough(true);
-  } else {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    // Outside the shape nothing is drawn; what the objects leave of the background is black,
-    // as on a stage.
-    player_.SetSeeThrough(true);
-  }
+  // What the objects leave of the background is see-through: shown through by a compositor, or
+  // cut away by the window's shape without one.
+  player_.SetSeeThrough(true);
+  setAttribute(composited_ ? Qt::WA_TranslucentBackground : Qt::WA_OpaquePaintEvent);
   connect(&player_, &StagePlayer::pictureChanged, this, &DesktopWindow::PictureChanged);
 }
 

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFile>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "document/document.h"
 #include "document/edit_steps.h"
+#include "model/sound_port.h"
 #include "platform/prompt.h"
 #include "stage/stage_player.h"
 #include "stage/stage_view.h"
@@ -86,6 +89,43 @@ TEST_F(StageTest, AnObjectRemovedOrLeftOutGoesFromTheStage) {
   QCoreApplication::processEvents();
   EXPECT_EQ(At(10, 10), kBlack);
   EXPECT_EQ(At(40, 20), kRed);
+}
+
+class CountingSound final : public SoundPort {
+ public:
+  void PlayAsync(const uint8_t*, size_t) override { ++played; }
+  void Stop() override {}
+  int played = 0;
+};
+
+TEST_F(StageTest, TheSoundPlaysWhenItsFrameIsShown) {
+  CountingSound port;
+  InstallSoundPort(&port);
+  ObSpriteData& o = *doc.Object(0);
+  QTemporaryDir dir;
+  const QString wave = dir.filePath(QStringLiteral("a.wav"));
+  {
+    QFile f(wave);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("RIFF....WAVEdata");  // any bytes: the port given them decides what they are
+  }
+  auto sound = std::make_unique<ObSound>(wave.toLocal8Bit().constData());
+  ASSERT_NE(sound->WaveData(), nullptr) << sound->LoadError();
+  sound->Frame = 2;
+  doc.Push(new FrameCountOp(doc, &o, 3));
+  doc.Push(new SoundOp(doc, &o, std::move(sound), nullptr));
+  std::vector<int> ticks;
+  for (int t = 1; t <= 7; ++t) {
+    const int before = port.played;
+    player.StepOnce();
+    if (port.played != before) ticks.push_back(t);
+  }
+  player.SetShown(&o, false);
+  player.Restart();
+  for (int t = 1; t <= 3; ++t) player.StepOnce();
+  InstallSoundPort(nullptr);
+  EXPECT_EQ(ticks, (std::vector<int>{1, 4, 7}));
+  EXPECT_EQ(port.played, 3) << "an object left out is not heard";
 }
 
 TEST_F(StageTest, BackgroundColourAndPicture) {
