@@ -30,7 +30,7 @@ GRAY, RED, LIME, YELLOW, BLUE, FUCHSIA, AQUA, WHITE = range(8, 16)
 CLEAR = 16  # background: transparent in PNG and ICO, button-face silver in the BMP
 
 SPEEDBAR = [24331, 24332, 24333, 24322, 24323, 24324, 24321, 24328]
-TOOLBOX = [25101, 25102, 25103, 25104, 25201, 25202, 25203, 25204, 25205, 25206, 25106]
+TOOLBOX = [25101, 25102, 25103, 25104, 25201, 25202, 25203, 25204, 25205, 25206, 25106, 25107]
 ICON_SIZES = [16, 32, 48, 64, 128, 256]
 
 
@@ -341,6 +341,14 @@ def g_delete_frame(c):
     red_cross(c, 18.5, 17.5, 28.5, 27.5)
 
 
+def g_check(c):
+    # The problems check: a magnifying glass over a page of the object's frames.
+    page(c, 2, 2, 21, 27, fold=5, text=GRAY)
+    sprite(c, 10, 15, 5.5)
+    c.ellipse(20, 19, 7, 7, AQUA, BLACK, 2)
+    c.stroke([(25.5, 24.5), (30, 29)], BLACK, 3.5)
+
+
 def g_stage(c):
     """The stage: a dark stage with two objects on it, one moving (its trail)."""
     c.rect(1, 3, 31, 29, NAVY)
@@ -392,7 +400,7 @@ GLYPHS = {
     24321: g_edit_undo, 24328: g_edit_redo,
     25101: g_new_object, 25102: g_delete_object, 25103: g_clear_object, 25104: g_help,
     25201: g_read_image, 25202: g_read_sound, 25203: g_make_mask, 25204: g_continue,
-    25205: g_test, 25206: g_delete_frame, 25106: g_stage,
+    25205: g_test, 25206: g_delete_frame, 25106: g_check, 25107: g_stage,
 }
 
 

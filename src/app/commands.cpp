@@ -11,7 +11,7 @@ const std::vector<int>& AllCommands() {
       CM_EDITCUT,      CM_EDITCOPY,     CM_EDITPASTE,   CM_DELFRAME,  CM_NEWOBJECT,
       CM_RENAMEOBJECT, CM_DELETEOBJECT, CM_CLEAROBJECT, CM_IMAGEREAD, CM_IMAGELISTREAD,
       CM_SOUNDREAD,    CM_MAKEMASK,     CM_CONTICON,    CM_TEST,      CM_HELPCONTENTS,
-      CM_HELPABOUT,    CM_STAGE,
+      CM_HELPABOUT,    CM_OBJECTCHECK,  CM_STAGE,
   };
   return all;
 }
@@ -22,6 +22,7 @@ QString HintText(int id) {
       {CM_EDITUNDO, "直前の操作を元に戻す"},
       {CM_EDITREDO, "元に戻した操作をやり直す"},
       {CM_EDITHISTORY, "操作の履歴を表示する"},
+      {CM_OBJECTCHECK, "プレーヤーで正しく表示されない箇所を検査する"},
       {CM_EDITCUT, "セル画像をクリップボードへ切り取る"},
       {CM_EDITCOPY, "セル画像をクリップボードへコピーする"},
       {CM_EDITPASTE, "クリップボードの内容を指定セルの位置に挿入"},
@@ -77,6 +78,7 @@ const std::vector<MenuPopup>& MenuBar() {
         {CM_DELETEOBJECT, "削除(&D)"},
         {CM_CLEAROBJECT, "クリア(&C)"},
         {0, nullptr},
+        {CM_OBJECTCHECK, "検査(&K)..."},
         {CM_STAGE, "ステージ(&S)..."}}},
       {"セル(&S)",
        {{CM_IMAGEREAD, "イメージ読み込み(&I)..."},
@@ -151,7 +153,7 @@ const std::vector<ToolBoxButton>& ToolBoxButtons() {
       {25101, CM_NEWOBJECT},    {25102, CM_DELETEOBJECT}, {25103, CM_CLEAROBJECT},
       {25104, CM_HELPCONTENTS}, {25201, CM_IMAGEREAD},    {25202, CM_SOUNDREAD},
       {25203, CM_MAKEMASK},     {25204, CM_CONTICON},     {25205, CM_TEST},
-      {25206, CM_DELFRAME},     {25106, CM_STAGE},
+      {25206, CM_DELFRAME},     {25106, CM_OBJECTCHECK},  {25107, CM_STAGE},
   };
   return box;
 }

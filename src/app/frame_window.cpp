@@ -52,10 +52,6 @@ ObFrameWindow::ObFrameWindow(const QString& title, ObKELDialog* client,
     : QMainWindow(nullptr), canClose_(std::move(canClose)) {
   setObjectName(GetClassName());
   setWindowTitle(title);
-  // No maximise box: the frame keeps the size of its client.
-  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint);
   setCentralWidget(client);
   if (client) {
     connect(client, &ObKELDialog::PaletteChanged, this,
@@ -102,6 +98,8 @@ QStatusBar* ObFrameWindow::SetupStatusBar() {
   StatusBar = new QStatusBar(this);
   StatusBar->setObjectName(QStringLiteral("StatusBar"));
   StatusBar->setSizeGripEnabled(false);
+  // The last indicator keeps the same gap from the window's edge as the indicators between them.
+  StatusBar->setContentsMargins(0, 0, 4, 0);
   for (int i = 0; i < 3; ++i) {
     auto* label = new QLabel(QString::fromUtf8(kIndicatorLabels[i]), StatusBar);
     label->setObjectName(QStringLiteral("Indicator%1").arg(i));
@@ -147,10 +145,12 @@ QToolBar* ObFrameWindow::SetupToolBox() {
 }
 
 void ObFrameWindow::SetupWindow() {
-  // The frame is as large as its client with the decorations around it, and keeps that size.
+  // The frame starts as large as its client's template with the decorations around it, and is
+  // never smaller; a larger frame gives its room to the client's grid.
   adjustSize();
   const QSize size = sizeHint().expandedTo(minimumSizeHint());
-  setFixedSize(size);
+  setMinimumSize(size);
+  resize(size);
   const QRect frame = frameGeometry();
   const QMargins margins(geometry().left() - frame.left(), geometry().top() - frame.top(),
                          frame.right() - geometry().right(), frame.bottom() - geometry().bottom());
@@ -187,12 +187,6 @@ void ObFrameWindow::closeEvent(QCloseEvent* e) {
 }
 
 void ObFrameWindow::changeEvent(QEvent* e) {
-  // A frame of fixed size is never maximised (a start-up state or a window manager may ask):
-  // it stays at its normal size.
-  if (e->type() == QEvent::WindowStateChange &&
-      (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
-    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
-  }
   if (e->type() == QEvent::ActivationChange && isActiveWindow()) {
     EvQueryNewPalette();
     UpdateIndicators();

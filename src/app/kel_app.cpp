@@ -3,6 +3,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -14,8 +17,10 @@
 #include "app/commands.h"
 #include "app/dialog_routes.h"
 #include "app/frame_window.h"
+#include "app/settings.h"
 #include "editor/dialog.h"
 #include "editor/edit_commands.h"
+#include "editor/problems_window.h"
 #include "platform/prompt.h"
 #include "stage/stage_player.h"
 #include "stage/stage_window.h"
@@ -45,7 +50,11 @@ kelApp::~kelApp() {
 void kelApp::InitMainWindow() {
   auto* dialog = new ObKELDialog(doc_, prompt_);
   dialog_ = dialog;
-  frame_ = std::make_unique<ObFrameWindow>(QString(), dialog, [this] { return CanClose(); });
+  frame_ = std::make_unique<ObFrameWindow>(QString(), dialog, [this] {
+    if (!CanClose()) return false;
+    SaveWindowGeometry(frame_->saveGeometry());
+    return true;
+  });
   commands_ = std::make_unique<EditCommands>(doc_, *dialog, prompt_);
   // The grid's keys travel the command route, as the menu's commands do.
   commands_->SendCommand = [this](int id) { return Command(id); };
@@ -55,12 +64,19 @@ void kelApp::InitMainWindow() {
   for (const MenuPopup& popup : MenuBar()) {
     QMenu* menu = frame_->menuBar()->addMenu(QString::fromUtf8(popup.title));
     for (const MenuEntry& entry : popup.entries) {
+      // The object files used last come just before Exit.
+      if (entry.id == CM_EXIT) {
+        recentMenu_ = menu->addMenu(QStringLiteral("最近使ったファイル(&F)"));
+        recentMenu_->setObjectName(QStringLiteral("RecentFilesMenu"));
+        menu->addSeparator();
+      }
       if (entry.id == 0)
         menu->addSeparator();
       else
         menu->addAction(frame_->Action(entry.id));
     }
   }
+  ShowRecentFiles();
   frame_->SetupStatusBar();
   SetupSpeedBar(*frame_);
   frame_->SetupToolBox();
@@ -70,6 +86,7 @@ void kelApp::InitMainWindow() {
       {CM_EDITUNDO, [this] { return CmEditUndo(); }},
       {CM_EDITREDO, [this] { return CmEditRedo(); }},
       {CM_EDITHISTORY, [this] { return CmEditHistory(); }},
+      {CM_OBJECTCHECK, [this] { return CmObjectCheck(); }},
       {CM_STAGE, [this] { return CmStage(); }},
       {CM_FILENEW, [this] { return CmFileNew(); }},
       {CM_FILECLOSE, [this] { return CmFileClose(); }},
@@ -87,8 +104,14 @@ void kelApp::InitMainWindow() {
        }},
   };
 
-  connect(&doc_, &Document::fileNameChanged, this,
-          [this](const QString& path) { SetCaption(path); });
+  connect(&doc_, &Document::fileNameChanged, this, [this](const QString& path) {
+    SetCaption(path);
+    // A file opened or saved under a new name heads the list of files used last.
+    if (!doc_.Untitled()) {
+      SaveRecentFiles(WithRecentFile(SavedRecentFiles(), path));
+      ShowRecentFiles();
+    }
+  });
   SetCaption(doc_.FileName());
   ConnectHistory();
 }
@@ -159,6 +182,25 @@ bool kelApp::CmEditHistory() {
   return true;
 }
 
+bool kelApp::CmObjectCheck() {
+  // The check sees what is being typed too.
+  if (!dialog_->CommitFields()) return false;
+  if (!problems_) {
+    problems_ = new ProblemsWindow(doc_, *dialog_, frame_.get());
+    // Below the main window, on the screen.
+    const QRect screen = frame_->screen()->availableGeometry();
+    QPoint at = frame_->frameGeometry().bottomLeft() + QPoint(0, 8);
+    if (at.y() + problems_->height() > screen.bottom())
+      at.setY(std::max(screen.top(), screen.bottom() - problems_->height()));
+    problems_->move(at);
+  }
+  problems_->Recheck();
+  problems_->show();
+  problems_->raise();
+  problems_->activateWindow();
+  return true;
+}
+
 bool kelApp::CmStage() {
   if (!stage_) stage_ = new StageWindow(doc_, prompt_, frame_.get());
   stage_->show();
@@ -189,8 +231,46 @@ QToolBar* kelApp::SetupSpeedBar(ObFrameWindow& frame) {
 void kelApp::InitInstance() {
   InitMainWindow();
   frame_->SetupWindow();
-  // A maximised start makes no sense for a window of fixed size: it always opens normal.
+  // The size and place the window had when the program last ended (Qt keeps it on a screen).
+  if (const QByteArray geometry = SavedWindowGeometry(); !geometry.isEmpty())
+    frame_->restoreGeometry(geometry);
   frame_->show();
+}
+
+void kelApp::ShowRecentFiles() {
+  if (!recentMenu_) return;
+  recentMenu_->clear();
+  const QStringList files = SavedRecentFiles();
+  int n = 0;
+  for (const QString& path : files) {
+    ++n;
+    // "&1 /home/…/ball.kel": a long folder is shortened in its middle.
+    const QString shown = QFontMetrics(recentMenu_->font())
+                              .elidedText(QDir::toNativeSeparators(path), Qt::ElideMiddle, 480);
+    QAction* action = recentMenu_->addAction(
+        QStringLiteral("&%1 %2").arg(n).arg(QString(shown).replace(QLatin1Char('&'), "&&")));
+    action->setData(path);
+    connect(action, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
+  }
+  recentMenu_->setEnabled(!files.isEmpty());
+}
+
+bool kelApp::OpenRecentFile(const QString& path) {
+  if (!CanClose()) return false;
+  if (!QFileInfo::exists(path)) {
+    // A file that has gone leaves the list.
+    QStringList files = SavedRecentFiles();
+    files.removeAll(path);
+    SaveRecentFiles(files);
+    ShowRecentFiles();
+    prompt_.MessageBox(frame_.get(),
+                       QStringLiteral("ファイル \"%1\" が見つかりません。\n"
+                                      "最近使ったファイルの一覧から削除しました。")
+                           .arg(path),
+                       QString(), MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  return OpenDocument(path);
 }
 
 int kelApp::Run(const QString& startFile) {

@@ -13,6 +13,7 @@
 #include "document/document.h"
 #include "model/sprite.h"
 
+class QMenu;
 class QToolBar;
 class QUndoView;
 
@@ -23,6 +24,7 @@ class HelpWindow;
 class ObFrameWindow;
 class ObKELDialog;
 class PromptPort;
+class ProblemsWindow;
 class StageWindow;
 
 class kelApp : public QObject {
@@ -63,6 +65,9 @@ class kelApp : public QObject {
   bool CmEditRedo();
   bool CmEditHistory();
   QUndoView* HistoryWindow() const { return history_; }
+  // The problems check's window, beside the main window; it follows the document.
+  bool CmObjectCheck();
+  ProblemsWindow* ProblemsView() const { return problems_; }
   // The stage window: every object of the document moving as the player moves them; made on
   // first use, then brought to the front.
   bool CmStage();
@@ -95,6 +100,10 @@ class kelApp : public QObject {
 
   // Opens the file as the Open command does once its file has been chosen.
   bool OpenDocument(const QString& path);
+  // An entry of "最近使ったファイル": the save-changes question, then the file opens; a file that
+  // no longer exists is said so and leaves the list.
+  bool OpenRecentFile(const QString& path);
+  QMenu* RecentFilesMenu() const { return recentMenu_; }
 
   // The command route: the dialog's handler when it has one, else the application's. A command
   // without a handler yet says so in a message. true when a handler carried it out.
@@ -115,6 +124,8 @@ class kelApp : public QObject {
   // Undo and redo actions follow the history: enabled when there is a step, named after it.
   void ConnectHistory();
   void ShowInvalidFile(const QString& detail);
+  // The recent-files menu lists the saved list again.
+  void ShowRecentFiles();
   bool SaveDocument(const QString& fileName, bool rename);
 
   PromptPort& prompt_;
@@ -123,6 +134,8 @@ class kelApp : public QObject {
   ObKELDialog* dialog_ = nullptr;  // the frame's client
   std::unique_ptr<EditCommands> commands_;
   QUndoView* history_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
+  ProblemsWindow* problems_ = nullptr;
   StageWindow* stage_ = nullptr;  // the frame's window
   std::map<int, std::function<bool()>> dialogCommands_, appCommands_;
   QString readError_;

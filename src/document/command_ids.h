@@ -31,7 +31,9 @@ enum CommandId : int {
   CM_DELFRAME = 25206,
   CM_IMAGELISTREAD = 25207,
   CM_EDITHISTORY = 25301,
-  CM_STAGE = 25106,
+  // The problems check's window.
+  CM_OBJECTCHECK = 25106,
+  CM_STAGE = 25107,
 };
 
 }  // namespace kel

@@ -3,6 +3,7 @@
 // the animation preview, the clearing step of cut, and the grid's keys. Each change is one step
 // of the document's history; the form shows it from the document's signals.
 #include <QFile>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <algorithm>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include "grid/spread.h"
 #include "model/text.h"
 #include "model/wave_check.h"
+#include "platform/busy_work.h"
 #include "platform/prompt.h"
 #include "preview/test_window.h"
 
@@ -109,7 +111,11 @@ int EditCommands::ReadImage(long col, long row, const char* fileName, std::strin
     if (error) *error = "フレーム " + std::to_string(col) + " はありません";
     return 0;
   }
-  auto image = std::make_unique<ObBmpImage>(fileName);
+  std::unique_ptr<ObBmpImage> image;
+  // A large picture takes a moment: the window goes on painting meanwhile, with progress shown.
+  const QFileInfo file(QFile::decodeName(fileName));
+  RunBusy(form_.window(), QStringLiteral("画像を読み込んでいます...\n%1").arg(file.fileName()),
+          file.size(), [&] { image = std::make_unique<ObBmpImage>(fileName); });
   if (!image->HasDib()) {
     if (error) *error = image->LoadError();
     return 0;
@@ -176,7 +182,11 @@ void EditCommands::CmSoundRead() {
   }
   // The new clip is read before the old one goes, so a file that cannot be used changes
   // nothing.
-  auto sound = std::make_unique<ObSound>(stored->c_str());
+  std::unique_ptr<ObSound> sound;
+  // A large wave takes a moment: the window goes on painting meanwhile, with progress shown.
+  RunBusy(form_.window(),
+          QStringLiteral("サウンドを読み込んでいます...\n%1").arg(QFileInfo(*path).fileName()),
+          QFileInfo(*path).size(), [&] { sound = std::make_unique<ObSound>(stored->c_str()); });
   if (const std::optional<QString> problem = WaveProblem(*sound)) {
     readFailed(*problem);
     return;

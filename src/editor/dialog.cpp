@@ -10,9 +10,12 @@
 #include <QFocusEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <QResizeEvent>
+#include <QScrollBar>
 #include <QSignalBlocker>
 
 #include "editor/dialog_units.h"
@@ -165,7 +168,13 @@ void ObKELDialog::CreateControls() {
   for (size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
   sizePx_ = DialogUnitsToPixels(QRect(0, 0, kWidthDu, kHeightDu), base).size();
-  setFixedSize(sizePx_);
+  // The template's size is the least the form takes; a larger window gives its room to the grid,
+  // which keeps the template's margins to the right and below.
+  setMinimumSize(sizePx_);
+  resize(sizePx_);
+  gridMargins_ =
+      QMargins(0, Spread->geometry().top(), sizePx_.width() - Spread->geometry().right() - 1,
+               sizePx_.height() - Spread->geometry().bottom() - 1);
 
   connect(BehaveTypeCombo, &QComboBox::currentIndexChanged, this, [this] { BehaveCombo(); });
   connect(RandomCheckBox, &QCheckBox::clicked, this, [this] { RandomCheck(); });
@@ -247,8 +256,7 @@ void ObKELDialog::InitWindow() {
   Spread->SSSetBool(17, false);
   Spread->SSSetColWidth(0, 6.0);
   for (int c = 1; c <= kGridCols; ++c) Spread->SSSetColWidth(c, 10.0);
-  Spread->SSSetRowHeight(kRowImage, 50.0);
-  Spread->SSSetRowHeight(kRowMask, 50.0);
+  FitRows();
   for (int r = 0; r <= kGridRows; ++r) Spread->SSSetData(0, r, QString::fromUtf8(kRowHeaders[r]));
   for (int c = 1; c <= kGridCols; ++c)
     if (!Spread->SSSetData(c, 0, QString::number(c))) break;
@@ -317,6 +325,25 @@ void ObKELDialog::ReleaseGrid() {
 
 void ObKELDialog::ShowError(const QString& text) {
   prompt_.MessageBox(window(), text, QStringLiteral("エラー"), MB_OK | MB_ICONINFORMATION);
+}
+
+void ObKELDialog::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  Spread->setGeometry(rect().marginsRemoved(gridMargins_));
+  FitRows();
+}
+
+void ObKELDialog::FitRows() {
+  // Every row shows without scrolling: the text rows keep their height and the two picture rows
+  // share what is left of the grid's height, however small or large the window is.
+  const int text = Spread->verticalHeader()->sectionSize(kRowSound - 1) +
+                   Spread->verticalHeader()->sectionSize(kRowX - 1) +
+                   Spread->verticalHeader()->sectionSize(kRowY - 1);
+  const int inner = Spread->height() - 2 * Spread->frameWidth() -
+                    Spread->horizontalHeader()->height() -
+                    Spread->horizontalScrollBar()->sizeHint().height();
+  const int picture = std::max(kMinPictureRowPx, (inner - text) / 2);
+  for (int row : {kRowImage, kRowMask}) Spread->verticalHeader()->resizeSection(row - 1, picture);
 }
 
 bool ObKELDialog::event(QEvent* e) {

@@ -12,6 +12,7 @@
 // The commands that act on the form's object and cell are EditCommands (edit_commands.h).
 #pragma once
 
+#include <QMargins>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -62,6 +63,8 @@ class ObKELDialog : public QWidget {
   static constexpr int kGridCols = 128;
   static constexpr int kMaxDepth = 128;
   static constexpr int kMaxFrames = 128;
+  // The least height of a picture row when the rows are fitted to the grid.
+  static constexpr int kMinPictureRowPx = 16;
   // Grid rows (the document's frame-grid layout).
   static constexpr int kRowImage = kel::kRowImage, kRowMask = kel::kRowMask,
                        kRowSound = kel::kRowSound, kRowX = kel::kRowX, kRowY = kel::kRowY;
@@ -127,6 +130,9 @@ class ObKELDialog : public QWidget {
   void AutoRepeatCheck();
   // The user chose another object in the name drop-down.
   void RedrawDialogParam();
+  // Shows object index with cell active (none when cell.col is 0), after the checks of leaving
+  // the object shown; false when it cannot be left (the message has been shown).
+  bool ShowObjectAt(int index, GridCell cell);
 
   // --- the grid's active cell
   void ActiveCell(int& col, int& row) const;
@@ -175,10 +181,14 @@ class ObKELDialog : public QWidget {
 
  protected:
   bool event(QEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   void CreateControls();
+  // The picture rows share the grid's height left by the header, the text rows and the scroll
+  // bar.
+  void FitRows();
   void ConnectDocument();
   void LoadContIcon();
   void FillObjectCombo();
@@ -204,6 +214,7 @@ class ObKELDialog : public QWidget {
   std::unique_ptr<DisplayDevice> dc_;
   std::shared_ptr<const LogPalette> foreground_;
   QSize sizePx_;
+  QMargins gridMargins_;                    // the grid's distance from the form's edges
   std::array<QString, kFieldCount> shown_;  // each field's text as the object has it
   bool committing_ = false;
   int gridHeld_ = 0;

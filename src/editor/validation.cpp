@@ -305,4 +305,11 @@ void ObKELDialog::RedrawDialogParam() {
   doc_.SetCurrent(index);
 }
 
+bool ObKELDialog::ShowObjectAt(int index, GridCell cell) {
+  if (index < 0 || index >= doc_.Count()) return false;
+  if (index != doc_.CurrentIndex() && !SaveSpriteData()) return false;
+  doc_.Reveal(doc_.Objects()[size_t(index)].get(), cell);
+  return true;
+}
+
 }  // namespace kel

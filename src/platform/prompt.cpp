@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QMimeDatabase>
 #include <QPushButton>
+#include <QScreen>
 #include <QValidator>
 #include <cstdio>
 #include <stdexcept>
@@ -24,10 +25,14 @@
 
 #include "model/system_error.h"
 #include "model/text.h"
+#include "platform/line_break.h"
 
 namespace kel {
 
 namespace {
+
+// What a message box takes beside its text: the icon, the margins and the spacing between them.
+constexpr int kMessageBoxFrame = 120;
 
 QString AppName() {
   return QGuiApplication::applicationDisplayName();
@@ -342,8 +347,14 @@ QString QtPromptPort::CaptionOr(const QString& caption) const {
 
 int QtPromptPort::MessageBox(QWidget* owner, const QString& text, const QString& caption,
                              unsigned flags) {
-  QMessageBox box(IconOf(flags), CaptionOr(caption), text, QMessageBox::NoButton, owner);
+  QMessageBox box(IconOf(flags), CaptionOr(caption), QString(), QMessageBox::NoButton, owner);
   box.setTextFormat(Qt::PlainText);
+  // Long lines are broken here, into lines of even width, and not by the box's own word wrap,
+  // which leaves one or two characters alone on the last line. The box takes lines up to half
+  // the screen (at most 500 pixels) with its icon and margins without wrapping them again.
+  const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+  const int boxWidth = std::min(screen ? screen->availableGeometry().width() / 2 : 500, 500);
+  box.setText(BreakMessageLines(text, box.fontMetrics(), boxWidth - kMessageBoxFrame));
   struct Choice {
     QMessageBox::StandardButton button;
     const char* label;

@@ -1,6 +1,8 @@
 #include "app/app_fixture.h"
 
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <fstream>
 
 #include "app/frame_window.h"
@@ -19,6 +21,9 @@ QApplication& App() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     auto* a = new QApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("keledit"));
+    // The window's place and the recent files go to a folder of this run, never the user's.
+    static QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     SetupApplicationUi(*a);
     return a;
   }();

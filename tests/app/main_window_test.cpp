@@ -20,6 +20,8 @@
 #include "app/commands.h"
 #include "app/dialog_routes.h"
 #include "app/frame_window.h"
+#include "app/settings.h"
+#include "editor/problems_window.h"
 #include "grid/spread.h"
 
 namespace kel::test {
@@ -53,6 +55,8 @@ TEST_F(AppTest, MenuBarHoldsEveryItemInItsExactText) {
         {"上書き保存(&S)", 24333, "Ctrl+S"},
         {"名前を付けて保存(&A)...", 24334, "Ctrl+Shift+S"},
         {"-", 0, ""},
+        {"最近使ったファイル(&F)", 0, "submenu"},
+        {"-", 0, ""},
         {"終了(&X)", 24310, "Alt+F4"}}},
       {"編集(&E)",
        {{"元に戻す(&U)", 24321, "Ctrl+Z"},
@@ -70,7 +74,8 @@ TEST_F(AppTest, MenuBarHoldsEveryItemInItsExactText) {
         {"削除(&D)", 25102, ""},
         {"クリア(&C)", 25103, "Ctrl+Del"},
         {"-", 0, ""},
-        {"ステージ(&S)...", 25106, ""}}},
+        {"検査(&K)...", 25106, ""},
+        {"ステージ(&S)...", 25107, ""}}},
       {"セル(&S)",
        {{"イメージ読み込み(&I)...", 25201, ""},
         {"イメージリスト読み込み(&L)...", 25207, ""},
@@ -100,6 +105,10 @@ TEST_F(AppTest, MenuBarHoldsEveryItemInItsExactText) {
         continue;
       }
       EXPECT_EQ(items[i]->text(), QString::fromUtf8(want.text));
+      if (std::string(want.keys) == "submenu") {
+        EXPECT_NE(items[i]->menu(), nullptr);
+        continue;
+      }
       EXPECT_EQ(items[i]->data().toInt(), want.id);
       EXPECT_EQ(items[i]->shortcut().toString(QKeySequence::PortableText),
                 QString::fromUtf8(want.keys));
@@ -164,6 +173,7 @@ TEST_F(AppTest, EveryCommandCarriesItsHintAsStatusTip) {
       {25102, "表示中オブジェクトを削除する"},
       {25103, "表示中オブジェクトをクリアする"},
       {25105, "オブジェクトの名前を変更する"},
+      {25106, "プレーヤーで正しく表示されない箇所を検査する"},
       {25201, "イメージをロードする"},
       {25202, "サウンドをロードする"},
       {25203, "マスクを生成する"},
@@ -173,7 +183,7 @@ TEST_F(AppTest, EveryCommandCarriesItsHintAsStatusTip) {
       {25207, "イメージリストをオープンする"},
       {2009, "オブジェクトエディタについて"},
       {2020, "ヘルプを表示する"},
-      {25106, "オブジェクトをステージの上で動かして見る"},
+      {25107, "オブジェクトをステージの上で動かして見る"},
   };
   ObFrameWindow& frame = *app->MainWindow();
   frame.show();
@@ -211,7 +221,7 @@ TEST_F(AppTest, SpeedBarHoldsFileClipboardAndHistoryButtons) {
   }
 }
 
-TEST_F(AppTest, ToolBoxHasElevenButtonsInTwoColumns) {
+TEST_F(AppTest, ToolBoxHasItsButtonsInTwoColumns) {
   QToolBar* box = app->MainWindow()->ToolBox;
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(app->MainWindow()->toolBarArea(box), Qt::LeftToolBarArea);
@@ -221,8 +231,9 @@ TEST_F(AppTest, ToolBoxHasElevenButtonsInTwoColumns) {
   ASSERT_NE(grid, nullptr);
   const int expected[][2] = {{25101, 25101}, {25102, 25102}, {25103, 25103}, {25104, 2020},
                              {25201, 25201}, {25202, 25202}, {25203, 25203}, {25204, 25204},
-                             {25205, 25205}, {25206, 25206}, {25106, 25106}};
-  for (int i = 0; i < 11; ++i) {
+                             {25205, 25205}, {25206, 25206}, {25106, 25106}, {25107, 25107}};
+  const int count = int(std::size(expected));
+  for (int i = 0; i < count; ++i) {
     SCOPED_TRACE(i);
     QLayoutItem* item = grid->itemAtPosition(i / 2, i % 2);
     ASSERT_NE(item, nullptr);
@@ -235,7 +246,7 @@ TEST_F(AppTest, ToolBoxHasElevenButtonsInTwoColumns) {
     EXPECT_EQ(Pixels(button->icon().pixmap(32, 32)), Pixels(QPixmap::fromImage(glyph)));
     EXPECT_EQ(button->statusTip(), HintText(expected[i][1]));
   }
-  EXPECT_EQ(grid->count(), 11);
+  EXPECT_EQ(grid->count(), count);
 }
 
 // Every button's tooltip is its command's hint: no mnemonic, and the two New buttons differ.
@@ -254,7 +265,7 @@ TEST_F(AppTest, ButtonTooltipsAreTheCommandsHints) {
     ASSERT_NE(button, nullptr) << b.glyph;
     tips[b.id] = button->toolTip();
   }
-  EXPECT_EQ(tips.size(), 19u);
+  EXPECT_EQ(tips.size(), 8u + ToolBoxButtons().size());
   for (const auto& [id, tip] : tips) {
     SCOPED_TRACE(id);
     EXPECT_FALSE(tip.isEmpty());
@@ -287,30 +298,109 @@ TEST_F(AppTest, StatusBarShowsTheKeyboardIndicators) {
   EXPECT_FALSE(frame.Indicator(2)->isEnabled());
 }
 
-TEST_F(AppTest, FrameIsFixedInSizeAndCentred) {
+TEST_F(AppTest, FrameStartsAtItsTemplateSizeCentredAndGivesMoreRoomToTheGrid) {
   ObFrameWindow& frame = *app->MainWindow();
-  EXPECT_EQ(frame.minimumSize(), frame.maximumSize());
-  EXPECT_FALSE(frame.windowFlags() & Qt::WindowMaximizeButtonHint);
-  EXPECT_TRUE(frame.windowFlags() & Qt::WindowMinimizeButtonHint);
   EXPECT_EQ(frame.centralWidget(), app->Dialog());
-  // The client keeps its own size inside the frame.
-  EXPECT_GE(frame.width(), Dialog().width() + frame.ToolBox->sizeHint().width());
-  EXPECT_GE(frame.height(), Dialog().height() + frame.SpeedBar->sizeHint().height() +
-                                frame.statusBar()->sizeHint().height());
+  EXPECT_EQ(ObFrameWindow::GetClassName(), QStringLiteral("KelClass"));
+  EXPECT_FALSE(frame.windowIcon().isNull());
   const QRect area = frame.screen()->availableGeometry();
   EXPECT_EQ(frame.FrameX, area.x() + (area.width() - frame.FrameWidth) / 2);
   EXPECT_EQ(frame.FrameY, area.y() + (area.height() - frame.FrameHeight) / 2);
   EXPECT_EQ(frame.pos(), QPoint(frame.FrameX, frame.FrameY));
-  EXPECT_EQ(ObFrameWindow::GetClassName(), QStringLiteral("KelClass"));
-  EXPECT_FALSE(frame.windowIcon().isNull());
   frame.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-  const QSize shown = frame.size();
-  frame.resize(shown + QSize(100, 100));
-  EXPECT_EQ(frame.size(), shown);
-  frame.showMaximized();
-  QCoreApplication::processEvents();
-  EXPECT_EQ(frame.size(), shown);
+  const QSize start = frame.size();
+  EXPECT_EQ(frame.minimumSize(), start);
+  EXPECT_GT(frame.maximumWidth(), start.width());
+
+  // Every row of the grid and every status indicator is whole on the rendered window, at the
+  // start size and larger; the grid takes the extra room.
+  TSpread& grid = *Dialog().Spread;
+  const auto checkWhole = [&](const char* when) {
+    SCOPED_TRACE(when);
+    QCoreApplication::processEvents();
+    const QRect view = grid.viewport()->rect();
+    for (int row = 1; row <= ObKELDialog::kGridRows; ++row) {
+      const QRect cell = grid.visualRect(grid.model()->index(row - 1, 0));
+      EXPECT_TRUE(view.contains(cell)) << "row " << row;
+    }
+    EXPECT_GE(grid.rowHeight(ObKELDialog::kRowImage - 1), ObKELDialog::kMinPictureRowPx);
+    for (int i = 0; i < 3; ++i) {
+      const QLabel* label = frame.Indicator(i);
+      const QRect at(label->mapTo(&frame, QPoint(0, 0)), label->size());
+      EXPECT_TRUE(frame.rect().adjusted(0, 0, -2, 0).contains(at)) << "indicator " << i;
+      EXPECT_GE(label->contentsRect().width(),
+                label->fontMetrics().horizontalAdvance(label->text()));
+    }
+  };
+  checkWhole("start size");
+  const int columns = grid.columnAt(grid.viewport()->width() - 1);
+  const int pictureRow = grid.rowHeight(ObKELDialog::kRowImage - 1);
+  frame.resize(start + QSize(300, 200));
+  checkWhole("larger");
+  EXPECT_GT(grid.columnAt(grid.viewport()->width() - 1), columns);
+  EXPECT_GT(grid.rowHeight(ObKELDialog::kRowImage - 1), pictureRow);
+  frame.resize(start - QSize(50, 50));
+  EXPECT_EQ(frame.size(), start);
+}
+
+TEST_F(AppTest, WindowPlaceAndRecentFilesOutliveTheProgram) {
+  const auto file = [&](const char* name) { return WriteKel(dir.Path() / name, {"a"}); };
+  const std::filesystem::path a = file("a.kel"), b = file("b.kel");
+  SaveRecentFiles({});
+  OpenForTest(a);
+  OpenForTest(b);
+  OpenForTest(a);
+  EXPECT_EQ(SavedRecentFiles(), (QStringList{Q(a), Q(b)}));
+  QMenu& menu = *app->RecentFilesMenu();
+  ASSERT_EQ(menu.actions().size(), 2);
+  EXPECT_TRUE(menu.actions()[1]->text().startsWith(QStringLiteral("&2 ")));
+  // An entry opens its file; a file that has gone says so and leaves the list.
+  menu.actions()[1]->trigger();
+  EXPECT_EQ(app->CurrentFileName(), Q(b));
+  std::filesystem::remove(a);
+  EXPECT_FALSE(app->OpenRecentFile(Q(a)));
+  EXPECT_THAT(prompt.Messages().back().text.toStdString(), testing::HasSubstr("見つかりません"));
+  EXPECT_EQ(SavedRecentFiles(), QStringList{Q(b)});
+  EXPECT_EQ(app->CurrentFileName(), Q(b));
+
+  // The size the window had when it closed is the next start's.
+  ObFrameWindow* frame = app->MainWindow();
+  frame->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+  frame->setGeometry(QRect(frame->geometry().topLeft(), frame->size() + QSize(120, 80)));
+  const QSize closedAt = frame->size();
+  ASSERT_TRUE(frame->close());
+  app = std::make_unique<kelApp>(prompt);
+  app->InitInstance();
+  EXPECT_EQ(app->MainWindow()->size(), closedAt);
+  EXPECT_EQ(app->RecentFilesMenu()->actions().size(), 1);
+}
+
+TEST_F(AppTest, CheckCommandShowsTheDocumentsProblems) {
+  Load({"a", "a"}, 0);  // a duplicate name
+  ASSERT_TRUE(app->Command(CM_OBJECTCHECK));
+  ProblemsWindow* window = app->ProblemsView();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(window->Problems().size(), 1u);
+}
+
+TEST(RecentFiles, LatestFirstOnceAtMostEight) {
+  const QStringList eight = {"/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8"};
+  const struct {
+    QStringList list;
+    QString path;
+    QStringList expected;
+  } cases[] = {
+      {{}, "/a.kel", {"/a.kel"}},
+      {{"/a.kel", "/b.kel"}, "/b.kel", {"/b.kel", "/a.kel"}},
+      {{"/a.kel", "/b.kel"}, "/x/../b.kel", {"/b.kel", "/a.kel"}},
+      {eight, "/9", {"/9", "/1", "/2", "/3", "/4", "/5", "/6", "/7"}},
+      {eight, "/8", {"/8", "/1", "/2", "/3", "/4", "/5", "/6", "/7"}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(WithRecentFile(c.list, c.path), c.expected) << c.path.toStdString();
 }
 
 // ---- closing

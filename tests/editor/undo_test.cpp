@@ -15,6 +15,7 @@
 #include "support/test_paths.h"
 
 #include "editor/editor_fixture.h"
+#include "platform/busy_work.h"
 
 namespace kel::test {
 namespace {
@@ -42,7 +43,8 @@ class UndoTest : public DialogTest {
     Add(std::move(b));
     Show(0);
 
-    const std::string wave = MonoPcmWave(8, 8000, std::string(16, '\x80'));
+    // Large enough to be read beside the window, as a long wave is.
+    const std::string wave = MonoPcmWave(8, 8000, std::string(kBusyBytes, '\x80'));
     std::ofstream(dir / "bell.wav", std::ios::binary)
         .write(wave.data(), std::streamsize(wave.size()));
     SolidImage(24, 20, 8, {0xFF0000})->Write((dir / "big.bmp").c_str());
