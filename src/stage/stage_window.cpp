@@ -141,7 +141,10 @@ StageWindow::StageWindow(Document& doc, PromptPort& prompt, QWidget* parent)
     if (sprite) player_->SetShown(sprite, item->checkState() == Qt::Checked);
   });
   connect(&doc_, &Document::objectInserted, this, &StageWindow::FillObjectList);
-  connect(&doc_, &Document::objectRenamed, this, &StageWindow::FillObjectList);
+  connect(&doc_, &Document::objectRenamed, this, [this] {
+    FillObjectList();
+    if (view_->Outlines()) view_->update();  // the names over the objects
+  });
   connect(&doc_, &Document::listReset, this, &StageWindow::FillObjectList);
   // A removed object is still in the list when it is announced.
   connect(&doc_, &Document::objectRemoved, this, &StageWindow::FillObjectList,
