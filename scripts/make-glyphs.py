@@ -30,7 +30,7 @@ GRAY, RED, LIME, YELLOW, BLUE, FUCHSIA, AQUA, WHITE = range(8, 16)
 CLEAR = 16  # background: transparent in PNG and ICO, button-face silver in the BMP
 
 SPEEDBAR = [24331, 24332, 24333, 24322, 24323, 24324, 24321, 24328]
-TOOLBOX = [25101, 25102, 25103, 25104, 25201, 25202, 25203, 25204, 25205, 25206, 25106]
+TOOLBOX = [25101, 25102, 25103, 25104, 25201, 25202, 25203, 25204, 25205, 25206, 25106, 25107]
 ICON_SIZES = [16, 32, 48, 64, 128, 256]
 
 
@@ -349,6 +349,15 @@ def g_check(c):
     c.stroke([(25.5, 24.5), (30, 29)], BLACK, 3.5)
 
 
+def g_stage(c):
+    """The stage: a dark stage with two objects on it, one moving (its trail)."""
+    c.rect(1, 3, 31, 29, NAVY)
+    for x in range(4, 11, 3):
+        c.rect(x, 19, x + 2, 21, AQUA, None)
+    sprite(c, 17, 19, 8)
+    sprite(c, 25, 10, 5, LIME)
+
+
 def pencil(c, tip, end, half):
     """A pencil from its point to the end of its eraser, half its width across."""
     (tx, ty), (ex, ey) = tip, end
@@ -391,7 +400,7 @@ GLYPHS = {
     24321: g_edit_undo, 24328: g_edit_redo,
     25101: g_new_object, 25102: g_delete_object, 25103: g_clear_object, 25104: g_help,
     25201: g_read_image, 25202: g_read_sound, 25203: g_make_mask, 25204: g_continue,
-    25205: g_test, 25206: g_delete_frame, 25106: g_check,
+    25205: g_test, 25206: g_delete_frame, 25106: g_check, 25107: g_stage,
 }
 
 

@@ -11,7 +11,7 @@ const std::vector<int>& AllCommands() {
       CM_EDITCUT,      CM_EDITCOPY,     CM_EDITPASTE,       CM_DELFRAME,   CM_NEWOBJECT,
       CM_RENAMEOBJECT, CM_DELETEOBJECT, CM_CLEAROBJECT,     CM_IMAGEREAD,  CM_IMAGELISTREAD,
       CM_SOUNDREAD,    CM_MAKEMASK,     CM_CONTICON,        CM_TEST,       CM_HELPCONTENTS,
-      CM_HELPABOUT,    CM_OBJECTCHECK,  CM_SPRITESHEETREAD, CM_FILEEXPORT,
+      CM_HELPABOUT,    CM_OBJECTCHECK,  CM_SPRITESHEETREAD, CM_FILEEXPORT, CM_STAGE,
   };
   return all;
 }
@@ -47,6 +47,7 @@ QString HintText(int id) {
       {CM_SPRITESHEETREAD, "1 枚の画像を切り分けてフレームに読み込む"},
       {CM_HELPABOUT, "オブジェクトエディタについて"},
       {CM_HELPCONTENTS, "ヘルプを表示する"},
+      {CM_STAGE, "オブジェクトをステージの上で動かして見る"},
   };
   const auto it = hints.find(id);
   return it == hints.end() ? QString() : QString::fromUtf8(it->second);
@@ -80,7 +81,8 @@ const std::vector<MenuPopup>& MenuBar() {
         {CM_DELETEOBJECT, "削除(&D)"},
         {CM_CLEAROBJECT, "クリア(&C)"},
         {0, nullptr},
-        {CM_OBJECTCHECK, "検査(&K)..."}}},
+        {CM_OBJECTCHECK, "検査(&K)..."},
+        {CM_STAGE, "ステージ(&S)..."}}},
       {"セル(&S)",
        {{CM_IMAGEREAD, "イメージ読み込み(&I)..."},
         {CM_IMAGELISTREAD, "イメージリスト読み込み(&L)..."},
@@ -155,7 +157,7 @@ const std::vector<ToolBoxButton>& ToolBoxButtons() {
       {25101, CM_NEWOBJECT},    {25102, CM_DELETEOBJECT}, {25103, CM_CLEAROBJECT},
       {25104, CM_HELPCONTENTS}, {25201, CM_IMAGEREAD},    {25202, CM_SOUNDREAD},
       {25203, CM_MAKEMASK},     {25204, CM_CONTICON},     {25205, CM_TEST},
-      {25206, CM_DELFRAME},     {25106, CM_OBJECTCHECK},
+      {25206, CM_DELFRAME},     {25106, CM_OBJECTCHECK},  {25107, CM_STAGE},
   };
   return box;
 }

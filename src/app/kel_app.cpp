@@ -22,6 +22,8 @@
 #include "editor/edit_commands.h"
 #include "editor/problems_window.h"
 #include "platform/prompt.h"
+#include "stage/stage_player.h"
+#include "stage/stage_window.h"
 
 namespace kel {
 
@@ -87,6 +89,7 @@ void kelApp::InitMainWindow() {
       {CM_EDITREDO, [this] { return CmEditRedo(); }},
       {CM_EDITHISTORY, [this] { return CmEditHistory(); }},
       {CM_OBJECTCHECK, [this] { return CmObjectCheck(); }},
+      {CM_STAGE, [this] { return CmStage(); }},
       {CM_FILENEW, [this] { return CmFileNew(); }},
       {CM_FILECLOSE, [this] { return CmFileClose(); }},
       {CM_FILEOPEN, [this] { return CmFileOpen(); }},
@@ -198,6 +201,15 @@ bool kelApp::CmObjectCheck() {
   problems_->show();
   problems_->raise();
   problems_->activateWindow();
+  return true;
+}
+
+bool kelApp::CmStage() {
+  if (!stage_) stage_ = new StageWindow(doc_, prompt_, frame_.get());
+  stage_->show();
+  stage_->Player().Play();
+  stage_->raise();
+  stage_->activateWindow();
   return true;
 }
 

@@ -26,6 +26,7 @@ class ObFrameWindow;
 class ObKELDialog;
 class PromptPort;
 class ProblemsWindow;
+class StageWindow;
 
 class kelApp : public QObject {
   Q_OBJECT
@@ -71,6 +72,10 @@ class kelApp : public QObject {
   // The problems check's window, beside the main window; it follows the document.
   bool CmObjectCheck();
   ProblemsWindow* ProblemsView() const { return problems_; }
+  // The stage window: every object of the document moving as the player moves them; made on
+  // first use, then brought to the front.
+  bool CmStage();
+  StageWindow* Stage() const { return stage_; }
 
   // The save-changes question of every command that drops the document, and of the end of the
   // program: true when the caller may go on (nothing to save, saved, or No).
@@ -143,6 +148,7 @@ class kelApp : public QObject {
   QUndoView* history_ = nullptr;
   QMenu* recentMenu_ = nullptr;
   ProblemsWindow* problems_ = nullptr;
+  StageWindow* stage_ = nullptr;  // the frame's window
   std::map<int, std::function<bool()>> dialogCommands_, appCommands_;
   QString readError_;
 };

@@ -36,6 +36,7 @@ enum CommandId : int {
   CM_FILEEXPORT = 24340,
   // A picture cut into frames by cell size or rows and columns.
   CM_SPRITESHEETREAD = 25208,
+  CM_STAGE = 25107,
 };
 
 }  // namespace kel

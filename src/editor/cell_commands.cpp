@@ -286,6 +286,14 @@ void EditCommands::CmTstButton() {
   connect(&doc_, &Document::objectRemoved, preview, [preview](ObSpriteData* gone) {
     if (preview->Sprite == gone) preview->SpriteGone();
   });
+  // It shows what its object holds now, not the frames it had when it opened.
+  const auto changed = [preview](ObSpriteData* sprite) {
+    if (preview->Sprite == sprite) preview->SpriteChanged();
+  };
+  connect(&doc_, &Document::paramsChanged, preview, changed);
+  connect(&doc_, &Document::framesChanged, preview, changed);
+  connect(&doc_, &Document::slotsChanged, preview,
+          [changed](ObSpriteData* sprite, int) { changed(sprite); });
   preview->Create();
   preview->TestStart();
 }

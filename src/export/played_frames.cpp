@@ -12,7 +12,7 @@ PlayedFrames::PlayedFrames(const ObSpriteData& sprite) : sprite_(sprite) {
   for (int i = 0; i < sprite.FrameCount(); ++i) {
     const ObBmpImage* image = sprite.GetPrevImage(int16_t(i));
     if (!image || !image->HasDib()) continue;
-    const DibPixels pixels(*image->Dib());
+    const DibReader pixels(*image->Dib());
     if (pixels.Width() == 0) continue;
     hasPicture_ = true;
     largestW = std::max(largestW, int(pixels.Width()));
@@ -42,11 +42,11 @@ void PlayedFrames::Render(int i, uint8_t* rgba, size_t stride) const {
   for (int y = 0; y < height_; ++y) std::memset(rgba + size_t(y) * stride, 0, size_t(width_) * 4);
   const ObBmpImage* image = sprite_.GetPrevImage(int16_t(i));
   if (!image || !image->HasDib()) return;
-  const DibPixels picture(*image->Dib());
+  const DibReader picture(*image->Dib());
   const ObBmpImage* maskImage = sprite_.GetPrevMask(int16_t(i));
   const PackedDib* maskDib = maskImage && maskImage->HasDib() ? maskImage->Dib() : nullptr;
   static const std::shared_ptr<PackedDib> kNoMask = PackedDib::Allocate(0);  // reads as no pixel
-  const DibPixels mask(maskDib ? *maskDib : *kNoMask);
+  const DibReader mask(maskDib ? *maskDib : *kNoMask);
   const int w = int(std::min<int64_t>(picture.Width(), width_));
   const int h = int(std::min<int64_t>(picture.Height(), height_));
   for (int y = 0; y < h; ++y) {

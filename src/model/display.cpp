@@ -30,7 +30,7 @@ class MemoryBitmap final : public DisplayBitmap {
 
 }  // namespace
 
-DibPixels::DibPixels(const PackedDib& dib) : dib_(dib) {
+DibReader::DibReader(const PackedDib& dib) : dib_(dib) {
   if (dib.Size() < kInfoHeaderSize) return;
   BitmapInfoHeader h = dib.Header();
   const bool topDown = h.biHeight < 0;
@@ -40,14 +40,23 @@ DibPixels::DibPixels(const PackedDib& dib) : dib_(dib) {
   width_ = h.biWidth;
   topDown_ = topDown;
   height_ = h.biHeight;
-  colors_ = kInfoHeaderSize;
-  numColors_ = NumColorsOf(h);
-  pixels_ = colors_ + 4 * uint64_t(numColors_);
+  const uint32_t numColors = NumColorsOf(h);
+  pixels_ = kInfoHeaderSize + 4 * uint64_t(numColors);
   rowBytes_ = RowBytes64(width_, bits_);
+  for (uint32_t i = 0; i < std::min<uint32_t>(numColors, 256); ++i) {
+    const uint64_t at = kInfoHeaderSize + 4 * uint64_t(i);
+    if (at + 4 > dib.Size()) break;
+    const uint8_t* q = dib.Data() + at;
+    table_[i] = (uint32_t(q[2]) << 16) | (uint32_t(q[1]) << 8) | q[0];
+  }
   valid_ = true;
 }
 
-uint32_t DibPixels::Rgb(int64_t x, int64_t y) const {
+bool DibReader::Whole() const {
+  return valid_ && pixels_ + rowBytes_ * uint64_t(height_) <= dib_.Size();
+}
+
+uint32_t DibReader::Rgb(int64_t x, int64_t y) const {
   if (!valid_ || x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
   const int64_t row = topDown_ ? y : height_ - 1 - y;
   const uint64_t rowStart = pixels_ + uint64_t(row) * rowBytes_;
@@ -70,12 +79,50 @@ uint32_t DibPixels::Rgb(int64_t x, int64_t y) const {
   }
 }
 
-uint32_t DibPixels::Indexed(uint32_t index) const {
-  if (index >= numColors_) return 0;
-  const uint64_t at = colors_ + 4 * uint64_t(index);
-  if (at + 4 > dib_.Size()) return 0;
-  const uint8_t* q = dib_.Data() + at;
-  return (uint32_t(q[2]) << 16) | (uint32_t(q[1]) << 8) | q[0];
+const uint8_t* DibReader::RowBytes(int64_t y) const {
+  if (!valid_ || y < 0 || y >= height_) return nullptr;
+  const int64_t row = topDown_ ? y : height_ - 1 - y;
+  const uint64_t rowStart = pixels_ + uint64_t(row) * rowBytes_;
+  return rowStart + rowBytes_ <= dib_.Size() ? dib_.Data() + rowStart : nullptr;
+}
+
+void DibReader::Row(int64_t y, int64_t x0, int n, uint32_t* out) const {
+  const int64_t row = topDown_ ? y : height_ - 1 - y;
+  const uint64_t rowStart = pixels_ + uint64_t(std::max<int64_t>(row, 0)) * rowBytes_;
+  // A row the block holds whole, inside the picture, is read straight; anything else pixel by
+  // pixel with every check.
+  const bool inside = valid_ && y >= 0 && y < height_ && x0 >= 0 && x0 + n <= width_;
+  if (!inside || rowStart + rowBytes_ > dib_.Size()) {
+    for (int i = 0; i < n; ++i) out[i] = Rgb(x0 + i, y);
+    return;
+  }
+  const uint8_t* p = dib_.Data() + rowStart;
+  switch (bits_) {
+    case 1:
+      for (int i = 0; i < n; ++i) {
+        const int64_t x = x0 + i;
+        out[i] = table_[(p[x / 8] >> (7 - x % 8)) & 1];
+      }
+      break;
+    case 4:
+      for (int i = 0; i < n; ++i) {
+        const int64_t x = x0 + i;
+        out[i] = table_[x % 2 == 0 ? p[x / 2] >> 4 : p[x / 2] & 0x0F];
+      }
+      break;
+    case 8:
+      for (int i = 0; i < n; ++i) out[i] = table_[p[x0 + i]];
+      break;
+    case 16:
+      for (int i = 0; i < n; ++i) out[i] = Rgb555ToRgb(le::U16(p + 2 * (x0 + i)));
+      break;
+    default: {
+      const int step = int(bits_ / 8);
+      const uint8_t* q = p + step * x0;
+      for (int i = 0; i < n; ++i, q += step)
+        out[i] = (uint32_t(q[2]) << 16) | (uint32_t(q[1]) << 8) | q[0];
+    }
+  }
 }
 
 std::shared_ptr<DisplayBitmap> MemoryDisplay::CreateDIBitmap(std::shared_ptr<const PackedDib> dib,
@@ -83,7 +130,7 @@ std::shared_ptr<DisplayBitmap> MemoryDisplay::CreateDIBitmap(std::shared_ptr<con
   // A true-colour display takes each pixel's colour straight from the DIB's own colour table;
   // the realized palette changes nothing here.
   if (!dib) return nullptr;
-  DibPixels pixels(*dib);
+  DibReader pixels(*dib);
   if (pixels.Width() == 0) return nullptr;  // not a picture this display reads
   const int w = int(pixels.Width()), h = int(pixels.Height());
   // A block without all its rows (a bare header, say) draws black, as DibPixelRgb reads it.
@@ -108,7 +155,7 @@ int MemoryDisplay::RealizePalette(const LogPalette&, bool) {
 }
 
 uint32_t DibPixelRgb(const PackedDib& dib, int x, int y) {
-  return DibPixels(dib).Rgb(x, y);
+  return DibReader(dib).Rgb(x, y);
 }
 
 }  // namespace kel

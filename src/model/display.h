@@ -61,21 +61,28 @@ class MemoryDisplay final : public DisplayDevice {
 
 // Reads the pixels of one packed DIB with a stored-form header; a memory DIB may also hold its
 // rows top-down (a negative height). The header is parsed once; every access is checked against
-// the block, so a damaged DIB reads as black rather than past its end. The reader refers to dib,
-// which must outlive it.
-class DibPixels {
+// the block, so a damaged DIB reads as black rather than past its end.
+class DibReader {
  public:
-  explicit DibPixels(const PackedDib& dib);
+  explicit DibReader(const PackedDib& dib);
 
-  int64_t Width() const { return valid_ ? width_ : 0; }  // 0 for a DIB in no form it reads
+  int64_t Width() const { return valid_ ? width_ : 0; }
   int64_t Height() const { return valid_ ? height_ : 0; }
   // Whether the block holds every row the header promises.
-  bool Whole() const { return valid_ && pixels_ + rowBytes_ * uint64_t(height_) <= dib_.Size(); }
-  // The pixel at (x, y), y from the top, as 0x00RRGGBB; black outside the picture or the block.
+  bool Whole() const;
+  // Pixel (x, y) from the top-left as 0x00RRGGBB; black outside the picture.
   uint32_t Rgb(int64_t x, int64_t y) const;
+  // Pixels x0 .. x0 + n - 1 of row y (from the top) into out, 0x00RRGGBB each; the same values
+  // as Rgb, read a row at a time.
+  void Row(int64_t y, int64_t x0, int n, uint32_t* out) const;
+  // The stored bytes of row y (from the top) when the block holds all of it, else null; for
+  // readers that go faster on a known depth.
+  const uint8_t* RowBytes(int64_t y) const;
+  uint32_t BitCount() const { return valid_ ? bits_ : 0; }
+  uint32_t Colour(uint32_t index) const { return Indexed(index); }
 
  private:
-  uint32_t Indexed(uint32_t index) const;
+  uint32_t Indexed(uint32_t index) const { return index < 256 ? table_[index] : 0; }
 
   const PackedDib& dib_;
   bool valid_ = false;
@@ -83,10 +90,10 @@ class DibPixels {
   uint32_t bits_ = 0;
   int64_t width_ = 0;
   int64_t height_ = 0;
-  uint64_t colors_ = 0;
-  uint32_t numColors_ = 0;
   uint64_t pixels_ = 0;
   uint64_t rowBytes_ = 0;
+  // The colour table as 0x00RRGGBB; indices beyond it (or beyond the block) are black.
+  uint32_t table_[256] = {};
 };
 
 // Decodes one pixel of a packed DIB with a stored-form header (or the same with top-down rows)

@@ -5,10 +5,12 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <cmath>
 
 #include "model/sprite.h"
 #include "platform/zoom.h"
@@ -17,25 +19,27 @@ namespace kel {
 
 namespace {
 
-// The picture area: shows the last frame drawn, each pixel zoom pixels square, and shows it
-// again whenever it is uncovered.
+// The picture area: shows the last frame drawn, and shows it again whenever it is uncovered.
+// Each pixel is shown factor pixels square: the zoom, or less than one for a picture larger
+// than the screen.
 class PictureArea final : public QWidget {
  public:
-  PictureArea(QWidget* parent, const QImage& picture, const int& zoom)
-      : QWidget(parent), picture_(picture), zoom_(zoom) {}
+  PictureArea(QWidget* parent, const QImage& picture, const double& factor)
+      : QWidget(parent), picture_(picture), factor_(factor) {}
 
  protected:
   void paintEvent(QPaintEvent*) override {
     if (picture_.isNull()) return;
     QPainter p(this);
-    // No smoothing: the nearest pixel, so a zoomed sprite shows its pixels as they are.
-    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    p.drawImage(QRect(QPoint(0, 0), picture_.size() * zoom_), picture_);
+    // Zoomed in, the nearest pixel, so a sprite shows its pixels as they are; scaled down to fit
+    // the screen, smoothed.
+    p.setRenderHint(QPainter::SmoothPixmapTransform, factor_ < 1);
+    p.drawImage(QRectF(0, 0, picture_.width() * factor_, picture_.height() * factor_), picture_);
   }
 
  private:
   const QImage& picture_;
-  const int& zoom_;
+  const double& factor_;
 };
 
 // Draws a display bitmap at (0, 0) pixel for pixel; the painter's device clips it.
@@ -63,7 +67,7 @@ ObTestWindow::ObTestWindow(QWidget* parent, const QString& title, ObSpriteData* 
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] { Close(); });
   escape->setContext(Qt::WindowShortcut);
 
-  pictureArea_ = new PictureArea(this, picture_, zoom_);
+  pictureArea_ = new PictureArea(this, picture_, factor_);
   pictureArea_->setGeometry(0, 0, 0, 0);
   ScrollBar = new QScrollBar(Qt::Horizontal, this);
   TestButton = new QPushButton(QStringLiteral("ﾃｽﾄ"), this);
@@ -76,7 +80,7 @@ ObTestWindow::ObTestWindow(QWidget* parent, const QString& title, ObSpriteData* 
   FrameEdit->setMaxLength(kFrameDigits);
   FrameEdit->setReadOnly(true);
   FrameEdit->setAlignment(Qt::AlignCenter);
-  LayOut();
+  Layout();
   // The zoom keys and wheel reach the window from whichever control has the focus.
   for (QWidget* w : {static_cast<QWidget*>(this), pictureArea_, static_cast<QWidget*>(ScrollBar),
                      static_cast<QWidget*>(TestButton), static_cast<QWidget*>(EndButton),
@@ -104,12 +108,26 @@ ObTestWindow::~ObTestWindow() {
   timer_.stop();
 }
 
-void ObTestWindow::LayOut() {
+double ObTestWindow::FitScale(QSize image, QSize available) {
+  if (image.width() <= 0 || image.height() <= 0) return 1;
+  const double across = double(available.width() - 2 * kFrameBorder - 1) / image.width();
+  const double down =
+      double(available.height() - kControlBand - 1 - kTitleAllowance) / image.height();
+  return std::clamp(std::min(across, down), 0.01, 1.0);
+}
+
+void ObTestWindow::Layout() {
+  const QSize image(Sprite ? Sprite->Params().ImageSizeX : 0,
+                    Sprite ? Sprite->Params().ImageSizeY : 0);
+  const QScreen* screen = parentWidget() ? parentWidget()->screen() : QApplication::primaryScreen();
+  // The zoom, down to what fits the screen.
+  const double fit = screen ? FitScale(image * zoom_, screen->availableGeometry().size()) : 1.0;
+  factor_ = zoom_ * fit;
   // The picture area is at least 200 x 200; the controls sit in a band below it. The window's
   // frame (a resizable border on each side) adds one pixel more than the borders themselves,
   // so the client area comes out one pixel wider and taller than the picture area and band.
-  const int w0 = std::max<int>(Sprite ? Sprite->Params().ImageSizeX * zoom_ : 0, kMinSide);
-  const int h0 = std::max<int>(Sprite ? Sprite->Params().ImageSizeY * zoom_ : 0, kMinSide);
+  const int w0 = std::max<int>(int(std::ceil(image.width() * factor_)), kMinSide);
+  const int h0 = std::max<int>(int(std::ceil(image.height() * factor_)), kMinSide);
   const int clientWidth = w0 + 1;
   const int windowWidth = clientWidth + 2 * kFrameBorder;
   resize(clientWidth, h0 + kControlBand + 1);
@@ -118,14 +136,17 @@ void ObTestWindow::LayOut() {
   TestButton->setGeometry(0, h0 + 16, third, 44);
   EndButton->setGeometry(third, h0 + 16, third, 44);
   FrameEdit->setGeometry(2 * third + (third - 33) / 2, h0 + 20, 33, 30);
-  if (!picture_.isNull()) pictureArea_->setGeometry(QRect(QPoint(0, 0), picture_.size() * zoom_));
+  if (!picture_.isNull())
+    pictureArea_->setGeometry(0, 0, int(std::ceil(picture_.width() * factor_)),
+                              int(std::ceil(picture_.height() * factor_)));
+  laidOutFor_ = image;
 }
 
 void ObTestWindow::SetZoom(int zoom) {
   zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
   if (zoom == zoom_) return;
   zoom_ = zoom;
-  LayOut();
+  Layout();
   pictureArea_->update();
 }
 
@@ -144,6 +165,27 @@ bool ObTestWindow::eventFilter(QObject* watched, QEvent* e) {
     }
   }
   return QWidget::eventFilter(watched, e);
+
+void ObTestWindow::SpriteChanged() {
+  if (!Sprite) return;
+  const QSize image(Sprite->Params().ImageSizeX, Sprite->Params().ImageSizeY);
+  if (image != laidOutFor_) Layout();
+  // The frames now: a run goes on over them, the bar spans them, the frame shown is drawn again
+  // (without its sound: nothing new was reached).
+  runCount_ = int16_t(Sprite->FrameCount());
+  LastFrame = Sprite->FrameCount() - 1;
+  {
+    const QSignalBlocker quiet(ScrollBar);
+    ScrollBar->setRange(0, std::max(LastFrame, 0));
+  }
+  if (LastFrame < 0) {
+    picture_ = QImage();
+    pictureArea_->update();
+    FrameEdit->clear();
+    return;
+  }
+  const int shown = std::min(ScrollBar->value(), LastFrame);
+  DrawFrame(unsigned(shown));
 }
 
 void ObTestWindow::Create() {
@@ -183,7 +225,12 @@ void ObTestWindow::NextFrame() {
 }
 
 void ObTestWindow::DispImage(unsigned frame) {
-  if (!Sprite) return;
+  if (!DrawFrame(frame)) return;
+  if (Sprite->Sound() && Sprite->Sound()->Frame == int64_t(frame) + 1) Sprite->Sound()->Play();
+}
+
+bool ObTestWindow::DrawFrame(unsigned frame) {
+  if (!Sprite) return false;
   const auto i = int16_t(frame);
   const DisplayBitmap* bitmap = Sprite->GetImageHandle(i);
   // Only a frame's own picture selects its palette; continue and empty frames select none. On a
@@ -194,7 +241,7 @@ void ObTestWindow::DispImage(unsigned frame) {
 
   const int x = Sprite->Params().ImageSizeX;
   const int y = Sprite->Params().ImageSizeY;
-  if (x <= 0 || y <= 0) return;
+  if (x <= 0 || y <= 0) return false;
   // The area cleared as a rectangle in the default pen and brush (a black outline around white),
   // then the picture copied over it from the top-left; a frame without any picture leaves the
   // cleared rectangle.
@@ -208,7 +255,7 @@ void ObTestWindow::DispImage(unsigned frame) {
     if (bitmap) DrawBitmap(p, *bitmap);
   }
   picture_ = std::move(canvas);
-  pictureArea_->setGeometry(0, 0, x * zoom_, y * zoom_);
+  pictureArea_->setGeometry(0, 0, int(std::ceil(x * factor_)), int(std::ceil(y * factor_)));
   pictureArea_->update();
 
   {
@@ -216,7 +263,7 @@ void ObTestWindow::DispImage(unsigned frame) {
     ScrollBar->setValue(int(frame));
   }
   FrameEdit->setText(QString::number(frame + 1));
-  if (Sprite->Sound() && Sprite->Sound()->Frame == int64_t(frame) + 1) Sprite->Sound()->Play();
+  return true;
 }
 
 void ObTestWindow::EvHScroll() {

@@ -29,6 +29,13 @@ class ObTestWindow : public QWidget {
   static constexpr int kFrameBorder = 4;   // each side of a resizable frame, in window widths
   static constexpr int kFrameMs = 100;     // how long a test run shows each frame
   static constexpr int kFrameDigits = 4;   // the frame number field's limit
+  // Room left for the window's title bar when a large picture is fitted to the screen (the
+  // decorations are not known before the window is shown).
+  static constexpr int kTitleAllowance = 40;
+
+  // How much a picture of this size is scaled down so that the window, its controls included,
+  // fits the available screen area: 1 when it fits as it is.
+  static double FitScale(QSize image, QSize available);
 
   // parent: the window the preview belongs to (it goes with it); sprite: the object shown, not
   // owned. Whoever destroys the object first closes its previews (CloseFor).
@@ -39,6 +46,12 @@ class ObTestWindow : public QWidget {
   void SetupWindow();  // the scroll bar's range and position from the object's frames
   void TestStart();    // plays every frame once from the first; restarts a run in progress
   void DispImage(unsigned frame);
+  // The object changed (a field, a picture, frames, cleared): the window takes its new size and
+  // frames and draws the frame it shows again.
+  void SpriteChanged();
+  // How many screen pixels a picture pixel takes: the zoom, or less when that would not fit
+  // the screen.
+  double Scale() const { return factor_; }
   void EvHScroll();  // shows the frame the scroll bar moved to
   void Close();
 
@@ -79,12 +92,16 @@ class ObTestWindow : public QWidget {
 
  private:
   void NextFrame();
-  // Places the picture area and the controls for the object's image size and the zoom.
-  void LayOut();
+  // Places the picture area and the controls for the object's image size and the zoom (less
+  // for a picture larger than the screen).
+  void Layout();
+  bool DrawFrame(unsigned frame);  // DispImage without the sound; false when nothing was drawn
 
   QWidget* pictureArea_ = nullptr;
   QImage picture_;
   const LogPalette* selectedPalette_ = nullptr;
+  double factor_ = 1.0;
+  QSize laidOutFor_;
   QtDisplay display_;
   QTimer timer_;
   int runFrame_ = 0;  // the next frame of a test run

@@ -75,7 +75,8 @@ TEST_F(AppTest, MenuBarHoldsEveryItemInItsExactText) {
         {"削除(&D)", 25102, ""},
         {"クリア(&C)", 25103, "Ctrl+Del"},
         {"-", 0, ""},
-        {"検査(&K)...", 25106, ""}}},
+        {"検査(&K)...", 25106, ""},
+        {"ステージ(&S)...", 25107, ""}}},
       {"セル(&S)",
        {{"イメージ読み込み(&I)...", 25201, ""},
         {"イメージリスト読み込み(&L)...", 25207, ""},
@@ -186,6 +187,7 @@ TEST_F(AppTest, EveryCommandCarriesItsHintAsStatusTip) {
       {25208, "1 枚の画像を切り分けてフレームに読み込む"},
       {2009, "オブジェクトエディタについて"},
       {2020, "ヘルプを表示する"},
+      {25107, "オブジェクトをステージの上で動かして見る"},
   };
   ObFrameWindow& frame = *app->MainWindow();
   frame.show();
@@ -233,7 +235,7 @@ TEST_F(AppTest, ToolBoxHasItsButtonsInTwoColumns) {
   ASSERT_NE(grid, nullptr);
   const int expected[][2] = {{25101, 25101}, {25102, 25102}, {25103, 25103}, {25104, 2020},
                              {25201, 25201}, {25202, 25202}, {25203, 25203}, {25204, 25204},
-                             {25205, 25205}, {25206, 25206}, {25106, 25106}};
+                             {25205, 25205}, {25206, 25206}, {25106, 25106}, {25107, 25107}};
   const int count = int(std::size(expected));
   for (int i = 0; i < count; ++i) {
     SCOPED_TRACE(i);

@@ -147,6 +147,19 @@ TEST_F(CellPreviewTest, ThePreviewsGoWhenTheListIsEmptiedOrReplaced) {
   EXPECT_FALSE(replaced);
 }
 
+TEST_F(CellPreviewTest, APreviewFollowsItsObjectThroughClearAndUndo) {
+  ShowFrames(3);
+  commands->CmTstButton();
+  ASSERT_EQ(OpenPreviews().size(), 1u);
+  ObTestWindow* preview = OpenPreviews()[0];
+  commands->CmClearObject();
+  EXPECT_EQ(preview->LastFrame, -1);
+  EXPECT_TRUE(preview->Picture().isNull());
+  doc.History().undo();
+  EXPECT_EQ(preview->LastFrame, 2);
+  EXPECT_FALSE(preview->Picture().isNull());
+}
+
 TEST_F(CellPreviewTest, SwitchingObjectsLeavesThePreviewsOpen) {
   ObSpriteData* first = ShowFrames(2);
   commands->CmTstButton();

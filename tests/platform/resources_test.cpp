@@ -89,7 +89,7 @@ TEST_F(ResourcesTest, EveryListedPictureLoadsAtItsSizeInTheVgaColours) {
     EXPECT_EQ(image.size(), size) << entry.toStdString();
     EXPECT_EQ(ForeignColours(image), 0) << entry.toStdString();
   }
-  EXPECT_EQ(pictures, 8 + 11 + 1 + 6);
+  EXPECT_EQ(pictures, 8 + 12 + 1 + 6);
 }
 
 TEST_F(ResourcesTest, EverySpeedBarAndToolBoxCommandHasItsGlyph) {

@@ -148,13 +148,14 @@ const LayoutCase kLayouts[] = {
      {0, 316, 69, 44},
      {69, 316, 69, 44},
      {156, 320, 33, 30}},
+    // Wider than the 800 x 600 screen: scaled down to fit, controls and all.
     {2000,
      1,
-     {2001, 261},
-     {0, 200, 2001, 16},
-     {0, 216, 669, 44},
-     {669, 216, 669, 44},
-     {1656, 220, 33, 30}},
+     {792, 261},
+     {0, 200, 792, 16},
+     {0, 216, 266, 44},
+     {266, 216, 266, 44},
+     {648, 220, 33, 30}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Sizes, PreviewLayout, ::testing::ValuesIn(kLayouts));
@@ -278,6 +279,57 @@ TEST_F(PreviewTest, ChangesToTheObjectShowOnTheNextDraw) {
   EXPECT_EQ(w->ScrollBar->maximum(), 2);
   EXPECT_EQ(Pixel(*w, 3, 3), kWhite);
   EXPECT_EQ(w->FrameEdit->text(), QStringLiteral("3"));
+}
+
+TEST(PreviewFitTest, APictureLargerThanTheScreenIsScaledToFit) {
+  struct Case {
+    QSize image, screen;
+    double scale;
+  } cases[] = {
+      {{640, 480}, {800, 600}, 1.0},   // fits with its band and title bar
+      {{791, 499}, {800, 600}, 1.0},   // just fits both ways
+      {{1582, 100}, {800, 600}, 0.5},  // too wide
+      {{100, 998}, {800, 600}, 0.5},   // too high
+      {{4000, 4000}, {1920, 1080}, (1080.0 - 101) / 4000},
+      {{0, 0}, {800, 600}, 1.0},
+  };
+  for (const Case& c : cases)
+    EXPECT_DOUBLE_EQ(ObTestWindow::FitScale(c.image, c.screen), c.scale)
+        << c.image.width() << "x" << c.image.height();
+}
+
+TEST_F(PreviewTest, ALargePictureShowsScaledWithItsButtonsOnTheScreen) {
+  auto s = Sprite(1600, 1000, 1);
+  ObTestWindow* w = Open(s.get());
+  w->DispImage(0);
+  EXPECT_EQ(w->Picture().size(), QSize(1600, 1000));
+  const QRect screen = w->screen()->availableGeometry();
+  EXPECT_LE(w->width() + 2 * ObTestWindow::kFrameBorder, screen.width());
+  EXPECT_LE(w->EndButton->geometry().bottom() + ObTestWindow::kTitleAllowance, screen.height());
+  EXPECT_LT(w->Scale(), 1.0);
+}
+
+TEST_F(PreviewTest, AChangedOrClearedObjectShowsItsNewState) {
+  auto s = Sprite(8, 8, 3);
+  ObTestWindow* w = Open(s.get());
+  w->ScrollBar->setValue(2);
+  // Larger pictures and fewer frames: the window grows, the bar spans the frames there are and
+  // the last one is shown.
+  s->SetNumFrames(2);
+  EditParams(*s, [](ObSpriteParams& p) { p.ImageSizeX = p.ImageSizeY = 300; });
+  s->AddImage(FrameSlot(Solid(300, 300, 0x123456)), 1, 0);
+  w->SpriteChanged();
+  EXPECT_EQ(w->size(), QSize(301, 361));
+  EXPECT_EQ(w->ScrollBar->maximum(), 1);
+  EXPECT_EQ(w->FrameEdit->text(), QStringLiteral("2"));
+  EXPECT_EQ(Pixel(*w, 250, 250), 0xFF123456u);
+  EXPECT_TRUE(sound.played.empty());
+  // Cleared: nothing left to show.
+  s->Clear();
+  w->SpriteChanged();
+  EXPECT_TRUE(w->Picture().isNull());
+  EXPECT_EQ(w->FrameEdit->text(), QString());
+  EXPECT_EQ(w->ScrollBar->maximum(), 0);
 }
 
 // An image size of 0 draws nothing: the picture, the bar and the number stay as they were.

@@ -1,0 +1,232 @@
+#include "stage/stage_player.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <vector>
+
+#include "document/document.h"
+#include "model/stage_render.h"
+
+namespace kel {
+
+namespace {
+
+QRect ToQRect(const StageRect& r) {
+  return r.Empty() ? QRect() : QRect(int(r.x), int(r.y), int(r.width), int(r.height));
+}
+
+}  // namespace
+
+StagePlayer::StagePlayer(Document& doc, QObject* parent)
+    : QObject(parent), doc_(doc), motion_(kel::StageSize{640, 480}, 0) {
+  timer_.setTimerType(Qt::PreciseTimer);
+  timer_.setInterval(kTickMs);
+  connect(&timer_, &QTimer::timeout, this, &StagePlayer::Tock);
+
+  const auto edited = [this](ObSpriteData* sprite) { ObjectEdited(sprite); };
+  connect(&doc_, &Document::paramsChanged, this, edited);
+  connect(&doc_, &Document::framesChanged, this, edited);
+  connect(&doc_, &Document::locationsChanged, this, edited);
+  connect(&doc_, &Document::soundChanged, this, edited);
+  connect(&doc_, &Document::slotsChanged, this,
+          [this](ObSpriteData* sprite, int) { ObjectEdited(sprite); });
+  connect(&doc_, &Document::objectInserted, this, [this](int) { ListChanged(); });
+  connect(&doc_, &Document::objectRemoved, this, [this](ObSpriteData*) { ListChanged(); });
+  connect(&doc_, &Document::listReset, this, [this] {
+    hidden_.clear();
+    ListChanged();
+  });
+  connect(&doc_, &Document::batchFinished, this, &StagePlayer::Sync);
+  Restart();
+}
+
+StagePlayer::~StagePlayer() = default;
+
+void StagePlayer::SetStageSize(QSize size) {
+  size = size.expandedTo({1, 1});
+  motion_.Restart(doc_.Objects(), {size.width(), size.height()}, motion_.Seed());
+  SetBackgroundImage(backgroundImage_);  // scaled again, and everything redrawn
+}
+
+void StagePlayer::SetSeed(uint64_t seed) {
+  motion_.Restart(doc_.Objects(), motion_.Stage(), seed);
+  Redraw();
+}
+
+void StagePlayer::SetSpeed(double factor) {
+  speed_ = std::clamp(factor, 0.25, 4.0);
+  timer_.setInterval(int(kTickMs / speed_ + 0.5));
+}
+
+void StagePlayer::SetBackground(QColor colour) {
+  background_ = colour;
+  SetBackgroundImage(backgroundImage_);
+}
+
+void StagePlayer::SetBackgroundImage(const QImage& image) {
+  backgroundImage_ = image;
+  backdrop_ = QImage();
+  if (!image.isNull()) {
+    backdrop_ = QImage(StageSize(), QImage::Format_ARGB32_Premultiplied);
+    backdrop_.fill(seeThrough_ ? QColor(Qt::transparent) : background_);
+    QPainter p(&backdrop_);
+    p.drawImage(backdrop_.rect(), image);
+  }
+  Redraw();
+}
+
+void StagePlayer::SetSeeThrough(bool on) {
+  seeThrough_ = on;
+  SetBackgroundImage(backgroundImage_);
+}
+
+void StagePlayer::SetShown(const ObSpriteData* sprite, bool shown) {
+  if (shown)
+    hidden_.erase(sprite);
+  else
+    hidden_.insert(sprite);
+  Redraw();
+}
+
+void StagePlayer::Play() {
+  if (timer_.isActive()) return;
+  timer_.start();
+  emit playingChanged(true);
+}
+
+void StagePlayer::Pause() {
+  if (!timer_.isActive()) return;
+  timer_.stop();
+  emit playingChanged(false);
+}
+
+void StagePlayer::StepOnce() {
+  Pause();
+  StepAndDraw();
+}
+
+void StagePlayer::Restart() {
+  Seek(0);
+  PlaySounds();
+}
+
+void StagePlayer::Seek(int64_t tick) {
+  edited_.clear();
+  listChanged_ = false;
+  motion_.Seek(doc_.Objects(), tick);
+  Redraw();
+}
+
+void StagePlayer::Tock() {
+  StepAndDraw();
+}
+
+void StagePlayer::StepAndDraw() {
+  Sync();
+  motion_.Step(doc_.Objects());
+  DrawChanges();
+  PlaySounds();
+}
+
+void StagePlayer::PlaySounds() {
+  const SpriteList& list = doc_.Objects();
+  const auto& states = motion_.States();
+  for (size_t i = 0; i < list.size() && i < states.size(); ++i)
+    if (states[i].soundDue && Shown(list[i].get()) && list[i]->Sound()) list[i]->Sound()->Play();
+}
+
+void StagePlayer::ObjectEdited(ObSpriteData* sprite) {
+  edited_.insert(sprite);
+  if (!doc_.InBatch()) Sync();
+}
+
+void StagePlayer::ListChanged() {
+  listChanged_ = true;
+  // An object is taken out of the list after it is announced: the stage follows once it has
+  // gone.
+  if (!doc_.InBatch()) QTimer::singleShot(0, this, &StagePlayer::Sync);
+}
+
+void StagePlayer::Sync() {
+  if (doc_.InBatch()) return;
+  if (listChanged_) {
+    edited_.clear();
+    listChanged_ = false;
+    // Objects left out that are no longer in the list (nor in the history's steps we can
+    // see) keep their mark: undo brings the same object back.
+    motion_.Seek(doc_.Objects(), motion_.Tick());
+    Redraw();
+    return;
+  }
+  if (edited_.empty()) return;
+  for (const ObSpriteData* sprite : edited_)
+    motion_.Recompute(doc_.Objects(), doc_.IndexOf(sprite));
+  edited_.clear();
+  Redraw();
+}
+
+void StagePlayer::Redraw() {
+  const QSize size = StageSize();
+  if (picture_.size() != size) picture_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+  drawn_ = QRegion(picture_.rect());
+  DrawChanges();
+}
+
+void StagePlayer::DrawChanges() {
+  const SpriteList& list = doc_.Objects();
+  const auto& states = motion_.States();
+  std::vector<bool> shown(list.size());
+  QRegion now;
+  for (size_t i = 0; i < list.size() && i < states.size(); ++i) {
+    shown[i] = Shown(list[i].get());
+    if (shown[i]) now += ToQRect(ObjectRect(*list[i], states[i]));
+  }
+  now &= picture_.rect();
+  changed_ = drawn_ + now;
+  drawn_ = now;
+  // A region of many pieces (objects all over the stage) is drawn as its bounding rectangle:
+  // each piece would draw every object over it again.
+  if (changed_.rectCount() > 16) changed_ = QRegion(changed_.boundingRect());
+  StageBuffer buffer{reinterpret_cast<uint32_t*>(picture_.bits()), picture_.width(),
+                     picture_.height(), int(picture_.bytesPerLine() / 4)};
+  const uint32_t fill = seeThrough_ ? 0u : (0xFF000000u | (background_.rgb() & 0xFFFFFFu));
+  const std::vector<int> order = DrawOrder(list);
+  for (const QRect& r : changed_) {
+    const StageRect clip{r.x(), r.y(), r.width(), r.height()};
+    if (backdrop_.isNull()) {
+      FillStage(buffer, fill, clip);
+    } else {
+      for (int y = r.top(); y <= r.bottom(); ++y)
+        std::copy_n(reinterpret_cast<const uint32_t*>(backdrop_.constScanLine(y)) + r.x(),
+                    r.width(), reinterpret_cast<uint32_t*>(picture_.scanLine(y)) + r.x());
+    }
+    DrawStage(buffer, list, states, order, shown, clip);
+  }
+  emit pictureChanged();
+}
+
+QRegion StagePlayer::OpaqueRegion() const {
+  // Row by row, runs of pixels that are not see-through, where objects stand.
+  QRegion region;
+  for (const QRect& r : drawn_) {
+    QVector<QRect> runs;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+      const auto* row = reinterpret_cast<const uint32_t*>(picture_.constScanLine(y));
+      for (int x = r.left(); x <= r.right();) {
+        if (!(row[x] >> 24)) {
+          ++x;
+          continue;
+        }
+        const int start = x;
+        while (x <= r.right() && (row[x] >> 24)) ++x;
+        runs.push_back(QRect(start, y, x - start, 1));
+      }
+    }
+    QRegion part;
+    part.setRects(runs.constData(), int(runs.size()));
+    region += part;
+  }
+  return region;
+}
+
+}  // namespace kel

@@ -1,0 +1,185 @@
+// kelplay: its command line, and --output drawing the stage at a tick where the model puts the
+// objects, without any window.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <fstream>
+
+#include "files/object_file.h"
+#include "model/motion.h"
+#include "play_options.h"
+#include "support/dib_builder.h"
+#include "support/sprite_setup.h"
+
+namespace kel {
+namespace {
+
+struct PlayRun {
+  int status;
+  QString out, err;
+};
+
+PlayRun Kelplay(const QStringList& args) {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove(QStringLiteral("QT_QPA_PLATFORM"));  // --output needs no display of any kind
+  env.remove(QStringLiteral("DISPLAY"));
+  env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  p.setProcessEnvironment(env);
+  p.start(QStringLiteral(KEL_BINARY_DIR "/tools/kelplay/kelplay"), args);
+  p.waitForFinished(20000);
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+          QString::fromLocal8Bit(p.readAllStandardOutput()),
+          QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+// A w x h picture in colour rgb with a mask keeping all of it, moving at (vx, vy) from (x, y).
+std::unique_ptr<ObSpriteData> Mover(const char* name, uint32_t rgb, int behave, int x, int y,
+                                    int vx, int vy) {
+  auto o = std::make_unique<ObSpriteData>();
+  test::SetName(*o, name);
+  o->AddImage(
+      std::make_unique<ObBmpImage>(test::MakeDib({6, 5, 24}, [rgb](int, int) { return rgb; })), 0,
+      0);
+  o->AddImage(std::make_unique<ObBmpImage>(
+                  test::MakeDib({6, 5, 1, {0, 0xFFFFFF}}, [](int, int) { return 0u; })),
+              0, 1);
+  test::EditParams(*o, [&](ObSpriteParams& p) {
+    p.Behave = behave;
+    p.RandomStart = 1;
+    p.ImageSizeX = 6;
+    p.ImageSizeY = 5;
+    p.PositionX = x;
+    p.PositionY = y;
+    p.SpeedX = vx;
+    p.SpeedY = vy;
+  });
+  return o;
+}
+
+TEST(KelplayTest, OutputDrawsTheStageAtTheTickWhereTheModelSays) {
+  QTemporaryDir dir;
+  SpriteList list;
+  list.push_back(Mover("walk", 0xFF0000, 3, 0, 0, 3, -2));    // a random start and walk
+  list.push_back(Mover("bounce", 0x00FF00, 1, 40, 5, 7, 4));  // from a random start
+  const std::string file = dir.filePath(QStringLiteral("two.kel")).toStdString();
+  {
+    std::ofstream out(file, std::ios::binary);
+    ASSERT_TRUE(WriteObjectFile(out, list));
+  }
+  const QString png = dir.filePath(QStringLiteral("stage.png"));
+  const PlayRun run =
+      Kelplay({QString::fromStdString(file), QStringLiteral("--size"), QStringLiteral("120x90"),
+               QStringLiteral("--tick"), QStringLiteral("37"), QStringLiteral("--seed"),
+               QStringLiteral("11"), QStringLiteral("--output"), png});
+  ASSERT_EQ(run.status, 0) << run.err.toStdString();
+  const QImage picture(png);
+  ASSERT_EQ(picture.size(), QSize(120, 90));
+  const StageSize stage{120, 90};
+  const uint32_t colours[] = {0xFFFF0000, 0xFF00FF00};
+  int covered = 0;
+  for (int i = 0; i < 2; ++i) {
+    const MotionState s = MotionAt(*list[size_t(i)], i, stage, 11, 37);
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 6; ++x) {
+        const int px = int(s.x) + x, py = int(s.y) + y;
+        if (px < 0 || py < 0 || px >= 120 || py >= 90) continue;
+        ++covered;
+        // Object 1 is later, so in front where they meet.
+        const bool front = i == 1 || picture.pixel(px, py) != colours[1];
+        if (front) {
+          EXPECT_EQ(picture.pixel(px, py), colours[i]) << i << " " << px << "," << py;
+        }
+      }
+  }
+  EXPECT_GT(covered, 0);
+  // Everything else is the default black background.
+  int black = 0;
+  for (int y = 0; y < 90; ++y)
+    for (int x = 0; x < 120; ++x) black += picture.pixel(x, y) == 0xFF000000u;
+  EXPECT_EQ(black, 120 * 90 - covered);
+
+  // --objects leaves the others out.
+  const PlayRun one = Kelplay({QString::fromStdString(file), QStringLiteral("--objects"),
+                               QStringLiteral("bounce"), QStringLiteral("--output"), png});
+  ASSERT_EQ(one.status, 0) << one.err.toStdString();
+  const QImage only(png);
+  EXPECT_EQ(only.size(), QSize(640, 480));
+  bool red = false;
+  for (int y = 0; y < only.height(); ++y)
+    for (int x = 0; x < only.width(); ++x) red = red || only.pixel(x, y) == 0xFFFF0000u;
+  EXPECT_FALSE(red);
+}
+
+TEST(KelplayTest, MistakesAreNamedAndChangeNothing) {
+  QTemporaryDir dir;
+  const QString kel = dir.filePath(QStringLiteral("one.kel"));
+  {
+    SpriteList list;
+    list.push_back(Mover("a", 0xFF, 0, 0, 0, 1, 1));
+    std::ofstream out(kel.toStdString(), std::ios::binary);
+    ASSERT_TRUE(WriteObjectFile(out, list));
+  }
+  const QString png = dir.filePath(QStringLiteral("out.png"));
+  struct Case {
+    QStringList args;
+    int status;
+    const char* says;
+  } cases[] = {
+      {{kel, "--objects", "b", "--output", png}, 1, "オブジェクト「b」はファイルにありません"},
+      {{dir.filePath("missing.kel"), "--output", png}, 1, "missing.kel"},
+      {{kel, "--output", dir.filePath("no/such/folder/x.png")}, 1, "を書き込めません"},
+      {{kel, "--output", dir.filePath("x.xyz")}, 2, "画像の形式 'xyz' には書き出せません"},
+  };
+  for (const Case& c : cases) {
+    const PlayRun run = Kelplay(c.args);
+    EXPECT_EQ(run.status, c.status) << c.says;
+    EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.says))) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(png)) << c.says;
+  }
+}
+
+TEST(KelplayTest, CommandLine) {
+  struct Case {
+    QStringList args;
+    const char* error;  // "" when accepted
+  } cases[] = {
+      {{"a.kel", "--stage", "--seed", "18446744073709551615", "--speed", "0.25", "--size",
+        "16384x1", "--tick", "864000", "--objects", "x,y"},
+       ""},
+      {{}, "オブジェクトファイルを指定してください"},
+      {{"a.kel", "b.kel"}, "オブジェクトファイルは 1 つだけ指定できます"},
+      {{"a.kel", "--seed", "-1"}, "シード '-1' は 0 以上の整数ではありません"},
+      {{"a.kel", "--speed", "4.5"}, "速さ '4.5' は 0.25 から 4 の数ではありません"},
+      {{"a.kel", "--speed", "0.2"}, "速さ '0.2' は 0.25 から 4 の数ではありません"},
+      {{"a.kel", "--size", "0x10"}, "大きさ '0x10' は"},
+      {{"a.kel", "--size", "16385x10"}, "大きさ '16385x10' は"},
+      {{"a.kel", "--size", "640*480"}, "大きさ '640*480' は"},
+      {{"a.kel", "--tick", "864001"}, "ティック '864001' は"},
+      {{"a.kel", "--objects", "a,,b"}, "--objects に空の名前があります"},
+      {{"a.kel", "--tick"}, "--tick の値がありません"},
+      {{"a.kel", "--fast"}, "不明なオプション '--fast' です"},
+      {{"a.kel", "--stage", "--output", "x.png"}, "--stage と --output は一緒に使えません"},
+      {{"--", "--stage"}, ""},
+  };
+  for (const Case& c : cases) {
+    const PlayOptions o = ParsePlayOptions(c.args);
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    if (*c.error == 0) {
+      EXPECT_EQ(o.kind, PlayOptions::Play) << o.message.toStdString();
+    } else {
+      EXPECT_EQ(o.kind, PlayOptions::Error);
+      EXPECT_TRUE(o.message.startsWith(QString::fromUtf8(c.error))) << o.message.toStdString();
+    }
+  }
+  const PlayOptions o = ParsePlayOptions({"a.kel", "--size", "800x600", "--speed", "2"});
+  EXPECT_EQ(o.size, QSize(800, 600));
+  EXPECT_EQ(o.speed, 2.0);
+  EXPECT_EQ(ParsePlayOptions({"--", "--stage"}).file, QStringLiteral("--stage"));
+  EXPECT_EQ(ParsePlayOptions({"a.kel", "-h"}).kind, PlayOptions::Help);
+}
+
+}  // namespace
+}  // namespace kel
