@@ -165,6 +165,7 @@ bool ObTestWindow::eventFilter(QObject* watched, QEvent* e) {
     }
   }
   return QWidget::eventFilter(watched, e);
+}
 
 void ObTestWindow::SpriteChanged() {
   if (!Sprite) return;
