@@ -28,6 +28,8 @@ cat >"$work/capture.sh" <<'SH'
 set -euo pipefail
 program=$1 sample=$2 shot=$3
 unset QT_QPA_PLATFORM
+# The window at its first-run size and place, whatever the user's own settings say.
+export XDG_CONFIG_HOME=$(dirname "$sample")/config
 SDL_AUDIODRIVER=dummy "$program" "$sample" 2>/dev/null &
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
