@@ -24,6 +24,7 @@
 #include "editor/dialog.h"
 #include "editor/edit_commands.h"
 #include "platform/prompt.h"
+#include "proc_status.h"
 #include "qt_bench_main.h"
 #include "support/gif_writer.h"
 
@@ -33,20 +34,7 @@ constexpr int kFrames = 128;
 constexpr int kSide = 256;
 constexpr double kDecodedBytes = double(kFrames) * kSide * kSide * 4;
 
-// A figure of /proc/self/status in kB ("VmRSS:", "VmHWM:").
-long StatusKb(const std::string& field) {
-  std::ifstream status("/proc/self/status");
-  std::string key;
-  long value = 0;
-  while (status >> key) {
-    if (key == field) {
-      status >> value;
-      return value;
-    }
-    status.ignore(1 << 10, '\n');
-  }
-  return 0;
-}
+using kel::bench::StatusKb;
 
 struct Setup {
   kel::Document doc;

@@ -23,6 +23,7 @@
 #include "editor/dialog.h"
 #include "editor/edit_commands.h"
 #include "platform/prompt.h"
+#include "proc_status.h"
 #include "qt_bench_main.h"
 
 namespace {
@@ -30,19 +31,9 @@ namespace {
 using kel::bench::kEditorFrames;
 using kel::bench::StripedDib;
 
-// Resident memory in kB, from /proc.
+// Resident memory in kB.
 long ResidentKb() {
-  std::ifstream status("/proc/self/status");
-  std::string key;
-  long value = 0;
-  while (status >> key) {
-    if (key == "VmRSS:") {
-      status >> value;
-      return value;
-    }
-    status.ignore(1 << 10, '\n');
-  }
-  return 0;
+  return kel::bench::StatusKb("VmRSS:");
 }
 
 struct Setup {
