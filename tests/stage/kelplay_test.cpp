@@ -113,6 +113,63 @@ TEST(KelplayTest, OutputDrawsTheStageAtTheTickWhereTheModelSays) {
   EXPECT_FALSE(red);
 }
 
+// The stage window on a real X server (Xvfb) shows what --output draws: the window's pixels
+// equal the picture of one of the ticks it can have reached when it is captured.
+TEST(KelplayTest, StageWindowUnderXShowsTheModelsPicture) {
+  for (const char* tool : {"xvfb-run", "xdotool", "import"})
+    if (QProcess::execute(
+            QStringLiteral("sh"),
+            {QStringLiteral("-c"),
+             QStringLiteral("command -v %1 >/dev/null").arg(QString::fromLatin1(tool))}) != 0)
+      GTEST_SKIP() << tool << " is not installed";
+  QTemporaryDir dir;
+  SpriteList list;
+  list.push_back(Mover("walk", 0xFF0000, 3, 0, 0, 3, -2));
+  list.push_back(Mover("bounce", 0x00FF00, 1, 40, 5, 7, 4));
+  const QString file = dir.filePath(QStringLiteral("two.kel"));
+  {
+    std::ofstream out(file.toStdString(), std::ios::binary);
+    ASSERT_TRUE(WriteObjectFile(out, list));
+  }
+  const QStringList common = {file, QStringLiteral("--size"), QStringLiteral("120x90"),
+                              QStringLiteral("--seed"), QStringLiteral("11")};
+  const QString shot = dir.filePath(QStringLiteral("shot.png"));
+  const QString script = QStringLiteral(
+      "unset QT_QPA_PLATFORM; SDL_AUDIODRIVER=dummy \"$0\" \"$@\" & pid=$!; "
+      "wid=$(timeout 20 xdotool search --sync --onlyvisible --name 'two\\.kel' | head -n 1); "
+      "[ -n \"$wid\" ] && import -window \"$wid\" \"$KEL_SHOT\"; kill $pid");
+  qputenv("KEL_SHOT", shot.toLocal8Bit());
+  QProcess::execute(
+      QStringLiteral("timeout"),
+      QStringList{QStringLiteral("60"), QStringLiteral("xvfb-run"), QStringLiteral("-a"),
+                  QStringLiteral("-s"), QStringLiteral("-screen 0 800x600x24"),
+                  QStringLiteral("sh"), QStringLiteral("-c"), script,
+                  QStringLiteral(KEL_BINARY_DIR "/tools/kelplay/kelplay")} +
+          common +
+          QStringList{QStringLiteral("--stage"), QStringLiteral("--tick"), QStringLiteral("37"),
+                      QStringLiteral("--speed"), QStringLiteral("0.25")});
+  const QImage window(shot);
+  ASSERT_FALSE(window.isNull()) << "no window was captured";
+  ASSERT_GE(window.width(), 120);
+  ASSERT_GE(window.height(), 90);
+  const QImage shown = window.copy(0, 0, 120, 90);
+  // A quarter speed: a tick every 400 ms, so a few ticks at most pass before the capture.
+  bool matches = false;
+  for (int tick = 37; tick <= 45 && !matches; ++tick) {
+    const QString png = dir.filePath(QStringLiteral("t%1.png").arg(tick));
+    ASSERT_EQ(Kelplay(common + QStringList{QStringLiteral("--tick"), QString::number(tick),
+                                           QStringLiteral("--output"), png})
+                  .status,
+              0);
+    const QImage drawn(png);
+    matches = drawn.size() == shown.size();
+    for (int y = 0; matches && y < drawn.height(); ++y)
+      for (int x = 0; matches && x < drawn.width(); ++x)
+        matches = (drawn.pixel(x, y) & 0xFFFFFFu) == (shown.pixel(x, y) & 0xFFFFFFu);
+  }
+  EXPECT_TRUE(matches);
+}
+
 TEST(KelplayTest, MistakesAreNamedAndChangeNothing) {
   QTemporaryDir dir;
   const QString kel = dir.filePath(QStringLiteral("one.kel"));
