@@ -91,8 +91,9 @@ class WaveChecker {
     const uint16_t bits = le::U16(f + 14);
     if (channels < 1 || channels > kMaxWaveChannels)
       return Fail("channel count " + Str(channels) + " is outside 1 to " + Str(kMaxWaveChannels));
-    if (rate < 1 || rate > kMaxWaveRate)
-      return Fail("sample rate " + Str(rate) + " Hz is outside 1 to " + Str(kMaxWaveRate));
+    if (rate < kMinWaveRate || rate > kMaxWaveRate)
+      return Fail("sample rate " + Str(rate) + " Hz is outside " + Str(kMinWaveRate) + " to " +
+                  Str(kMaxWaveRate));
     if (tag == kExtensible) {
       if (fmt_->size < kExtensibleFmt || le::U16(f + 16) < kExtensibleExtra)
         return Fail("extensible fmt chunk of " + Str(fmt_->size) +
