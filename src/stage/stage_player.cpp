@@ -234,8 +234,12 @@ void StagePlayer::Render(const QRect& area, std::vector<uint32_t>& scratch,
     scratch.resize(size_t(r.width()) * size_t(rows));
   for (int y = r.top(); y <= r.bottom(); y += rows) {
     const QRect band(r.left(), y, r.width(), std::min(rows, r.bottom() + 1 - y));
-    StageBuffer buffer{scratch.data(), band.width(), band.height(),
-                       band.width(),   band.x(),     band.y()};
+    StageBuffer buffer{.pixels = scratch.data(),
+                       .width = band.width(),
+                       .height = band.height(),
+                       .stride = band.width(),
+                       .x0 = band.x(),
+                       .y0 = band.y()};
     DrawPart(buffer, band, order, shown);
     const QImage picture(reinterpret_cast<const uchar*>(scratch.data()), band.width(),
                          band.height(), band.width() * 4, QImage::Format_ARGB32_Premultiplied);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "support/dib_builder.h"
@@ -121,6 +122,73 @@ TEST(StageRenderTest, LaterAndNearerObjectsInFrontAndClipped) {
   s.Draw(list, m, {0, 0, 5, 1});
   EXPECT_EQ(s.Row(0), (std::vector<uint32_t>{0xFFFF0000, 0xFF00FF00, 0xFFFF0000, 0xFFFF0000,
                                              0xFFFF0000, 0xFF000000, 0xFF000000, 0xFF000000}));
+}
+
+// A w x h picture from pixel(x, y): bits per pixel and colour table as given.
+std::unique_ptr<ObBmpImage> Picture(int w, int h, int bits, std::vector<uint32_t> colours,
+                                    const std::function<uint32_t(int, int)>& pixel) {
+  return std::make_unique<ObBmpImage>(MakeDib(DibSpec{w, h, bits, std::move(colours)}, pixel));
+}
+
+TEST(StageRenderTest, APartDrawnIntoItsOwnBufferIsThatPartOfTheWholeStage) {
+  // Objects overlapping each other and the stage's edge: a plain mask with whole bytes kept
+  // (columns 8 to 15), a grey mask drawn pixel by pixel, an image without a mask.
+  SpriteList list;
+  list.push_back(Sprite(3, 1));
+  list[0]->AddImage(
+      Picture(20, 5, 4, {0, 0xFF0000, 0x00FF00}, [](int x, int y) { return uint32_t(x + y) % 3; }),
+      0, 0);
+  list[0]->AddImage(
+      Picture(20, 5, 1, {0, 0xFFFFFF},
+              [](int x, int y) { return x >= 8 && x < 16 ? 1u : uint32_t(x * y) % 2; }),
+      0, 1);
+  list.push_back(Sprite(10, 3));
+  list[1]->AddImage(Picture(12, 4, 4, {0, 0x0000FF}, [](int x, int) { return uint32_t(x) % 2; }), 0,
+                    0);
+  list[1]->AddImage(Picture(12, 4, 1, {0, 0x808080}, [](int, int y) { return uint32_t(y) % 2; }), 0,
+                    1);
+  list.push_back(Sprite(-2, 5));
+  list[2]->AddImage(Picture(6, 6, 4, {0, 0x00FF00}, [](int x, int) { return uint32_t(x) % 2; }), 0,
+                    0);
+  Motion m({32, 10}, 0);
+  m.Restart(list);
+
+  struct Case {
+    StageRect area, clip;
+  };
+  const Case cases[] = {
+      {{5, 2, 9, 4}, {5, 2, 9, 4}},         // a rectangle drawn on its own
+      {{9, 0, 7, 10}, {9, 0, 7, 10}},       // starting inside a mask's byte
+      {{12, 4, 6, 3}, {0, 0, 32, 10}},      // a clip wider than the buffer: the buffer only
+      {{0, 0, 16, 10}, {4, 3, 5, 2}},       // a clip inside the buffer: the clip only
+      {{0, 4, 32, 6}, {-5, -5, 100, 100}},  // the lower rows of the stage
+      {{20, 0, 4, 4}, {0, 0, 8, 8}},        // a clip beside the buffer: nothing
+  };
+  constexpr uint32_t kUntouched = 0x12345678;
+  for (const uint32_t background : {0xFF0000FFu, 0u}) {
+    Stage whole(32, 10, background);
+    whole.Draw(list, m);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message()
+                   << "background " << background << ", buffer at " << c.area.x << "," << c.area.y);
+      const int w = int(c.area.width), h = int(c.area.height), stride = w + 3;
+      std::vector<uint32_t> pixels(size_t(stride * h), kUntouched);
+      StageBuffer part{pixels.data(), w, h, stride, c.area.x, c.area.y};
+      FillStage(part, background, c.clip);
+      DrawStage(part, list, m.States(), DrawOrder(list), {}, c.clip);
+      const StageRect drawn = c.clip.Intersected(c.area);
+      int wrong = 0;
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < stride; ++x) {
+          const StageRect at{c.area.x + x, c.area.y + y, 1, 1};
+          const uint32_t expected = x < w && !drawn.Intersected(at).Empty()
+                                        ? whole.pixels[size_t((c.area.y + y) * 32 + c.area.x + x)]
+                                        : kUntouched;
+          wrong += pixels[size_t(y * stride + x)] != expected;
+        }
+      EXPECT_EQ(wrong, 0);
+    }
+  }
 }
 
 }  // namespace
