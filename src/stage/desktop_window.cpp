@@ -65,7 +65,9 @@ void DesktopWindow::PictureChanged() {
 void DesktopWindow::paintEvent(QPaintEvent* e) {
   QPainter p(this);
   p.setCompositionMode(QPainter::CompositionMode_Source);
-  for (const QRect& r : e->region())
+  // The painter keeps to the region (without a compositor, only the window's shape is ever
+  // asked for: thousands of runs), so each piece may be drawn larger.
+  for (const QRect& r : StagePlayer::InFewPieces(e->region()))
     player_.Render(r, scratch_,
                    [&](const QImage& picture, QPoint at) { p.drawImage(at, picture); });
 }

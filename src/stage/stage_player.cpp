@@ -195,11 +195,8 @@ void StagePlayer::DrawChanges() {
   for (size_t i = 0; i < list.size() && i < states.size(); ++i)
     if (shown[i]) now += ToQRect(ObjectRect(*list[i], states[i]));
   now &= QRect(QPoint(), StageSize());
-  changed_ = drawn_ + now;
+  changed_ = InFewPieces(drawn_ + now);
   drawn_ = now;
-  // A region of many pieces (objects all over the stage) is drawn as its bounding rectangle:
-  // each piece would draw every object over it again.
-  if (changed_.rectCount() > 16) changed_ = QRegion(changed_.boundingRect());
   if (keepsPicture_) {
     StageBuffer buffer{reinterpret_cast<uint32_t*>(picture_.bits()), picture_.width(),
                        picture_.height(), int(picture_.bytesPerLine() / 4)};
@@ -221,6 +218,10 @@ void StagePlayer::DrawPart(StageBuffer& buffer, const QRect& r, const std::vecto
                   part.width, buffer.At(part.x, y));
   }
   DrawStage(buffer, doc_.Objects(), motion_.States(), order, shown, clip);
+}
+
+QRegion StagePlayer::InFewPieces(const QRegion& region) {
+  return region.rectCount() > 16 ? QRegion(region.boundingRect()) : region;
 }
 
 void StagePlayer::Render(const QRect& area, std::vector<uint32_t>& scratch,

@@ -75,6 +75,10 @@ class StagePlayer : public QObject {
   // The stage's pixels that are not see-through, as a region (the desktop player's shape).
   QRegion OpaqueRegion() const;
 
+  // The rectangles to draw a region by: its own when it has few, else its bounding rectangle
+  // (objects all over the stage, or the pixels of a shaped window): each piece would draw every
+  // object over it again.
+  static QRegion InFewPieces(const QRegion& region);
   // At most this many pixels are drawn at once by Render.
   static constexpr int kBandPixels = 1 << 16;
   // Draws the part area of the stage as it is at present, a band of rows at a time, each into
