@@ -1,8 +1,8 @@
 // StagePlayer: the objects of a document running on a stage, tick by tick, drawn into a picture
-// that the stage window and the desktop player show. It holds only the stage's own settings
-// (size, seed, speed, background, the objects left out); the objects are the document's, and the
-// motion rules are the model's (model/motion.h). An edit shows at once: the object it changed is
-// computed afresh at the present tick.
+// that the stage window shows, or part by part into the desktop player's window. It holds only the
+// stage's own settings (size, seed, speed, background, the objects left out); the objects are the
+// document's, and the motion rules are the model's (model/motion.h). An edit shows at once: the
+// object it changed is computed afresh at the present tick.
 #pragma once
 
 #include <QColor>
@@ -88,7 +88,7 @@ class StagePlayer : public QObject {
   void Render(const QRect& area, std::vector<uint32_t>& scratch, const BandShown& show) const;
 
  signals:
-  // The picture changed (Changed() says where), after a tick, a setting or an edit.
+  // The stage changed (Changed() says where), after a tick, a setting or an edit.
   void pictureChanged();
   void playingChanged(bool playing);
 
@@ -118,7 +118,7 @@ class StagePlayer : public QObject {
   bool keepsPicture_ = true;
   QImage picture_;
   QRegion changed_;
-  QRegion drawn_;  // where the objects stand in the picture now
+  QRegion drawn_;  // where the objects stand on the stage now
   std::set<const ObSpriteData*> edited_;
   bool listChanged_ = false;
 };
