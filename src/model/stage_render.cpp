@@ -26,7 +26,7 @@ void Blit(StageBuffer& buffer, const ObBmpImage* picture, const MotionState& s, 
   row.resize(size_t(r.width));
   for (int64_t y = r.y; y < r.y + r.height; ++y) {
     reader.Row(y - s.y, r.x - s.x, int(r.width), row.data());
-    uint32_t* dst = buffer.pixels + y * buffer.stride + r.x;
+    uint32_t* dst = buffer.At(r.x, y);
     for (int64_t i = 0; i < r.width; ++i) dst[i] = op(dst[i], row[size_t(i)]);
   }
 }
@@ -44,14 +44,14 @@ bool BlitPlainMask(StageBuffer& buffer, const ObBmpImage* mask, const MotionStat
   for (int64_t y = r.y; y < r.y + r.height; ++y) {
     const uint8_t* bits = reader.RowBytes(y - s.y);
     if (!bits) return false;
-    uint32_t* dst = buffer.pixels + y * buffer.stride;
+    uint32_t* dst = buffer.At(r.x, y);
     const int64_t x0 = r.x - s.x, x1 = x0 + r.width;
     for (int64_t x = x0; x < x1;) {
       if (x % 8 == 0 && x + 8 <= x1 && bits[x / 8] == 0xFF) {
         x += 8;
         continue;
       }
-      if (!((bits[x / 8] >> (7 - x % 8)) & 1)) dst[s.x + x] = kOpaque;
+      if (!((bits[x / 8] >> (7 - x % 8)) & 1)) dst[x - x0] = kOpaque;
       ++x;
     }
   }
@@ -69,15 +69,15 @@ StageRect StageRect::Intersected(const StageRect& o) const {
 }
 
 void FillStage(StageBuffer& buffer, uint32_t background, StageRect clip) {
-  const StageRect r = clip.Intersected({0, 0, buffer.width, buffer.height});
+  const StageRect r = clip.Intersected(buffer.Area());
   for (int64_t y = r.y; y < r.y + r.height; ++y)
-    std::fill_n(buffer.pixels + y * buffer.stride + r.x, r.width, background);
+    std::fill_n(buffer.At(r.x, y), r.width, background);
 }
 
 void DrawStage(StageBuffer& buffer, const SpriteList& objects,
                const std::vector<MotionState>& states, const std::vector<int>& order,
                const std::vector<bool>& shown, StageRect clip) {
-  clip = clip.Intersected({0, 0, buffer.width, buffer.height});
+  clip = clip.Intersected(buffer.Area());
   std::vector<uint32_t> row;
   for (int i : order) {
     if (size_t(i) >= objects.size() || size_t(i) >= states.size()) continue;

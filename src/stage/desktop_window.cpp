@@ -19,6 +19,9 @@ DesktopWindow::DesktopWindow(StagePlayer& player, bool composited)
       composited_(composited) {
   setWindowTitle(QStringLiteral("kelplay"));
   setAttribute(Qt::WA_ShowWithoutActivating);
+  // The window's own picture (Qt's backing store) is the only one of the whole stage: the player
+  // draws each part as it is painted.
+  player_.SetKeepsPicture(false);
   // What the objects leave of the background is see-through: shown through by a compositor, or
   // cut away by the window's shape without one.
   player_.SetSeeThrough(true);
@@ -62,8 +65,11 @@ void DesktopWindow::PictureChanged() {
 void DesktopWindow::paintEvent(QPaintEvent* e) {
   QPainter p(this);
   p.setCompositionMode(QPainter::CompositionMode_Source);
-  const QImage& picture = player_.Picture();
-  for (const QRect& r : e->region()) p.drawImage(r.topLeft(), picture, r);
+  // The painter keeps to the region (without a compositor, only the window's shape is ever
+  // asked for: thousands of runs), so each piece may be drawn larger.
+  for (const QRect& r : StagePlayer::InFewPieces(e->region()))
+    player_.Render(r, scratch_,
+                   [&](const QImage& picture, QPoint at) { p.drawImage(at, picture); });
 }
 
 }  // namespace kel

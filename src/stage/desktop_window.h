@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
+#include <vector>
 
 namespace kel {
 
@@ -29,6 +31,7 @@ class DesktopWindow : public QWidget {
 
   StagePlayer& player_;
   bool composited_;
+  std::vector<uint32_t> scratch_;  // a band of the stage being painted
 };
 
 }  // namespace kel

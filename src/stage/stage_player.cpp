@@ -80,6 +80,11 @@ void StagePlayer::SetSeeThrough(bool on) {
   SetBackgroundImage(backgroundImage_);
 }
 
+void StagePlayer::SetKeepsPicture(bool on) {
+  keepsPicture_ = on;
+  Redraw();
+}
+
 void StagePlayer::SetShown(const ObSpriteData* sprite, bool shown) {
   if (shown)
     hidden_.erase(sprite);
@@ -167,61 +172,116 @@ void StagePlayer::Sync() {
 
 void StagePlayer::Redraw() {
   const QSize size = StageSize();
-  if (picture_.size() != size) picture_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
-  drawn_ = QRegion(picture_.rect());
+  if (!keepsPicture_)
+    picture_ = QImage();
+  else if (picture_.size() != size)
+    picture_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+  drawn_ = QRegion(QRect(QPoint(), size));
   DrawChanges();
+}
+
+std::vector<bool> StagePlayer::ShownFlags() const {
+  const SpriteList& list = doc_.Objects();
+  std::vector<bool> shown(list.size());
+  for (size_t i = 0; i < list.size(); ++i) shown[i] = Shown(list[i].get());
+  return shown;
 }
 
 void StagePlayer::DrawChanges() {
   const SpriteList& list = doc_.Objects();
   const auto& states = motion_.States();
-  std::vector<bool> shown(list.size());
+  const std::vector<bool> shown = ShownFlags();
   QRegion now;
-  for (size_t i = 0; i < list.size() && i < states.size(); ++i) {
-    shown[i] = Shown(list[i].get());
+  for (size_t i = 0; i < list.size() && i < states.size(); ++i)
     if (shown[i]) now += ToQRect(ObjectRect(*list[i], states[i]));
-  }
-  now &= picture_.rect();
-  changed_ = drawn_ + now;
+  now &= QRect(QPoint(), StageSize());
+  changed_ = InFewPieces(drawn_ + now);
   drawn_ = now;
-  // A region of many pieces (objects all over the stage) is drawn as its bounding rectangle:
-  // each piece would draw every object over it again.
-  if (changed_.rectCount() > 16) changed_ = QRegion(changed_.boundingRect());
-  StageBuffer buffer{reinterpret_cast<uint32_t*>(picture_.bits()), picture_.width(),
-                     picture_.height(), int(picture_.bytesPerLine() / 4)};
-  const uint32_t fill = seeThrough_ ? 0u : (0xFF000000u | (background_.rgb() & 0xFFFFFFu));
-  const std::vector<int> order = DrawOrder(list);
-  for (const QRect& r : changed_) {
-    const StageRect clip{r.x(), r.y(), r.width(), r.height()};
-    if (backdrop_.isNull()) {
-      FillStage(buffer, fill, clip);
-    } else {
-      for (int y = r.top(); y <= r.bottom(); ++y)
-        std::copy_n(reinterpret_cast<const uint32_t*>(backdrop_.constScanLine(y)) + r.x(),
-                    r.width(), reinterpret_cast<uint32_t*>(picture_.scanLine(y)) + r.x());
-    }
-    DrawStage(buffer, list, states, order, shown, clip);
+  if (keepsPicture_) {
+    StageBuffer buffer{reinterpret_cast<uint32_t*>(picture_.bits()), picture_.width(),
+                       picture_.height(), int(picture_.bytesPerLine() / 4)};
+    const std::vector<int> order = DrawOrder(list);
+    for (const QRect& r : changed_) DrawPart(buffer, r, order, shown);
   }
   emit pictureChanged();
 }
 
+void StagePlayer::DrawPart(StageBuffer& buffer, const QRect& r, const std::vector<int>& order,
+                           const std::vector<bool>& shown) const {
+  const StageRect clip{r.x(), r.y(), r.width(), r.height()};
+  if (backdrop_.isNull()) {
+    FillStage(buffer, seeThrough_ ? 0u : (0xFF000000u | (background_.rgb() & 0xFFFFFFu)), clip);
+  } else {
+    const StageRect part = clip.Intersected(buffer.Area());
+    for (int64_t y = part.y; y < part.y + part.height; ++y)
+      std::copy_n(reinterpret_cast<const uint32_t*>(backdrop_.constScanLine(int(y))) + part.x,
+                  part.width, buffer.At(part.x, y));
+  }
+  DrawStage(buffer, doc_.Objects(), motion_.States(), order, shown, clip);
+}
+
+QRegion StagePlayer::InFewPieces(const QRegion& region) {
+  return region.rectCount() > 16 ? QRegion(region.boundingRect()) : region;
+}
+
+void StagePlayer::Render(const QRect& area, std::vector<uint32_t>& scratch,
+                         const BandShown& show) const {
+  const QRect r = area & QRect(QPoint(), StageSize());
+  if (r.isEmpty()) return;
+  const std::vector<bool> shown = ShownFlags();
+  const std::vector<int> order = DrawOrder(doc_.Objects());
+  const int rows = std::clamp(kBandPixels / r.width(), 1, r.height());
+  if (scratch.size() < size_t(r.width()) * size_t(rows))
+    scratch.resize(size_t(r.width()) * size_t(rows));
+  for (int y = r.top(); y <= r.bottom(); y += rows) {
+    const QRect band(r.left(), y, r.width(), std::min(rows, r.bottom() + 1 - y));
+    StageBuffer buffer{.pixels = scratch.data(),
+                       .width = band.width(),
+                       .height = band.height(),
+                       .stride = band.width(),
+                       .x0 = band.x(),
+                       .y0 = band.y()};
+    DrawPart(buffer, band, order, shown);
+    const QImage picture(reinterpret_cast<const uchar*>(scratch.data()), band.width(),
+                         band.height(), band.width() * 4, QImage::Format_ARGB32_Premultiplied);
+    show(picture, band.topLeft());
+  }
+}
+
+namespace {
+
+// Adds to runs, row by row, the runs of pixels of r that are not see-through in picture, whose
+// top-left pixel stands at origin on the stage.
+void AddOpaqueRuns(const QImage& picture, QPoint origin, const QRect& r, QVector<QRect>& runs) {
+  for (int y = r.top(); y <= r.bottom(); ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(picture.constScanLine(y - origin.y()));
+    const auto opaque = [&](int x) { return row[x - origin.x()] >> 24 != 0; };
+    for (int x = r.left(); x <= r.right();) {
+      if (!opaque(x)) {
+        ++x;
+        continue;
+      }
+      const int start = x;
+      while (x <= r.right() && opaque(x)) ++x;
+      runs.push_back(QRect(start, y, x - start, 1));
+    }
+  }
+}
+
+}  // namespace
+
 QRegion StagePlayer::OpaqueRegion() const {
   // Row by row, runs of pixels that are not see-through, where objects stand.
   QRegion region;
+  std::vector<uint32_t> scratch;
   for (const QRect& r : drawn_) {
     QVector<QRect> runs;
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-      const auto* row = reinterpret_cast<const uint32_t*>(picture_.constScanLine(y));
-      for (int x = r.left(); x <= r.right();) {
-        if (!(row[x] >> 24)) {
-          ++x;
-          continue;
-        }
-        const int start = x;
-        while (x <= r.right() && (row[x] >> 24)) ++x;
-        runs.push_back(QRect(start, y, x - start, 1));
-      }
-    }
+    if (keepsPicture_)
+      AddOpaqueRuns(picture_, {}, r, runs);
+    else
+      Render(r, scratch, [&](const QImage& picture, QPoint at) {
+        AddOpaqueRuns(picture, at, QRect(at, picture.size()), runs);
+      });
     QRegion part;
     part.setRects(runs.constData(), int(runs.size()));
     region += part;

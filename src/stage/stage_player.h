@@ -1,8 +1,8 @@
 // StagePlayer: the objects of a document running on a stage, tick by tick, drawn into a picture
-// that the stage window and the desktop player show. It holds only the stage's own settings
-// (size, seed, speed, background, the objects left out); the objects are the document's, and the
-// motion rules are the model's (model/motion.h). An edit shows at once: the object it changed is
-// computed afresh at the present tick.
+// that the stage window shows, or part by part into the desktop player's window. It holds only the
+// stage's own settings (size, seed, speed, background, the objects left out); the objects are the
+// document's, and the motion rules are the model's (model/motion.h). An edit shows at once: the
+// object it changed is computed afresh at the present tick.
 #pragma once
 
 #include <QColor>
@@ -12,12 +12,15 @@
 #include <QSize>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <set>
+#include <vector>
 
 #include "model/motion.h"
 
 namespace kel {
 
+struct StageBuffer;
 class Document;
 class ObSpriteData;
 
@@ -60,15 +63,32 @@ class StagePlayer : public QObject {
 
   const Motion& State() const { return motion_; }
   Document& Doc() const { return doc_; }
-  // The stage as drawn at the present tick (ARGB32, premultiplied: pixels are opaque or 0).
+  // Whether the player keeps a picture of the whole stage, as the stage window and the picture
+  // output show it (on at first). Without one (the desktop player, whose window has a picture of
+  // its own) it only says where the stage changed, and Render draws any part on request.
+  void SetKeepsPicture(bool on);
+  // The stage as drawn at the present tick (ARGB32, premultiplied: pixels are opaque or 0); null
+  // when no picture is kept.
   const QImage& Picture() const { return picture_; }
-  // The part of the picture the last change redrew.
+  // The part of the stage the last change redrew.
   const QRegion& Changed() const { return changed_; }
-  // The picture's pixels that are not see-through, as a region (the desktop player's shape).
+  // The stage's pixels that are not see-through, as a region (the desktop player's shape).
   QRegion OpaqueRegion() const;
 
+  // The rectangles to draw a region by: its own when it has few, else its bounding rectangle
+  // (objects all over the stage, or the pixels of a shaped window): each piece would draw every
+  // object over it again.
+  static QRegion InFewPieces(const QRegion& region);
+  // At most this many pixels are drawn at once by Render.
+  static constexpr int kBandPixels = 1 << 16;
+  // Draws the part area of the stage as it is at present, a band of rows at a time, each into
+  // scratch (grown as needed) and handed to show with its place on the stage; the picture given
+  // lives only until show returns.
+  using BandShown = std::function<void(const QImage& picture, QPoint at)>;
+  void Render(const QRect& area, std::vector<uint32_t>& scratch, const BandShown& show) const;
+
  signals:
-  // The picture changed (Changed() says where), after a tick, a setting or an edit.
+  // The stage changed (Changed() says where), after a tick, a setting or an edit.
   void pictureChanged();
   void playingChanged(bool playing);
 
@@ -78,6 +98,10 @@ class StagePlayer : public QObject {
   void Redraw();       // everything: settings changed, objects came or went
   void DrawChanges();  // only where objects were and are now
   void PlaySounds();
+  std::vector<bool> ShownFlags() const;  // for each object of the list, whether it takes part
+  // Draws the background and the objects of the stage inside r into buffer.
+  void DrawPart(StageBuffer& buffer, const QRect& r, const std::vector<int>& order,
+                const std::vector<bool>& shown) const;
   void ObjectEdited(ObSpriteData* sprite);
   void ListChanged();
   void Sync();  // brings pending edits in, once a batch of them has ended
@@ -91,9 +115,10 @@ class StagePlayer : public QObject {
   QImage backdrop_;         // the background at the stage's size
   bool seeThrough_ = false;
   std::set<const ObSpriteData*> hidden_;
+  bool keepsPicture_ = true;
   QImage picture_;
   QRegion changed_;
-  QRegion drawn_;  // where the objects stand in the picture now
+  QRegion drawn_;  // where the objects stand on the stage now
   std::set<const ObSpriteData*> edited_;
   bool listChanged_ = false;
 };

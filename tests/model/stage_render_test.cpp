@@ -123,5 +123,52 @@ TEST(StageRenderTest, LaterAndNearerObjectsInFrontAndClipped) {
                                              0xFFFF0000, 0xFF000000, 0xFF000000, 0xFF000000}));
 }
 
+TEST(StageRenderTest, APartDrawnIntoItsOwnBufferIsThatPartOfTheWholeStage) {
+  // A plain mask with whole bytes kept (columns 8 to 15) over a grey mask drawn pixel by pixel.
+  SpriteList list;
+  const auto picture = [](int w, int bits, std::vector<uint32_t> colours, auto pixel) {
+    return std::make_unique<ObBmpImage>(MakeDib(DibSpec{w, 5, bits, std::move(colours)}, pixel));
+  };
+  list.push_back(Sprite(3, 1));
+  list[0]->AddImage(picture(20, 4, {0, 0xFF0000}, [](int x, int y) { return (x + y) % 3u; }), 0, 0);
+  list[0]->AddImage(picture(20, 1, {0, 0xFFFFFF},
+                            [](int x, int y) { return x >= 8 && x < 16 ? 1u : (x * y) % 2u; }),
+                    0, 1);
+  list.push_back(Sprite(10, 3));
+  list[1]->AddImage(picture(12, 4, {0, 0x0000FF}, [](int x, int) { return x % 2u; }), 0, 0);
+  list[1]->AddImage(picture(12, 1, {0, 0x808080}, [](int, int y) { return y % 2u; }), 0, 1);
+  Motion m({32, 10}, 0);
+  m.Restart(list);
+  const std::pair<StageRect, StageRect> cases[] = {
+      // {buffer, clip}: on its own, from inside a mask's byte, a clip wider than the buffer, a
+      // clip inside it, a clip beside it.
+      {{5, 2, 9, 4}, {5, 2, 9, 4}},
+      {{9, 0, 7, 10}, {9, 0, 7, 10}},
+      {{12, 4, 6, 3}, {0, 0, 32, 10}},
+      {{0, 0, 16, 10}, {4, 3, 5, 2}},
+      {{20, 0, 4, 4}, {0, 0, 8, 8}}};
+  constexpr uint32_t kUntouched = 0x12345678;
+  for (const uint32_t background : {0xFF0000FFu, 0u}) {
+    Stage whole(32, 10, background);
+    whole.Draw(list, m);
+    for (const auto& [area, clip] : cases) {
+      const int w = int(area.width), h = int(area.height), stride = w + 3;
+      std::vector<uint32_t> pixels(size_t(stride * h), kUntouched);
+      StageBuffer part{pixels.data(), w, h, stride, area.x, area.y};
+      FillStage(part, background, clip);
+      DrawStage(part, list, m.States(), DrawOrder(list), {}, clip);
+      int wrong = 0;
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < stride; ++x) {
+          const bool drawn = x < w && !clip.Intersected({area.x + x, area.y + y, 1, 1}).Empty();
+          wrong += pixels[size_t(y * stride + x)] !=
+                   (drawn ? whole.pixels[size_t((area.y + y) * 32 + area.x + x)] : kUntouched);
+        }
+      EXPECT_EQ(wrong, 0) << std::hex << background << std::dec << ", buffer at " << area.x << ","
+                          << area.y;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kel

@@ -159,10 +159,11 @@ int Play(int argc, char* argv[], const PlayOptions& o) {
     window.reset(view);
     view->show();
   } else {
-    player->SetStageSize(o.size.value_or(screenRect.size()));
-    player->SetSeed(seed);
+    // The window first: the player then keeps no picture of the whole screen of its own.
     auto* desktop = new DesktopWindow(*player, DesktopWindow::CompositorRuns());
     window.reset(desktop);
+    player->SetStageSize(o.size.value_or(screenRect.size()));
+    player->SetSeed(seed);
     desktop->Start(QRect(screenRect.topLeft(), player->StageSize()));
   }
   player->Seek(o.tick);
