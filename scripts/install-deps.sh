@@ -9,7 +9,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev qt6-translations-l10n libqt6svg6 qt6-image-formats-plugins
   libsdl2-dev
-  libwebp-dev libgif-dev libimagequant-dev libpng-dev qt6-image-formats-plugins
+  libwebp-dev libgif-dev libimagequant-dev libpng-dev
   fonts-ipafont-gothic
   xvfb xauth x11-utils xdotool imagemagick libx11-dev
   time
