@@ -9,11 +9,12 @@ namespace kel {
 namespace {
 
 // Characters a line does not start with: closing brackets, punctuation, small kana and the
-// prolonged sound mark.
+// prolonged sound mark; and straight quotes, which close as often as they open, so a quoted name
+// keeps both of its quotes.
 bool NoLineStart(QChar c) {
   static const QString chars = QStringLiteral(
       "、。，．・：；？！ー－）」』】〕｝〉》ゝゞヽヾ々ぁぃぅぇぉっゃゅょゎァィゥェォッャュョヮヵヶ"
-      "ｧｨｩｪｫｬｭｮｯｰ｡｣､･ﾞﾟ,.:;?!)]}%");
+      "ｧｨｩｪｫｬｭｮｯｰ｡｣､･ﾞﾟ,.:;?!)]}%\"'");
   return chars.contains(c);
 }
 

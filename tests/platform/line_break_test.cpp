@@ -36,6 +36,9 @@ TEST(BreakMessageLines, BreaksLongLinesEvenlyWhereTheRulesAllow) {
       {QStringLiteral("ファイルのサイズは 123456789 バイトで、上限を超えています"), 12,
        QStringLiteral("123456789")},
       {QStringLiteral("ファイル \"/home/user/objects/ball.kel\" を開けません"), 14, {}},
+      // A quoted name keeps both its quotes.
+      {QStringLiteral("オブジェクトファイルの識別子 \"KE--1.00\" がありません（オフセット 0）"), 22,
+       QStringLiteral("\"KE--1.00\"")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text.toStdString());
