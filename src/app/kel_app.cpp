@@ -78,7 +78,7 @@ void kelApp::InitMainWindow() {
         menu->addAction(frame_->Action(entry.id));
     }
   }
-  ShowRecentFiles();
+  ShowRecentFiles(SavedRecentFiles());
   frame_->SetupStatusBar();
   SetupSpeedBar(*frame_);
   frame_->SetupToolBox();
@@ -111,8 +111,9 @@ void kelApp::InitMainWindow() {
     SetCaption(path);
     // A file opened or saved under a new name heads the list of files used last.
     if (!doc_.Untitled()) {
-      SaveRecentFiles(WithRecentFile(SavedRecentFiles(), path));
-      ShowRecentFiles();
+      const QStringList files = WithRecentFile(SavedRecentFiles(), path);
+      SaveRecentFiles(files);
+      ShowRecentFiles(files);
     }
   });
   SetCaption(doc_.FileName());
@@ -197,7 +198,6 @@ bool kelApp::CmObjectCheck() {
       at.setY(std::max(screen.top(), screen.bottom() - problems_->height()));
     problems_->move(at);
   }
-  problems_->Recheck();
   problems_->show();
   problems_->raise();
   problems_->activateWindow();
@@ -240,10 +240,9 @@ void kelApp::InitInstance() {
   frame_->show();
 }
 
-void kelApp::ShowRecentFiles() {
+void kelApp::ShowRecentFiles(const QStringList& files) {
   if (!recentMenu_) return;
   recentMenu_->clear();
-  const QStringList files = SavedRecentFiles();
   int n = 0;
   for (const QString& path : files) {
     ++n;
@@ -265,7 +264,7 @@ bool kelApp::OpenRecentFile(const QString& path) {
     QStringList files = SavedRecentFiles();
     files.removeAll(path);
     SaveRecentFiles(files);
-    ShowRecentFiles();
+    ShowRecentFiles(files);
     prompt_.MessageBox(frame_.get(),
                        QStringLiteral("ファイル \"%1\" が見つかりません。\n"
                                       "最近使ったファイルの一覧から削除しました。")

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 #include <map>
@@ -136,8 +137,8 @@ class kelApp : public QObject {
   // Undo and redo actions follow the history: enabled when there is a step, named after it.
   void ConnectHistory();
   void ShowInvalidFile(const QString& detail);
-  // The recent-files menu lists the saved list again.
-  void ShowRecentFiles();
+  // The recent-files menu lists these files.
+  void ShowRecentFiles(const QStringList& files);
   bool SaveDocument(const QString& fileName, bool rename);
 
   PromptPort& prompt_;

@@ -70,7 +70,12 @@ ProblemsWindow::ProblemsWindow(Document& doc, ObKELDialog& form, QWidget* parent
   connect(&doc_, &Document::framesChanged, this, later);
   connect(&doc_, &Document::locationsChanged, this, later);
   connect(&doc_, &Document::soundChanged, this, later);
+}
+
+void ProblemsWindow::showEvent(QShowEvent* e) {
+  // Hidden, the window did not follow the document: it lists what is there now.
   Recheck();
+  QWidget::showEvent(e);
 }
 
 void ProblemsWindow::Recheck() {

@@ -24,7 +24,8 @@ class ProblemsWindow : public QWidget {
   // doc and form outlive the window; parent: the main window it stays beside.
   ProblemsWindow(Document& doc, ObKELDialog& form, QWidget* parent);
 
-  // Lists the document's problems now (the window also does it by itself after each change).
+  // Lists the document's problems now (the window does it by itself when it shows and, while
+  // shown, after each change).
   void Recheck();
   // Shows entry i's object in the form, with the entry's cell active. false when the form
   // cannot leave the object shown (it has said why).
@@ -33,6 +34,9 @@ class ProblemsWindow : public QWidget {
   QTreeWidget* List() const { return list_; }
   QLabel* Summary() const { return summary_; }
   const std::vector<Problem>& Problems() const { return problems_; }
+
+ protected:
+  void showEvent(QShowEvent* e) override;
 
  private:
   Document& doc_;
