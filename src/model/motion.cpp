@@ -8,11 +8,6 @@ namespace {
 
 enum Behave { kFlow = 0, kBounce = 1, kOneShot = 2, kRandomWalk = 3, kFixed = 4 };
 
-// The box's side on one axis: an image size of 0 (or less) is one pixel.
-int64_t Side(int16_t size) {
-  return std::max<int64_t>(size, 1);
-}
-
 int FrameAt(const ObSpriteData& object, int64_t tick) {
   const int n = object.FrameCount();
   if (object.Params().AutoRepeat) return int(tick % n);
@@ -83,8 +78,8 @@ MotionState StartMotion(const ObSpriteData& object, int index, StageSize stage, 
   s.vy = p.SpeedY;
   const bool randomBehave = p.Behave == kFlow || p.Behave == kBounce || p.Behave == kRandomWalk;
   if (p.RandomStart && randomBehave) {
-    const int64_t roomX = std::max<int64_t>(stage.width - Side(p.ImageSizeX), 0);
-    const int64_t roomY = std::max<int64_t>(stage.height - Side(p.ImageSizeY), 0);
+    const int64_t roomX = std::max<int64_t>(stage.width - BoxSide(p.ImageSizeX), 0);
+    const int64_t roomY = std::max<int64_t>(stage.height - BoxSide(p.ImageSizeY), 0);
     s.x = s.random.UpTo(uint32_t(std::min<int64_t>(roomX, UINT32_MAX - 1)));
     s.y = s.random.UpTo(uint32_t(std::min<int64_t>(roomY, UINT32_MAX - 1)));
   }
@@ -94,7 +89,7 @@ MotionState StartMotion(const ObSpriteData& object, int index, StageSize stage, 
 
 void StepMotion(MotionState& s, const ObSpriteData& object, StageSize stage, int64_t tick) {
   const ObSpriteParams p = object.Params();
-  const int64_t w = Side(p.ImageSizeX), h = Side(p.ImageSizeY);
+  const int64_t w = BoxSide(p.ImageSizeX), h = BoxSide(p.ImageSizeY);
   if (!s.gone && p.Behave != kFixed) {
     if (p.Behave == kRandomWalk) {
       // Both draws every tick, so the stream does not depend on the speed.
