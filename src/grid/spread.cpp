@@ -224,8 +224,7 @@ bool TSpread::SSSetRowHeight(int row, double height) {
     verticalHeader()->setDefaultSectionSize(px);
     ApplyRowSizes();
   } else {
-    rowSize_[row - 1] = px;
-    verticalHeader()->resizeSection(row - 1, px * RowZoom(row - 1));
+    SetRowPixels(row, px);
   }
   return true;
 }

@@ -8,14 +8,8 @@ namespace {
 
 enum Behave { kFlow = 0, kBounce = 1, kOneShot = 2, kRandomWalk = 3, kFixed = 4 };
 
-// The box's side on one axis: an image size of 0 (or less) is one pixel.
-int64_t Side(int16_t size) {
-  return std::max<int64_t>(size, 1);
-}
-
-int FrameAt(const ObSpriteData& object, int64_t tick) {
-  const int n = object.FrameCount();
-  if (object.Params().AutoRepeat) return int(tick % n);
+int FrameAt(int n, bool autoRepeat, int64_t tick) {
+  if (autoRepeat) return int(tick % n);
   return int(std::min<int64_t>(tick, n - 1));
 }
 
@@ -39,16 +33,17 @@ bool Left(int64_t p, int64_t v, int64_t side, int64_t stage) {
   return (p + side <= 0 && v <= 0) || (p >= stage && v >= 0);
 }
 
-void Show(MotionState& s, const ObSpriteData& object, int64_t tick) {
-  s.visible = !s.gone && object.FrameCount() > 0;
-  if (object.FrameCount() == 0) {
+// p: the object's parameters.
+void Show(MotionState& s, const ObSpriteData& object, const ObSpriteParams& p, int64_t tick) {
+  const int n = object.FrameCount();
+  s.visible = !s.gone && n > 0;
+  if (n == 0) {
     s.soundDue = false;
     return;
   }
-  s.frame = FrameAt(object, tick);
-  if (object.Params().Behave == kFixed) {
+  s.frame = FrameAt(n, p.AutoRepeat, tick);
+  if (p.Behave == kFixed) {
     const auto& where = object.Locations();
-    const ObSpriteParams p = object.Params();
     const bool has = size_t(s.frame) < where.size();
     s.x = has ? where[size_t(s.frame)].X : p.PositionX;
     s.y = has ? where[size_t(s.frame)].Y : p.PositionY;
@@ -56,7 +51,7 @@ void Show(MotionState& s, const ObSpriteData& object, int64_t tick) {
   // A frame is shown anew at every tick of a loop, and once on the way to the last frame
   // without one; its sound starts then.
   const ObSound* sound = object.Sound();
-  const bool fresh = object.Params().AutoRepeat || tick < object.FrameCount();
+  const bool fresh = p.AutoRepeat || tick < n;
   s.soundDue = s.visible && fresh && sound && sound->Frame == s.frame + 1;
 }
 
@@ -83,18 +78,18 @@ MotionState StartMotion(const ObSpriteData& object, int index, StageSize stage, 
   s.vy = p.SpeedY;
   const bool randomBehave = p.Behave == kFlow || p.Behave == kBounce || p.Behave == kRandomWalk;
   if (p.RandomStart && randomBehave) {
-    const int64_t roomX = std::max<int64_t>(stage.width - Side(p.ImageSizeX), 0);
-    const int64_t roomY = std::max<int64_t>(stage.height - Side(p.ImageSizeY), 0);
+    const int64_t roomX = std::max<int64_t>(stage.width - BoxSide(p.ImageSizeX), 0);
+    const int64_t roomY = std::max<int64_t>(stage.height - BoxSide(p.ImageSizeY), 0);
     s.x = s.random.UpTo(uint32_t(std::min<int64_t>(roomX, UINT32_MAX - 1)));
     s.y = s.random.UpTo(uint32_t(std::min<int64_t>(roomY, UINT32_MAX - 1)));
   }
-  Show(s, object, 0);
+  Show(s, object, p, 0);
   return s;
 }
 
 void StepMotion(MotionState& s, const ObSpriteData& object, StageSize stage, int64_t tick) {
   const ObSpriteParams p = object.Params();
-  const int64_t w = Side(p.ImageSizeX), h = Side(p.ImageSizeY);
+  const int64_t w = BoxSide(p.ImageSizeX), h = BoxSide(p.ImageSizeY);
   if (!s.gone && p.Behave != kFixed) {
     if (p.Behave == kRandomWalk) {
       // Both draws every tick, so the stream does not depend on the speed.
@@ -123,7 +118,7 @@ void StepMotion(MotionState& s, const ObSpriteData& object, StageSize stage, int
         break;
     }
   }
-  Show(s, object, tick);
+  Show(s, object, p, tick);
 }
 
 MotionState MotionAt(const ObSpriteData& object, int index, StageSize stage, uint64_t seed,

@@ -74,6 +74,11 @@ struct MotionState {
   MotionRandom random;
 };
 
+// The side of an object's box on one axis: an image size of 0 (or less) is one pixel.
+inline int64_t BoxSide(int16_t size) {
+  return size < 1 ? 1 : size;
+}
+
 // The state of the object at tick 0. index: its place in the list (its random stream).
 MotionState StartMotion(const ObSpriteData& object, int index, StageSize stage, uint64_t seed);
 // Moves state on from tick - 1 to tick (tick >= 1).

@@ -116,9 +116,23 @@ double ObTestWindow::FitScale(QSize image, QSize available) {
   return std::clamp(std::min(across, down), 0.01, 1.0);
 }
 
+QSize ObTestWindow::ImageSize() const {
+  return Sprite ? QSize(Sprite->Params().ImageSizeX, Sprite->Params().ImageSizeY) : QSize(0, 0);
+}
+
+void ObTestWindow::PlacePicture() {
+  pictureArea_->setGeometry(0, 0, int(std::ceil(picture_.width() * factor_)),
+                            int(std::ceil(picture_.height() * factor_)));
+}
+
+void ObTestWindow::SpanFrames() {
+  LastFrame = Sprite ? Sprite->FrameCount() - 1 : -1;
+  const QSignalBlocker quiet(ScrollBar);
+  ScrollBar->setRange(0, std::max(LastFrame, 0));
+}
+
 void ObTestWindow::Layout() {
-  const QSize image(Sprite ? Sprite->Params().ImageSizeX : 0,
-                    Sprite ? Sprite->Params().ImageSizeY : 0);
+  const QSize image = ImageSize();
   const QScreen* screen = parentWidget() ? parentWidget()->screen() : QApplication::primaryScreen();
   // The zoom, down to what fits the screen.
   const double fit = screen ? FitScale(image * zoom_, screen->availableGeometry().size()) : 1.0;
@@ -136,9 +150,7 @@ void ObTestWindow::Layout() {
   TestButton->setGeometry(0, h0 + 16, third, 44);
   EndButton->setGeometry(third, h0 + 16, third, 44);
   FrameEdit->setGeometry(2 * third + (third - 33) / 2, h0 + 20, 33, 30);
-  if (!picture_.isNull())
-    pictureArea_->setGeometry(0, 0, int(std::ceil(picture_.width() * factor_)),
-                              int(std::ceil(picture_.height() * factor_)));
+  if (!picture_.isNull()) PlacePicture();
   laidOutFor_ = image;
 }
 
@@ -169,16 +181,11 @@ bool ObTestWindow::eventFilter(QObject* watched, QEvent* e) {
 
 void ObTestWindow::SpriteChanged() {
   if (!Sprite) return;
-  const QSize image(Sprite->Params().ImageSizeX, Sprite->Params().ImageSizeY);
-  if (image != laidOutFor_) Layout();
+  if (ImageSize() != laidOutFor_) Layout();
   // The frames now: a run goes on over them, the bar spans them, the frame shown is drawn again
   // (without its sound: nothing new was reached).
   runCount_ = int16_t(Sprite->FrameCount());
-  LastFrame = Sprite->FrameCount() - 1;
-  {
-    const QSignalBlocker quiet(ScrollBar);
-    ScrollBar->setRange(0, std::max(LastFrame, 0));
-  }
+  SpanFrames();
   if (LastFrame < 0) {
     picture_ = QImage();
     pictureArea_->update();
@@ -195,9 +202,8 @@ void ObTestWindow::Create() {
 }
 
 void ObTestWindow::SetupWindow() {
-  LastFrame = Sprite ? Sprite->FrameCount() - 1 : -1;
+  SpanFrames();
   const QSignalBlocker quiet(ScrollBar);
-  ScrollBar->setRange(0, std::max(LastFrame, 0));
   ScrollBar->setValue(0);
   CurrentFrame = 0;
 }
@@ -256,7 +262,7 @@ bool ObTestWindow::DrawFrame(unsigned frame) {
     if (bitmap) DrawBitmap(p, *bitmap);
   }
   picture_ = std::move(canvas);
-  pictureArea_->setGeometry(0, 0, int(std::ceil(x * factor_)), int(std::ceil(y * factor_)));
+  PlacePicture();
   pictureArea_->update();
 
   {

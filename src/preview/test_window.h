@@ -95,6 +95,10 @@ class ObTestWindow : public QWidget {
   // Places the picture area and the controls for the object's image size and the zoom (less
   // for a picture larger than the screen).
   void Layout();
+  QSize ImageSize() const;  // the object's image size (0 x 0 once it has gone)
+  void PlacePicture();      // the picture area at the picture's size, zoomed
+  // LastFrame and the scroll bar's range from the object's frames (the bar says nothing).
+  void SpanFrames();
   bool DrawFrame(unsigned frame);  // DispImage without the sound; false when nothing was drawn
 
   QWidget* pictureArea_ = nullptr;

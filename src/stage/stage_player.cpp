@@ -21,7 +21,7 @@ StagePlayer::StagePlayer(Document& doc, QObject* parent)
     : QObject(parent), doc_(doc), motion_(kel::StageSize{640, 480}, 0) {
   timer_.setTimerType(Qt::PreciseTimer);
   timer_.setInterval(kTickMs);
-  connect(&timer_, &QTimer::timeout, this, &StagePlayer::Tock);
+  connect(&timer_, &QTimer::timeout, this, &StagePlayer::StepAndDraw);
 
   const auto edited = [this](ObSpriteData* sprite) { ObjectEdited(sprite); };
   connect(&doc_, &Document::paramsChanged, this, edited);
@@ -120,10 +120,6 @@ void StagePlayer::Seek(int64_t tick) {
   listChanged_ = false;
   motion_.Seek(doc_.Objects(), tick);
   Redraw();
-}
-
-void StagePlayer::Tock() {
-  StepAndDraw();
 }
 
 void StagePlayer::StepAndDraw() {

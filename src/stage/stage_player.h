@@ -93,7 +93,6 @@ class StagePlayer : public QObject {
   void playingChanged(bool playing);
 
  private:
-  void Tock();
   void StepAndDraw();
   void Redraw();       // everything: settings changed, objects came or went
   void DrawChanges();  // only where objects were and are now

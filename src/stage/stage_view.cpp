@@ -48,8 +48,8 @@ void StageView::paintEvent(QPaintEvent* e) {
     const MotionState& s = states[i];
     if (!s.visible || !player_.Shown(list[i].get())) continue;
     const ObSpriteParams params = list[i]->Params();
-    const QRect box(int(s.x), int(s.y), std::max<int>(params.ImageSizeX, 1),
-                    std::max<int>(params.ImageSizeY, 1));
+    const QRect box(int(s.x), int(s.y), int(BoxSide(params.ImageSizeX)),
+                    int(BoxSide(params.ImageSizeY)));
     p.drawRect(box.adjusted(0, 0, -1, -1));
     const QString name = QString::fromStdString(Cp932ToUtf8Lossy(list[i]->Name()));
     p.drawText(box.topLeft() + QPoint(2, -3), name);

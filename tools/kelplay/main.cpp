@@ -47,20 +47,19 @@ bool LoadObjects(const PlayOptions& o, Document& doc, StagePlayer*& player) {
     return false;
   }
   doc.Reset(std::move(list), o.file);
+  QStringList names;
+  for (const auto& sprite : doc.Objects())
+    names << QString::fromStdString(Cp932ToUtf8Lossy(sprite->Name()));
   for (const QString& name : o.objects) {
-    bool found = false;
-    for (const auto& sprite : doc.Objects())
-      found = found || QString::fromStdString(Cp932ToUtf8Lossy(sprite->Name())) == name;
-    if (!found) {
+    if (!names.contains(name)) {
       Say(stderr, QStringLiteral("オブジェクト「%1」はファイルにありません").arg(name));
       return false;
     }
   }
   player = new StagePlayer(doc, &doc);
   if (!o.objects.isEmpty())
-    for (const auto& sprite : doc.Objects())
-      player->SetShown(sprite.get(), o.objects.contains(
-                                         QString::fromStdString(Cp932ToUtf8Lossy(sprite->Name()))));
+    for (size_t i = 0; i < doc.Objects().size(); ++i)
+      player->SetShown(doc.Objects()[i].get(), o.objects.contains(names[qsizetype(i)]));
   return true;
 }
 
