@@ -2,7 +2,13 @@
 
 #include <algorithm>
 
+#include "model/text.h"
+
 namespace kel {
+
+QString ObjectName(const ObSpriteData& sprite) {
+  return QString::fromStdString(Cp932ToUtf8Lossy(sprite.Name()));
+}
 
 Document::Document(QObject* parent) : QObject(parent) {
   objects_.reserve(33);

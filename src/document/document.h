@@ -16,6 +16,10 @@
 namespace kel {
 
 // A cell of the frame grid: column c shows frame c - 1; rows as below. Column 0 is no frame.
+// An object's name as the user reads it: the stored CP932 bytes in UTF-8, bytes that are no
+// CP932 shown as best they can be.
+QString ObjectName(const ObSpriteData& sprite);
+
 struct GridCell {
   int col = 0;
   int row = 0;

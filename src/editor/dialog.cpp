@@ -22,7 +22,6 @@
 #include "editor/updown.h"
 #include "grid/spread.h"
 #include "model/bmp_file.h"
-#include "model/text.h"
 #include "platform/prompt.h"
 #include "platform/qt_display.h"
 #include "platform/ui_setup.h"
@@ -280,8 +279,7 @@ void ObKELDialog::InitWindow() {
 }
 
 void ObKELDialog::FillObjectCombo() {
-  for (const auto& sprite : doc_.Objects())
-    ObjectCombo->addItem(QString::fromStdString(Cp932ToUtf8Lossy(sprite->Name())));
+  for (const auto& sprite : doc_.Objects()) ObjectCombo->addItem(ObjectName(*sprite));
 }
 
 void ObKELDialog::ShowObjectNames() {

@@ -77,7 +77,7 @@ void EditCommands::CmNewObject() {
 void EditCommands::CmRenameObject() {
   if (!CheckObject()) return;
   if (!form_.CommitFields()) return;
-  const QString current = QString::fromStdString(Cp932ToUtf8Lossy(Current()->Name()));
+  const QString current = ObjectName(*Current());
 
   // The object's own name is in the list too, so keeping it unchanged is refused as well.
   std::optional<std::string> name =

@@ -6,7 +6,6 @@
 #include <QVBoxLayout>
 
 #include "editor/dialog.h"
-#include "model/text.h"
 
 namespace kel {
 
@@ -83,7 +82,7 @@ void ProblemsWindow::Recheck() {
   list_->clear();
   for (const Problem& p : problems_) {
     const auto& sprite = doc_.Objects()[size_t(p.object)];
-    auto* item = new QTreeWidgetItem({QString::fromStdString(Cp932ToUtf8Lossy(sprite->Name())),
+    auto* item = new QTreeWidgetItem({ObjectName(*sprite),
                                       p.frame > 0 ? QString::number(p.frame) : QString(),
                                       QString::fromStdString(p.message)});
     item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);

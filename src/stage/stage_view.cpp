@@ -4,7 +4,6 @@
 #include <QPainter>
 
 #include "document/document.h"
-#include "model/text.h"
 #include "stage/stage_player.h"
 
 namespace kel {
@@ -51,7 +50,7 @@ void StageView::paintEvent(QPaintEvent* e) {
     const QRect box(int(s.x), int(s.y), int(BoxSide(params.ImageSizeX)),
                     int(BoxSide(params.ImageSizeY)));
     p.drawRect(box.adjusted(0, 0, -1, -1));
-    const QString name = QString::fromStdString(Cp932ToUtf8Lossy(list[i]->Name()));
+    const QString name = ObjectName(*list[i]);
     p.drawText(box.topLeft() + QPoint(2, -3), name);
   }
 }

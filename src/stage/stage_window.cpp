@@ -17,7 +17,6 @@
 #include <QVBoxLayout>
 
 #include "document/document.h"
-#include "model/text.h"
 #include "platform/prompt.h"
 #include "stage/stage_player.h"
 #include "stage/stage_view.h"
@@ -25,10 +24,6 @@
 namespace kel {
 
 namespace {
-
-QString ObjectName(const ObSpriteData& sprite) {
-  return QString::fromStdString(Cp932ToUtf8Lossy(sprite.Name()));
-}
 
 QSize ScreenSize() {
   const QScreen* screen = QGuiApplication::primaryScreen();

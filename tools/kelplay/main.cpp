@@ -15,7 +15,6 @@
 #include "document/document.h"
 #include "files/object_file.h"
 #include "model/save_file.h"
-#include "model/text.h"
 #include "platform/sdl_sound.h"
 #include "platform/ui_setup.h"
 #include "play_options.h"
@@ -48,8 +47,7 @@ bool LoadObjects(const PlayOptions& o, Document& doc, StagePlayer*& player) {
   }
   doc.Reset(std::move(list), o.file);
   QStringList names;
-  for (const auto& sprite : doc.Objects())
-    names << QString::fromStdString(Cp932ToUtf8Lossy(sprite->Name()));
+  for (const auto& sprite : doc.Objects()) names << ObjectName(*sprite);
   for (const QString& name : o.objects) {
     if (!names.contains(name)) {
       Say(stderr, QStringLiteral("オブジェクト「%1」はファイルにありません").arg(name));
