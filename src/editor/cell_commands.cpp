@@ -136,11 +136,13 @@ int EditCommands::ReadImage(long col, long row, const char* fileName, std::strin
     return 0;
   }
   if (dropped) *dropped = read.dropped;
-  PutPictures(
-      col, row, read.frames,
-      row == kRowImage ? QStringLiteral("イメージの読み込み") : QStringLiteral("マスクの読み込み"),
-      group);
+  PutPictures(col, row, read.frames, PictureReadText(row), group);
   return int(read.frames.size());
+}
+
+QString EditCommands::PictureReadText(long row) {
+  return row == kRowImage ? QStringLiteral("イメージの読み込み")
+                          : QStringLiteral("マスクの読み込み");
 }
 
 void EditCommands::PutPictures(long col, long row, const std::vector<PictureDibs>& frames,

@@ -91,9 +91,7 @@ bool EditCommands::DropFiles(const QStringList& paths, int col, int row) {
                   .arg(failed, QString::fromStdString(reason)));
     return false;
   }
-  PutPictures(
-      col, row, frames,
-      row == kRowImage ? QStringLiteral("イメージの読み込み") : QStringLiteral("マスクの読み込み"));
+  PutPictures(col, row, frames, PictureReadText(row));
   form_.SetActiveCell(std::min(col + int(frames.size()), int(kGridCols)), row);
   if (dropped) ShowFramesDropped(dropped);
   return true;

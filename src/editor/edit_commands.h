@@ -72,6 +72,8 @@ class EditCommands : public QObject {
   // Puts pictures read from files into frames col - 1 and after, as ReadImage does.
   void PutPictures(long col, long row, const std::vector<PictureDibs>& frames, const QString& text,
                    EditStep* group = nullptr);
+  // The step that reads pictures into the image row (row 1) or the mask row (other rows).
+  static QString PictureReadText(long row);
   // The message that an animation or a sheet had more frames than the grid has columns left.
   void ShowFramesDropped(int dropped);
   // Puts a picture with a DIB into the image (row 1) or mask (other rows) slot of frame col - 1

@@ -22,25 +22,21 @@ void EditCommands::CmSpriteSheetRead() {
   if (!path) return;  // cancelled
 
   std::string error;
+  const auto readFailed = [&] {
+    ShowError(QStringLiteral("このファイルは読み込めません: %1\n%2")
+                  .arg(*path, QString::fromStdString(error)));
+  };
   std::optional<QImage> picture;
   RunBusy(form_.window(),
           QStringLiteral("画像を読み込んでいます...\n%1").arg(QFileInfo(*path).fileName()),
           QFileInfo(*path).size(), [&] { picture = ReadPictureImage(*path, &error); });
-  if (!picture) {
-    ShowError(QStringLiteral("このファイルは読み込めません: %1\n%2")
-                  .arg(*path, QString::fromStdString(error)));
-    return;
-  }
+  if (!picture) return readFailed();
   SpriteSheetDialog dialog(*picture, form_.window());
   if (dialog.exec() != QDialog::Accepted) return;
 
   int dropped = 0;
   const int frames = ReadSpriteSheet(col, row, *picture, dialog.Split(), &error, &dropped);
-  if (!frames) {
-    ShowError(QStringLiteral("このファイルは読み込めません: %1\n%2")
-                  .arg(*path, QString::fromStdString(error)));
-    return;
-  }
+  if (!frames) return readFailed();
   form_.SetActiveCell(std::min(col + frames, int(kGridCols)), row);
   if (dropped) ShowFramesDropped(dropped);
 }

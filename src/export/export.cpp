@@ -9,10 +9,18 @@ namespace kel {
 
 namespace {
 
-std::string LowerExtension(const std::string& path) {
+// Where the extension's dot is in path: the last dot of its file name, npos when there is none.
+size_t ExtensionDot(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   const size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  return dot != std::string::npos && (slash == std::string::npos || dot > slash)
+             ? dot
+             : std::string::npos;
+}
+
+std::string LowerExtension(const std::string& path) {
+  const size_t dot = ExtensionDot(path);
+  if (dot == std::string::npos) return {};
   std::string ext = path.substr(dot + 1);
   std::transform(ext.begin(), ext.end(), ext.begin(),
                  [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); });
@@ -57,10 +65,7 @@ const char* ExportExtension(ExportFormat format) {
 }
 
 std::string SheetJsonPath(const std::string& sheetPath) {
-  const size_t slash = sheetPath.find_last_of('/');
-  const size_t dot = sheetPath.find_last_of('.');
-  const bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  return (hasExt ? sheetPath.substr(0, dot) : sheetPath) + ".json";
+  return sheetPath.substr(0, ExtensionDot(sheetPath)) + ".json";
 }
 
 ExportProblem ExportObject(const ObSpriteData& sprite, const std::string& path, ExportFormat format,

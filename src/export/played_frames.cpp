@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "model/display.h"
 
@@ -44,18 +46,21 @@ void PlayedFrames::Render(int i, uint8_t* rgba, size_t stride) const {
   if (!image || !image->HasDib()) return;
   const DibReader picture(*image->Dib());
   const ObBmpImage* maskImage = sprite_.GetPrevMask(int16_t(i));
-  const PackedDib* maskDib = maskImage && maskImage->HasDib() ? maskImage->Dib() : nullptr;
-  static const std::shared_ptr<PackedDib> kNoMask = PackedDib::Allocate(0);  // reads as no pixel
-  const DibReader mask(maskDib ? *maskDib : *kNoMask);
+  std::optional<DibReader> mask;
+  if (maskImage && maskImage->HasDib()) mask.emplace(*maskImage->Dib());
   const int w = int(std::min<int64_t>(picture.Width(), width_));
   const int h = int(std::min<int64_t>(picture.Height(), height_));
+  std::vector<uint32_t> colours(static_cast<size_t>(w)), maskColours(static_cast<size_t>(w));
   for (int y = 0; y < h; ++y) {
+    picture.Row(y, 0, w, colours.data());
+    // The part of the row the mask covers.
+    const int maskW = mask && y < mask->Height() ? int(std::min<int64_t>(mask->Width(), w)) : 0;
+    if (maskW > 0) mask->Row(y, 0, maskW, maskColours.data());
     uint8_t* out = rgba + size_t(y) * stride;
-    const bool maskRow = y < mask.Height();
     for (int x = 0; x < w; ++x, out += 4) {
       // The player clears the screen where the mask is black and keeps it where it is white.
-      if (maskRow && x < mask.Width() && mask.Rgb(x, y) != 0) continue;
-      const uint32_t c = picture.Rgb(x, y);
+      if (x < maskW && maskColours[size_t(x)] != 0) continue;
+      const uint32_t c = colours[size_t(x)];
       out[0] = uint8_t(c >> 16);
       out[1] = uint8_t(c >> 8);
       out[2] = uint8_t(c);

@@ -25,8 +25,7 @@ void FlushStream(png_structp) {}
 // The picture, row by row; libpng's errors leave it through longjmp to WritePngSheet, so nothing
 // here owns a resource that longjmp would skip.
 void WriteSheetRows(png_structp png, png_infop info, const PlayedFrames& frames,
-                    std::vector<uint8_t>& band) {
-  const SheetLayout layout = SheetLayout::For(frames.Count());
+                    const SheetLayout& layout, std::vector<uint8_t>& band) {
   const int w = frames.Width(), h = frames.Height();
   const size_t stride = size_t(layout.columns) * size_t(w) * 4;
   png_set_IHDR(png, info, png_uint_32(layout.columns * w), png_uint_32(layout.rows * h), 8,
@@ -75,7 +74,7 @@ bool WritePngSheet(const PlayedFrames& frames, std::ostream& out) {
   // No limit of libpng's own on the sheet's sides: ExportObject has checked them.
   png_set_user_limits(png, 0x7fffffff, 0x7fffffff);
   png_set_write_fn(png, &out, WriteToStream, FlushStream);
-  WriteSheetRows(png, info, frames, band);
+  WriteSheetRows(png, info, frames, layout, band);
   png_destroy_write_struct(&png, &info);
   return bool(out);
 }
