@@ -11,7 +11,7 @@ packages=(
   libsdl2-dev
   libwebp-dev libgif-dev libimagequant-dev libpng-dev
   fonts-ipafont-gothic
-  xvfb xauth x11-utils xdotool imagemagick libx11-dev
+  xvfb xauth x11-utils xdotool imagemagick libx11-dev libxcb-shm0-dev libxcb-shape0-dev
   time
 )
 

@@ -172,7 +172,7 @@ void StagePlayer::Redraw() {
     picture_ = QImage();
   else if (picture_.size() != size)
     picture_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
-  drawn_ = QRegion(QRect(QPoint(), size));
+  drawnRects_ = {QRect(QPoint(), size)};
   DrawChanges();
 }
 
@@ -187,17 +187,22 @@ void StagePlayer::DrawChanges() {
   const SpriteList& list = doc_.Objects();
   const auto& states = motion_.States();
   const std::vector<bool> shown = ShownFlags();
-  QRegion now;
+  const QRect stage(QPoint(), StageSize());
+  std::vector<QRect> rects = drawnRects_;  // where they were, and where they are
+  drawnRects_.clear();
   for (size_t i = 0; i < list.size() && i < states.size(); ++i)
-    if (shown[i]) now += ToQRect(ObjectRect(*list[i], states[i]));
-  now &= QRect(QPoint(), StageSize());
-  changed_ = InFewPieces(drawn_ + now);
-  drawn_ = now;
+    if (shown[i]) drawnRects_.push_back(ToQRect(ObjectRect(*list[i], states[i])) & stage);
+  rects.insert(rects.end(), drawnRects_.begin(), drawnRects_.end());
+  changedPieces_ = DisjointCover(std::move(rects));
+  changed_ = QRegion();
+  for (const QRect& r : changedPieces_) changed_ += r;
+  drawn_ = QRegion();
+  for (const QRect& r : drawnRects_) drawn_ += r;
   if (keepsPicture_) {
     StageBuffer buffer{reinterpret_cast<uint32_t*>(picture_.bits()), picture_.width(),
                        picture_.height(), int(picture_.bytesPerLine() / 4)};
     const std::vector<int> order = DrawOrder(list);
-    for (const QRect& r : changed_) DrawPart(buffer, r, order, shown);
+    for (const QRect& r : changedPieces_) DrawPart(buffer, r, order, shown);
   }
   emit pictureChanged();
 }
@@ -218,6 +223,28 @@ void StagePlayer::DrawPart(StageBuffer& buffer, const QRect& r, const std::vecto
 
 QRegion StagePlayer::InFewPieces(const QRegion& region) {
   return region.rectCount() > 16 ? QRegion(region.boundingRect()) : region;
+}
+
+std::vector<QRect> StagePlayer::DisjointCover(std::vector<QRect> rects) {
+  std::erase_if(rects, [](const QRect& r) { return r.isEmpty(); });
+  if (rects.size() > kMaxCoverRects) {
+    QRect all;
+    for (const QRect& r : rects) all |= r;
+    return {all};
+  }
+  // Rectangles that overlap become their bounding rectangle, until none overlap.
+  for (bool merged = true; merged;) {
+    merged = false;
+    for (size_t i = 0; i < rects.size(); ++i)
+      for (size_t j = i + 1; j < rects.size(); ++j)
+        if (rects[i].intersects(rects[j])) {
+          rects[i] |= rects[j];
+          rects.erase(rects.begin() + std::ptrdiff_t(j));
+          j = i;  // the grown one may now meet those already passed
+          merged = true;
+        }
+  }
+  return rects;
 }
 
 void StagePlayer::Render(const QRect& area, std::vector<uint32_t>& scratch,
@@ -244,43 +271,36 @@ void StagePlayer::Render(const QRect& area, std::vector<uint32_t>& scratch,
   }
 }
 
-namespace {
-
-// Adds to runs, row by row, the runs of pixels of r that are not see-through in picture, whose
-// top-left pixel stands at origin on the stage.
-void AddOpaqueRuns(const QImage& picture, QPoint origin, const QRect& r, QVector<QRect>& runs) {
-  for (int y = r.top(); y <= r.bottom(); ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(picture.constScanLine(y - origin.y()));
-    const auto opaque = [&](int x) { return row[x - origin.x()] >> 24 != 0; };
-    for (int x = r.left(); x <= r.right();) {
-      if (!opaque(x)) {
+QRegion StagePlayer::OpaqueIn(const QImage& picture, QPoint at) {
+  // Row by row, runs of pixels that are not see-through.
+  QVector<QRect> runs;
+  const int w = picture.width(), h = picture.height();
+  for (int y = 0; y < h; ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(picture.constScanLine(y));
+    for (int x = 0; x < w;) {
+      if (row[x] >> 24 == 0) {
         ++x;
         continue;
       }
       const int start = x;
-      while (x <= r.right() && opaque(x)) ++x;
-      runs.push_back(QRect(start, y, x - start, 1));
+      while (x < w && row[x] >> 24 != 0) ++x;
+      runs.push_back(QRect(at.x() + start, at.y() + y, x - start, 1));
     }
   }
+  QRegion region;
+  region.setRects(runs.constData(), int(runs.size()));
+  return region;
 }
 
-}  // namespace
-
 QRegion StagePlayer::OpaqueRegion() const {
-  // Row by row, runs of pixels that are not see-through, where objects stand.
   QRegion region;
   std::vector<uint32_t> scratch;
   for (const QRect& r : drawn_) {
-    QVector<QRect> runs;
     if (keepsPicture_)
-      AddOpaqueRuns(picture_, {}, r, runs);
+      region += OpaqueIn(picture_.copy(r), r.topLeft());
     else
-      Render(r, scratch, [&](const QImage& picture, QPoint at) {
-        AddOpaqueRuns(picture, at, QRect(at, picture.size()), runs);
-      });
-    QRegion part;
-    part.setRects(runs.constData(), int(runs.size()));
-    region += part;
+      Render(r, scratch,
+             [&](const QImage& picture, QPoint at) { region += OpaqueIn(picture, at); });
   }
   return region;
 }

@@ -70,15 +70,25 @@ class StagePlayer : public QObject {
   // The stage as drawn at the present tick (ARGB32, premultiplied: pixels are opaque or 0); null
   // when no picture is kept.
   const QImage& Picture() const { return picture_; }
-  // The part of the stage the last change redrew.
+  // The part of the stage the last change redrew, and the rectangles it is drawn by.
   const QRegion& Changed() const { return changed_; }
+  const std::vector<QRect>& ChangedPieces() const { return changedPieces_; }
   // The stage's pixels that are not see-through, as a region (the desktop player's shape).
   QRegion OpaqueRegion() const;
+  // Those of a picture Render handed over, whose top-left pixel stands at at on the stage.
+  static QRegion OpaqueIn(const QImage& picture, QPoint at);
+  // Where the objects stand at present: only there is anything not see-through.
+  const QRegion& Covered() const { return drawn_; }
 
   // The rectangles to draw a region by: its own when it has few, else its bounding rectangle
   // (objects all over the stage, or the pixels of a shaped window): each piece would draw every
   // object over it again.
   static QRegion InFewPieces(const QRegion& region);
+  // Rectangles that do not overlap and cover rects, each the bounding rectangle of some of them
+  // (where the objects were and are: one piece for each group of objects that overlap); with
+  // more than kMaxCoverRects, their bounding rectangle.
+  static std::vector<QRect> DisjointCover(std::vector<QRect> rects);
+  static constexpr size_t kMaxCoverRects = 512;
   // At most this many pixels are drawn at once by Render.
   static constexpr int kBandPixels = 1 << 16;
   // Draws the part area of the stage as it is at present, a band of rows at a time, each into
@@ -117,7 +127,9 @@ class StagePlayer : public QObject {
   bool keepsPicture_ = true;
   QImage picture_;
   QRegion changed_;
-  QRegion drawn_;  // where the objects stand on the stage now
+  std::vector<QRect> changedPieces_;
+  std::vector<QRect> drawnRects_;  // where each object shown stands on the stage now
+  QRegion drawn_;                  // the same as a region
   std::set<const ObSpriteData*> edited_;
   bool listChanged_ = false;
 };

@@ -114,5 +114,38 @@ TEST_F(DesktopStageTest, TheWindowShowsAndIsShapedToTheObjectsPixels) {
   EXPECT_TRUE(window.isHidden());
 }
 
+// A tick redraws where the objects were and are by rectangles that cover all of it and never
+// overlap (no part is drawn twice), one for each group of overlapping objects.
+TEST(DisjointCoverTest, OverlapsMergeAndTheRestStaysApart) {
+  std::vector<QRect> many;
+  for (int i = 0; i <= int(StagePlayer::kMaxCoverRects); ++i) many.push_back(QRect(3 * i, 0, 2, 2));
+  const struct {
+    const char* what;
+    std::vector<QRect> rects;
+    size_t pieces;
+  } cases[] = {
+      {"nothing", {}, 0},
+      {"empty rectangles", {QRect(), QRect(5, 5, 0, 3)}, 0},
+      {"apart", {QRect(0, 0, 10, 10), QRect(10, 0, 10, 10), QRect(0, 20, 4, 4)}, 3},
+      {"a chain", {QRect(0, 0, 10, 10), QRect(8, 8, 10, 10), QRect(16, 16, 10, 10)}, 1},
+      // The piece a merge makes reaches one already passed over.
+      {"grown",
+       {QRect(0, 0, 10, 10), QRect(100, 0, 10, 10), QRect(50, 50, 5, 5), QRect(5, 5, 100, 2)},
+       2},
+      {"too many", many, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::vector<QRect> pieces = StagePlayer::DisjointCover(c.rects);
+    EXPECT_EQ(pieces.size(), c.pieces);
+    QRegion covered;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+      covered += pieces[i];
+      for (size_t j = i + 1; j < pieces.size(); ++j) EXPECT_FALSE(pieces[i].intersects(pieces[j]));
+    }
+    for (const QRect& r : c.rects) EXPECT_TRUE((QRegion(r) - covered).isEmpty()) << r.x();
+  }
+}
+
 }  // namespace
 }  // namespace kel

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <fstream>
+#include <initializer_list>
 
 #include "files/object_file.h"
 #include "model/motion.h"
@@ -35,17 +36,20 @@ PlayRun Kelplay(const QStringList& args) {
           QString::fromLocal8Bit(p.readAllStandardError())};
 }
 
-// A w x h picture in colour rgb with a mask keeping all of it, moving at (vx, vy) from (x, y).
+// A 6 x 5 picture in colour rgb with a mask keeping all of it (or all but a see-through hole of
+// 2 x 2), moving at (vx, vy) from (x, y).
 std::unique_ptr<ObSpriteData> Mover(const char* name, uint32_t rgb, int behave, int x, int y,
-                                    int vx, int vy) {
+                                    int vx, int vy, bool holed = false) {
   auto o = std::make_unique<ObSpriteData>();
   test::SetName(*o, name);
   o->AddImage(
       std::make_unique<ObBmpImage>(test::MakeDib({6, 5, 24}, [rgb](int, int) { return rgb; })), 0,
       0);
-  o->AddImage(std::make_unique<ObBmpImage>(
-                  test::MakeDib({6, 5, 1, {0, 0xFFFFFF}}, [](int, int) { return 0u; })),
-              0, 1);
+  const auto hole = [holed](int px, int py) { return holed && px / 2 == 1 && py / 2 == 1; };
+  o->AddImage(
+      std::make_unique<ObBmpImage>(test::MakeDib(
+          {6, 5, 1, {0, 0xFFFFFF}}, [&](int px, int py) { return hole(px, py) ? 1u : 0u; })),
+      0, 1);
   test::EditParams(*o, [&](ObSpriteParams& p) {
     p.Behave = behave;
     p.RandomStart = 1;
@@ -113,61 +117,115 @@ TEST(KelplayTest, OutputDrawsTheStageAtTheTickWhereTheModelSays) {
   EXPECT_FALSE(red);
 }
 
-// The stage window on a real X server (Xvfb) shows what --output draws: the window's pixels
-// equal the picture of one of the ticks it can have reached when it is captured.
-TEST(KelplayTest, StageWindowUnderXShowsTheModelsPicture) {
-  for (const char* tool : {"xvfb-run", "xdotool", "import"})
+// Whether the programs a test on a real X server (Xvfb) needs are installed.
+bool HasTools(std::initializer_list<const char*> tools) {
+  for (const char* tool : tools)
     if (QProcess::execute(
             QStringLiteral("sh"),
             {QStringLiteral("-c"),
              QStringLiteral("command -v %1 >/dev/null").arg(QString::fromLatin1(tool))}) != 0)
-      GTEST_SKIP() << tool << " is not installed";
-  QTemporaryDir dir;
-  SpriteList list;
-  list.push_back(Mover("walk", 0xFF0000, 3, 0, 0, 3, -2));
-  list.push_back(Mover("bounce", 0x00FF00, 1, 40, 5, 7, 4));
-  const QString file = dir.filePath(QStringLiteral("two.kel"));
-  {
-    std::ofstream out(file.toStdString(), std::ios::binary);
-    ASSERT_TRUE(WriteObjectFile(out, list));
-  }
-  const QStringList common = {file, QStringLiteral("--size"), QStringLiteral("120x90"),
-                              QStringLiteral("--seed"), QStringLiteral("11")};
+      return false;
+  return true;
+}
+
+// Runs kelplay with args on an Xvfb screen of 800 x 600 whose root window shows root, and
+// captures the screen (or the window named title) once a window of that name shows. Null when
+// nothing was captured.
+QImage CaptureOnX(const QTemporaryDir& dir, const QStringList& args, const QString& title,
+                  const QString& root, bool wholeScreen) {
   const QString shot = dir.filePath(QStringLiteral("shot.png"));
   const QString script = QStringLiteral(
-      "unset QT_QPA_PLATFORM; SDL_AUDIODRIVER=dummy \"$0\" \"$@\" & pid=$!; "
-      "wid=$(timeout 20 xdotool search --sync --onlyvisible --name 'two\\.kel' | head -n 1); "
-      "[ -n \"$wid\" ] && import -window \"$wid\" \"$KEL_SHOT\"; kill $pid");
-  qputenv("KEL_SHOT", shot.toLocal8Bit());
-  QProcess::execute(
-      QStringLiteral("timeout"),
-      QStringList{QStringLiteral("60"), QStringLiteral("xvfb-run"), QStringLiteral("-a"),
-                  QStringLiteral("-s"), QStringLiteral("-screen 0 800x600x24"),
-                  QStringLiteral("sh"), QStringLiteral("-c"), script,
-                  QStringLiteral(KEL_BINARY_DIR "/tools/kelplay/kelplay")} +
-          common +
-          QStringList{QStringLiteral("--stage"), QStringLiteral("--tick"), QStringLiteral("37"),
-                      QStringLiteral("--speed"), QStringLiteral("0.25")});
-  const QImage window(shot);
-  ASSERT_FALSE(window.isNull()) << "no window was captured";
-  ASSERT_GE(window.width(), 120);
-  ASSERT_GE(window.height(), 90);
-  const QImage shown = window.copy(0, 0, 120, 90);
-  // A quarter speed: a tick every 400 ms, so a few ticks at most pass before the capture.
-  bool matches = false;
-  for (int tick = 37; tick <= 45 && !matches; ++tick) {
+      "unset QT_QPA_PLATFORM; display -window root \"$KEL_ROOT\"; "
+      "SDL_AUDIODRIVER=dummy \"$0\" \"$@\" & pid=$!; "
+      "wid=$(timeout 20 xdotool search --sync --onlyvisible --name \"$KEL_TITLE\" | head -n 1); "
+      "[ -n \"$wid\" ] && sleep 0.3 && import -window \"${KEL_WINDOW:-$wid}\" \"$KEL_SHOT\"; kill "
+      "$pid");
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("KEL_SHOT"), shot);
+  env.insert(QStringLiteral("KEL_ROOT"), root);
+  env.insert(QStringLiteral("KEL_TITLE"), title);
+  if (wholeScreen) env.insert(QStringLiteral("KEL_WINDOW"), QStringLiteral("root"));
+  p.setProcessEnvironment(env);
+  p.start(QStringLiteral("timeout"),
+          QStringList{QStringLiteral("60"), QStringLiteral("xvfb-run"), QStringLiteral("-a"),
+                      QStringLiteral("-s"), QStringLiteral("-screen 0 800x600x24"),
+                      QStringLiteral("sh"), QStringLiteral("-c"), script,
+                      QStringLiteral(KEL_BINARY_DIR "/tools/kelplay/kelplay")} +
+              args);
+  p.waitForFinished(70000);
+  return QImage(shot);
+}
+
+// Whether shown (its top left) is --output's picture at one of the ticks from first to last,
+// with the stage's black background seen as background.
+bool ShowsATick(const QTemporaryDir& dir, const QImage& shown, const QStringList& args, int first,
+                int last, QRgb background) {
+  for (int tick = first; tick <= last; ++tick) {
     const QString png = dir.filePath(QStringLiteral("t%1.png").arg(tick));
-    ASSERT_EQ(Kelplay(common + QStringList{QStringLiteral("--tick"), QString::number(tick),
-                                           QStringLiteral("--output"), png})
-                  .status,
-              0);
+    if (Kelplay(args + QStringList{QStringLiteral("--tick"), QString::number(tick),
+                                   QStringLiteral("--output"), png})
+            .status != 0)
+      return false;
     const QImage drawn(png);
-    matches = drawn.size() == shown.size();
-    for (int y = 0; matches && y < drawn.height(); ++y)
-      for (int x = 0; matches && x < drawn.width(); ++x)
-        matches = (drawn.pixel(x, y) & 0xFFFFFFu) == (shown.pixel(x, y) & 0xFFFFFFu);
+    bool same = shown.width() >= drawn.width() && shown.height() >= drawn.height();
+    for (int y = 0; same && y < drawn.height(); ++y)
+      for (int x = 0; same && x < drawn.width(); ++x) {
+        const QRgb want = drawn.pixel(x, y) == 0xFF000000u ? background : drawn.pixel(x, y);
+        same = (want & 0xFFFFFFu) == (shown.pixel(x, y) & 0xFFFFFFu);
+      }
+    if (same) return true;
   }
-  EXPECT_TRUE(matches);
+  return false;
+}
+
+class KelplayOnXTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!HasTools({"xvfb-run", "xdotool", "import", "display"}))
+      GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
+    SpriteList list;
+    list.push_back(Mover("walk", 0xFF0000, 3, 0, 0, 3, -2, /*holed=*/true));
+    list.push_back(Mover("bounce", 0x00FF00, 1, 40, 5, 7, 4));
+    file = dir.filePath(QStringLiteral("two.kel"));
+    std::ofstream out(file.toStdString(), std::ios::binary);
+    ASSERT_TRUE(WriteObjectFile(out, list));
+    QImage root(800, 600, QImage::Format_RGB32);
+    root.fill(kRoot);
+    root.save(dir.filePath(QStringLiteral("root.png")));
+  }
+
+  static constexpr QRgb kRoot = 0xFF204060;
+  QTemporaryDir dir;
+  QString file;
+};
+
+// The stage window shows what --output draws: the window's pixels equal the picture of one of
+// the ticks it can have reached when it is captured (a quarter speed: a tick every 400 ms).
+TEST_F(KelplayOnXTest, StageWindowShowsTheModelsPicture) {
+  const QStringList common = {file, QStringLiteral("--size"), QStringLiteral("120x90"),
+                              QStringLiteral("--seed"), QStringLiteral("11")};
+  const QImage window = CaptureOnX(
+      dir,
+      common + QStringList{QStringLiteral("--stage"), QStringLiteral("--tick"),
+                           QStringLiteral("37"), QStringLiteral("--speed"), QStringLiteral("0.25")},
+      QStringLiteral("two\\.kel"), dir.filePath(QStringLiteral("root.png")), false);
+  ASSERT_FALSE(window.isNull()) << "no window was captured";
+  EXPECT_TRUE(ShowsATick(dir, window, common, 37, 45, 0xFF000000u));
+}
+
+// On the desktop the objects' pixels stand over the screen, and everything else of the stage
+// (around them and through the hole) shows what lies below.
+TEST_F(KelplayOnXTest, DesktopShowsTheObjectsOverTheScreen) {
+  const QStringList common = {file, QStringLiteral("--size"), QStringLiteral("120x90"),
+                              QStringLiteral("--seed"), QStringLiteral("11")};
+  const QImage screen =
+      CaptureOnX(dir,
+                 common + QStringList{QStringLiteral("--tick"), QStringLiteral("37"),
+                                      QStringLiteral("--speed"), QStringLiteral("0.25")},
+                 QStringLiteral("^kelplay$"), dir.filePath(QStringLiteral("root.png")), true);
+  ASSERT_FALSE(screen.isNull()) << "nothing was captured";
+  EXPECT_TRUE(ShowsATick(dir, screen, common, 37, 45, kRoot));
 }
 
 TEST(KelplayTest, MistakesAreNamedAndChangeNothing) {
