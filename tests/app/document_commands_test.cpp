@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QUndoView>
 #include <cerrno>
 #include <fstream>
@@ -17,8 +19,10 @@
 #include "app/commands.h"
 #include "app/frame_window.h"
 #include "files/object_file.h"
+#include "model/display.h"
 #include "model/sound_port.h"
 #include "model/system_error.h"
+#include "platform/busy_work.h"
 #include "support/sprite_setup.h"
 
 namespace kel::test {
@@ -621,6 +625,111 @@ TEST_F(AppTest, ALargeFileIsReadUnderTheBusyCursor) {
     InstallSoundPort(nullptr);
     EXPECT_EQ(probe.shapes, std::vector<int>{c.expected});
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  }
+}
+
+// ---- Large files
+
+// An object of eight side x side frames, then a small one: with 1024, 16 MB, long enough to
+// read that the event loop goes round meanwhile.
+void WritePictures(const std::filesystem::path& path, int side) {
+  SpriteList list;
+  list.push_back(MakeSprite("big", 8, side, side));
+  list.push_back(MakeSprite("tail"));
+  std::ofstream out(path, std::ios::binary);
+  ASSERT_TRUE(WriteObjectFile(out, list));
+}
+
+// A file of a megabyte or more is read while the event loop goes on (a timer fires before the
+// document changes), through the menu's commands, and leaves the document as a small file
+// does: every picture with its display bitmap, no progress window, the usual pointer.
+TEST_F(AppTest, ALargeFileIsReadWhileTheEventLoopGoesOn) {
+  const struct {
+    const char* what;
+    int command;
+    int side;
+    bool loopRuns;
+    std::vector<std::string> names;
+    int steps;
+  } cases[] = {
+      {"open, small", CM_FILEOPEN, 16, false, {"big", "tail"}, 0},
+      {"open, large", CM_FILEOPEN, 1024, true, {"big", "tail"}, 0},
+      {"add, large", CM_FILEADD, 1024, true, {"old", "big", "tail"}, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Load({"old"}, 0);
+    const auto path = dir / "pictures.kel";
+    WritePictures(path, c.side);
+    ASSERT_EQ(std::filesystem::file_size(path) >= size_t(kBusyBytes), c.loopRuns);
+    int ticksBeforeTheChange = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+      if (app->Doc().Count() == 1) ++ticksBeforeTheChange;
+    });
+    timer.start(0);
+    prompt.Answer(Q(path));
+    app->MainWindow()->Action(c.command)->trigger();
+    timer.stop();
+    EXPECT_EQ(ticksBeforeTheChange > 0, c.loopRuns);
+    EXPECT_THAT(prompt.MessageTexts(), IsEmpty());
+    ASSERT_EQ(Names(app->Doc().Objects()), c.names);
+    EXPECT_EQ(app->Doc().History().count(), c.steps);
+    EXPECT_EQ(app->Doc().Modified(), c.steps > 0);
+    EXPECT_EQ(Dialog().CurrentSprite(), app->Doc().Objects()[0].get());
+    EXPECT_EQ(ComboNames(Dialog()).size(), qsizetype(c.names.size()));
+    const ObSpriteData& big = *app->Doc().Objects()[c.names.size() - 2];
+    ASSERT_EQ(big.FrameCount(), 8);
+    for (int16_t i = 0; i < big.FrameCount(); ++i) {
+      for (const DisplayBitmap* bitmap : {big.GetImageHandle(i), big.GetMaskHandle(i)}) {
+        ASSERT_NE(bitmap, nullptr) << "frame " << i;
+        EXPECT_EQ(bitmap->Width(), c.side);
+        EXPECT_EQ(bitmap->Height(), c.side);
+      }
+    }
+    EXPECT_EQ(app->MainWindow()->findChild<QProgressDialog*>(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    prompt.ClearHistory();
+  }
+}
+
+// A large file that the reading thread finds faulty leaves the document as it was (its list,
+// the object shown, its history and modified state) and says what was wrong and where.
+TEST_F(AppTest, ALargeFileThatFailsToReadLeavesTheDocument) {
+  WritePictures(dir / "whole.kel", 1024);
+  const std::string bytes = ReadFileBytes(dir / "whole.kel");
+  WriteFileBytes(dir / "cut.kel", bytes.substr(0, bytes.size() / 2));
+  WriteFileBytes(dir / "more.kel", bytes + "more");
+  const struct {
+    const char* what;
+    int command;
+    const char* file;
+    const char* detail;
+  } cases[] = {
+      {"open, cut short", CM_FILEOPEN, "cut.kel", "ファイルの残り"},
+      {"add, cut short", CM_FILEADD, "cut.kel", "ファイルの残り"},
+      {"open, bytes after the last object", CM_FILEOPEN, "more.kel",
+       "最後のオブジェクトの後に余分なデータがあります"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Load({"a", "b"}, 1);
+    app->Doc().SetCurrent(1);
+    ObSpriteData* shown = Dialog().CurrentSprite();
+    const QString caption = Caption();
+    prompt.Answer(IDNO);
+    prompt.Answer(Q(dir / c.file));
+    app->MainWindow()->Action(c.command)->trigger();
+    EXPECT_EQ(Names(app->Doc().Objects()), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(Dialog().CurrentSprite(), shown);
+    EXPECT_EQ(app->Doc().History().count(), 1);
+    EXPECT_TRUE(app->Doc().Modified());
+    EXPECT_EQ(Caption(), caption);
+    ASSERT_EQ(prompt.Messages().size(), 2u);
+    const QString text = prompt.Messages()[1].text;
+    EXPECT_TRUE(text.startsWith(kInvalidFileText + QLatin1Char('\n'))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromUtf8(c.detail))) << text.toStdString();
+    prompt.ClearHistory();
   }
 }
 
