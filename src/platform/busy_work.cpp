@@ -2,7 +2,6 @@
 
 #include <QEventLoop>
 #include <QProgressDialog>
-#include <QTimer>
 #include <chrono>
 #include <future>
 
@@ -24,7 +23,16 @@ void RunBusy(QWidget* owner, const QString& label, long long bytes,
     return;
   }
   const CursorGuard busy(Qt::BusyCursor);
-  std::future<void> done = std::async(std::launch::async, work);
+  // The work's end wakes the loop below at once (a call queued to it from the work's thread,
+  // kept until the loop runs when the work ends before it starts).
+  QEventLoop loop;
+  std::future<void> done = std::async(std::launch::async, [&] {
+    struct WakeAtEnd {
+      QEventLoop& loop;
+      ~WakeAtEnd() { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); }
+    } wake{loop};
+    work();
+  });
   QProgressDialog progress(label, QString(), 0, 0, owner);
   progress.setObjectName(QStringLiteral("BusyProgress"));
   progress.setWindowTitle(QStringLiteral("お待ちください"));
@@ -33,12 +41,6 @@ void RunBusy(QWidget* owner, const QString& label, long long bytes,
   progress.setMinimumDuration(kShowAfterMs);
   progress.setValue(0);
 
-  QEventLoop loop;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-    if (done.wait_for(std::chrono::seconds(0)) == std::future_status::ready) loop.quit();
-  });
-  poll.start(15);
   // Paints and timers go on; what the user types or clicks waits for the work's end.
   if (done.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
     loop.exec(QEventLoop::ExcludeUserInputEvents);
