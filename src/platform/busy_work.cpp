@@ -2,7 +2,6 @@
 
 #include <QEventLoop>
 #include <QProgressDialog>
-#include <chrono>
 #include <future>
 
 #include "platform/cursor_guard.h"
@@ -23,15 +22,27 @@ void RunBusy(QWidget* owner, const QString& label, long long bytes,
     return;
   }
   const CursorGuard busy(Qt::BusyCursor);
-  // The work's end wakes the loop below at once (a call queued to it from the work's thread,
-  // kept until the loop runs when the work ends before it starts).
+  // The work's end wakes the loop below at once, through a call queued to this thread: the loop
+  // runs until that call, and never starts when something ran it before.
   QEventLoop loop;
+  bool ended = false;
+  auto wake = [&] {
+    QMetaObject::invokeMethod(
+        &loop,
+        [&] {
+          ended = true;
+          loop.quit();
+        },
+        Qt::QueuedConnection);
+  };
   std::future<void> done = std::async(std::launch::async, [&] {
-    struct WakeAtEnd {
-      QEventLoop& loop;
-      ~WakeAtEnd() { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); }
-    } wake{loop};
-    work();
+    try {
+      work();
+    } catch (...) {
+      wake();
+      throw;
+    }
+    wake();
   });
   QProgressDialog progress(label, QString(), 0, 0, owner);
   progress.setObjectName(QStringLiteral("BusyProgress"));
@@ -41,9 +52,9 @@ void RunBusy(QWidget* owner, const QString& label, long long bytes,
   progress.setMinimumDuration(kShowAfterMs);
   progress.setValue(0);
 
-  // Paints and timers go on; what the user types or clicks waits for the work's end.
-  if (done.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+  // Paints, timers and calls queued before the work began go on; what the user types or clicks
+  // waits for the work's end.
+  if (!ended) loop.exec(QEventLoop::ExcludeUserInputEvents);
   progress.reset();
   done.get();  // passes on an exception the work threw
 }
