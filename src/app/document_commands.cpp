@@ -13,7 +13,9 @@
 #include "editor/dialog.h"
 #include "editor/edit_commands.h"
 #include "files/object_file.h"
+#include "model/display.h"
 #include "model/system_error.h"
+#include "platform/busy_work.h"
 #include "platform/cursor_guard.h"
 #include "platform/prompt.h"
 
@@ -21,15 +23,12 @@ namespace kel {
 
 namespace {
 
-// Files from this size on take long enough to read that the pointer should say so.
-constexpr qint64 kLargeFile = qint64(1) << 20;
-
 const char kInvalidFile[] = "ｵﾌﾞｼﾞｪｸﾄﾌｧｲﾙが存在しないか，異常なﾌｧｲﾙです．";
 const char kDuplicateNames[] = "重複するオブジェクト名があります";
 
-// The busy pointer while a large file is read and its pictures prepared.
+// The busy pointer while a large file is read and put on the screen.
 void BusyWhileReading(std::optional<CursorGuard>& guard, const QString& path) {
-  if (QFileInfo(path).size() >= kLargeFile) guard.emplace(Qt::BusyCursor);
+  if (QFileInfo(path).size() >= kBusyBytes) guard.emplace(Qt::BusyCursor);
 }
 
 // The file dialogs of Open, Add and Save As: object files, "kel" added to a name without an
@@ -161,11 +160,24 @@ bool kelApp::OpenFile(const QString& fileName, int openType) {
   // every allocation the reader makes. The file is read into a list of its own: a file that
   // does not read leaves the document as it was.
   const std::string path = QFile::encodeName(fileName).toStdString();
+  const QFileInfo file(fileName);
   SpriteList read;
   ObjectFileResult result;
-  if (openType == kOpenAdd) {
-    result = AddReadObjectFile(path, read, [this, &read](const std::string& name) {
-      for (const auto& sprite : read) {
+  // Reading, checking and giving every picture its palette and display bitmap touch neither the
+  // document nor a widget (the display keeps no state): a large file is read on a thread of its
+  // own while the windows go on painting. Only the document's change is made here.
+  DisplayDevice& display = dialog_->DC();
+  RunBusy(frame_.get(),
+          QStringLiteral("オブジェクトファイルを読み込んでいます...\n%1").arg(file.fileName()),
+          file.size(), [&] {
+            result = ReadObjectFile(path, read);
+            for (const auto& sprite : read) sprite->MakeDDB(display);
+          });
+  // Add asks about the names once the whole file has read: a clash is said in a message box.
+  if (openType == kOpenAdd && result.ok) {
+    SpriteList added;
+    result = AppendObjects(std::move(read), added, [this, &added](const std::string& name) {
+      for (const auto& sprite : added) {
         if (sprite->Name() == name) {
           dialog_->ShowError(QString::fromUtf8(kDuplicateNames));
           return false;
@@ -173,8 +185,7 @@ bool kelApp::OpenFile(const QString& fileName, int openType) {
       }
       return commands_->CheckName(name) != 0;
     });
-  } else {
-    result = ReadObjectFile(path, read);
+    read = std::move(added);
   }
   // A file that cannot be opened is reported with the system's reason in the user's language,
   // as a failed save is.
@@ -184,8 +195,6 @@ bool kelApp::OpenFile(const QString& fileName, int openType) {
   } else if (!result.ok) {
     readError_ = QString::fromStdString(result.message);
   }
-  // Every picture gets its palette and display bitmap before anything shows it.
-  for (const auto& sprite : read) sprite->MakeDDB(dialog_->DC());
   if (openType != kOpenAdd) {
     if (result.ok) doc_.Reset(std::move(read), fileName);
     return result.ok;

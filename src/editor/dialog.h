@@ -147,7 +147,8 @@ class ObKELDialog : public QWidget {
   // The palette the dialog last realized in the foreground (null before any).
   const LogPalette* RealizedPalette() const { return foreground_.get(); }
 
-  // The display the dialog draws on: pictures get their display bitmaps made for it.
+  // The display the dialog draws on: pictures get their display bitmaps made for it, on any
+  // thread (it keeps no state).
   DisplayDevice& DC() { return *dc_; }
   PromptPort& Prompt() { return prompt_; }
 

@@ -92,14 +92,7 @@ ObjectFileResult AddInto(RecordReader&& reader, SpriteList& list,
   SpriteList objects;
   ObjectFileResult result = ReadAll(reader, objects);
   if (!result.ok) return result;
-  for (size_t i = 0; i < objects.size(); ++i) {
-    if (!checkName(objects[i]->Name())) {
-      return Failure("オブジェクト " + std::to_string(i + 1) + " の名前 \"" +
-                     Cp932ToUtf8Lossy(objects[i]->Name()) + "\" は既にあります");
-    }
-    list.push_back(std::move(objects[i]));
-  }
-  return result;
+  return AppendObjects(std::move(objects), list, checkName);
 }
 
 // Reads a file descriptor in blocks; large reads go straight into the caller's storage. A
@@ -221,6 +214,18 @@ ObjectFileResult ReadObjectFile(std::shared_ptr<MappedFile> file, SpriteList& li
 ObjectFileResult AddReadObjectFile(std::istream& in, SpriteList& list,
                                    const std::function<bool(const std::string& name)>& checkName) {
   return AddInto(RecordReader(in), list, checkName);
+}
+
+ObjectFileResult AppendObjects(SpriteList objects, SpriteList& list,
+                               const std::function<bool(const std::string& name)>& checkName) {
+  for (size_t i = 0; i < objects.size(); ++i) {
+    if (!checkName(objects[i]->Name())) {
+      return Failure("オブジェクト " + std::to_string(i + 1) + " の名前 \"" +
+                     Cp932ToUtf8Lossy(objects[i]->Name()) + "\" は既にあります");
+    }
+    list.push_back(std::move(objects[i]));
+  }
+  return {true, {}};
 }
 
 bool WriteObjectFile(std::ostream& out, const SpriteList& list) {

@@ -34,6 +34,12 @@ ObjectFileResult ReadObjectFile(std::shared_ptr<MappedFile> file, SpriteList& li
 // the objects before the refused one stay appended, as does nothing after it.
 ObjectFileResult AddReadObjectFile(std::istream& in, SpriteList& list,
                                    const std::function<bool(const std::string& name)>& checkName);
+// The names part of AddReadObjectFile, for a caller that reads the whole file first with
+// ReadObjectFile (on another thread, say) and asks about the names afterwards: appends objects
+// (a file's objects, in file order) to list, asking checkName about each, up to the first
+// refused one; the message names that object by its place in the file.
+ObjectFileResult AppendObjects(SpriteList objects, SpriteList& list,
+                               const std::function<bool(const std::string& name)>& checkName);
 // Writes the header, the count and every object. false when the stream fails.
 bool WriteObjectFile(std::ostream& out, const SpriteList& list);
 

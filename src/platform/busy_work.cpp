@@ -2,8 +2,6 @@
 
 #include <QEventLoop>
 #include <QProgressDialog>
-#include <QTimer>
-#include <chrono>
 #include <future>
 
 #include "platform/cursor_guard.h"
@@ -24,7 +22,28 @@ void RunBusy(QWidget* owner, const QString& label, long long bytes,
     return;
   }
   const CursorGuard busy(Qt::BusyCursor);
-  std::future<void> done = std::async(std::launch::async, work);
+  // The work's end wakes the loop below at once, through a call queued to this thread: the loop
+  // runs until that call, and never starts when something ran it before.
+  QEventLoop loop;
+  bool ended = false;
+  auto wake = [&] {
+    QMetaObject::invokeMethod(
+        &loop,
+        [&] {
+          ended = true;
+          loop.quit();
+        },
+        Qt::QueuedConnection);
+  };
+  std::future<void> done = std::async(std::launch::async, [&] {
+    try {
+      work();
+    } catch (...) {
+      wake();
+      throw;
+    }
+    wake();
+  });
   QProgressDialog progress(label, QString(), 0, 0, owner);
   progress.setObjectName(QStringLiteral("BusyProgress"));
   progress.setWindowTitle(QStringLiteral("お待ちください"));
@@ -33,15 +52,9 @@ void RunBusy(QWidget* owner, const QString& label, long long bytes,
   progress.setMinimumDuration(kShowAfterMs);
   progress.setValue(0);
 
-  QEventLoop loop;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-    if (done.wait_for(std::chrono::seconds(0)) == std::future_status::ready) loop.quit();
-  });
-  poll.start(15);
-  // Paints and timers go on; what the user types or clicks waits for the work's end.
-  if (done.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+  // Paints, timers and calls queued before the work began go on; what the user types or clicks
+  // waits for the work's end.
+  if (!ended) loop.exec(QEventLoop::ExcludeUserInputEvents);
   progress.reset();
   done.get();  // passes on an exception the work threw
 }

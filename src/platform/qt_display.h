@@ -56,6 +56,8 @@ class QtDisplayBitmap final : public DisplayBitmap {
   bool opaqueRows_ = true;  // 32 bits: every fourth byte is 0xFF, so RGB32 draws as is
 };
 
+// Keeps no state, and its bitmaps are QImages, which any thread may make: the pictures of a file
+// get their bitmaps on the thread that reads it.
 class QtDisplay final : public DisplayDevice {
  public:
   // Null for a DIB this display cannot draw: one not in the stored form (IsStoredDib), or an

@@ -12,6 +12,7 @@
 #include <QUndoView>
 #include <cerrno>
 #include <fstream>
+#include <sstream>
 
 #include "app/app_fixture.h"
 #include "app/commands.h"
@@ -621,6 +622,57 @@ TEST_F(AppTest, ALargeFileIsReadUnderTheBusyCursor) {
     InstallSoundPort(nullptr);
     EXPECT_EQ(probe.shapes, std::vector<int>{c.expected});
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  }
+}
+
+// A file of a megabyte or more is read on a thread of its own, through the menu's commands: the
+// event loop goes on meanwhile (a queued call runs before the document changes) and the document
+// ends as a small file leaves it, every picture with its display bitmap; a faulty file leaves the
+// document as it was, with the reader's message.
+TEST_F(AppTest, ALargeFileIsReadWhileTheEventLoopGoesOn) {
+  const struct {
+    const char* what;
+    int command;
+    int side;     // 512: 4 MB
+    bool faulty;  // bytes after the last object
+    std::vector<std::string> names;
+  } cases[] = {
+      {"open, small", CM_FILEOPEN, 16, false, {"big", "tail"}},
+      {"open, large", CM_FILEOPEN, 512, false, {"big", "tail"}},
+      {"add, large", CM_FILEADD, 512, false, {"a", "big", "tail"}},
+      {"open, large, faulty", CM_FILEOPEN, 512, true, {"a"}},
+      {"add, large, faulty", CM_FILEADD, 512, true, {"a"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Load({"a"}, 0);
+    SpriteList list;
+    list.push_back(MakeSprite("big", 8, c.side, c.side));
+    list.push_back(MakeSprite("tail"));
+    std::ostringstream out;
+    ASSERT_TRUE(WriteObjectFile(out, list));
+    const std::string bytes = out.str();
+    WriteFileBytes(dir / "f.kel", c.faulty ? bytes + "more" : bytes);
+    int runBefore = 0;  // a call queued before the command, run while the file is read
+    QObject probe;
+    QMetaObject::invokeMethod(
+        &probe, [&] { runBefore += app->Doc().Count() == 1; }, Qt::QueuedConnection);
+    prompt.Answer(Q(dir / "f.kel"));
+    app->MainWindow()->Action(c.command)->trigger();
+    EXPECT_EQ(runBefore, c.side == 512 ? 1 : 0);
+    EXPECT_EQ(Names(app->Doc().Objects()), c.names);
+    EXPECT_EQ(Dialog().CurrentSprite(), app->Doc().Objects()[0].get());
+    EXPECT_EQ(app->Doc().History().count(), c.names.size() == 3 ? 1 : 0);
+    EXPECT_EQ(app->CurrentFileName(), Q(dir / (c.names.size() == 2 ? "f.kel" : "loaded.kel")));
+    const QString fault =
+        kInvalidFileText +
+        QStringLiteral("\n最後のオブジェクトの後に余分なデータがあります (オフセット %1)")
+            .arg(bytes.size());
+    EXPECT_EQ(prompt.MessageTexts(), c.faulty ? QStringList{fault} : QStringList{});
+    for (const auto& sprite : app->Doc().Objects())
+      for (int16_t i = 0; i < sprite->FrameCount(); ++i)
+        EXPECT_TRUE(sprite->GetImageHandle(i) && sprite->GetMaskHandle(i)) << i;
+    prompt.ClearHistory();
   }
 }
 
