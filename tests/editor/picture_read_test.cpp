@@ -167,8 +167,20 @@ TEST(SheetCellsTest, CutsInReadingOrderAndLeavesOutWhatIsNotAWholeCell) {
   };
   for (const SheetCase& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(SheetCells(picture, c.split), c.cells);
+    EXPECT_EQ(SheetCells(picture, c.split, 128), c.cells);
   }
+}
+
+TEST(SheetCellsTest, ACutOfMoreCellsThanTheLimitGivesTheFirstInReadingOrder) {
+  const QSize picture(20, 10);
+  const SheetSplit pixels{.byCellSize = true, .cellWidth = 1, .cellHeight = 1};
+  EXPECT_EQ(SheetGridOf(picture, pixels).Count(), 200);
+  const std::vector<QRect> cells = SheetCells(picture, pixels, 128);
+  ASSERT_EQ(cells.size(), 128u);
+  EXPECT_EQ(cells[19], QRect(19, 0, 1, 1));
+  EXPECT_EQ(cells[20], QRect(0, 1, 1, 1));
+  EXPECT_EQ(cells[127], QRect(7, 6, 1, 1));
+  EXPECT_EQ(SheetCells(picture, pixels, 0), std::vector<QRect>{});
 }
 
 TEST_F(PictureReadTest, ASheetCutFourByTwoFillsEightFramesInReadingOrderAsOneStep) {
@@ -200,6 +212,47 @@ TEST_F(PictureReadTest, ASheetCutFourByTwoFillsEightFramesInReadingOrderAsOneSte
   EXPECT_EQ(ActiveCell(), std::make_pair(9, 1));
   doc.History().undo();
   EXPECT_EQ(SlotKinds(*s), "II");
+}
+
+TEST_F(PictureReadTest, ASheetOfMillionsOfCellsFillsTheFramesLeftAndCountsTheRest) {
+  ObSpriteData* s = ShowFrames(1);
+  QImage sheet(2000, 1000, QImage::Format_RGB32);
+  sheet.fill(qRgb(0, 0, 0));
+  sheet.setPixel(0, 1, qRgb(0, 0, 9));  // the 2001st cell, past the frames the grid holds
+  sheet.setPixel(4, 0, qRgb(0, 0, 5));
+  SetActive(3, 1);
+  Choose(Png("pixels.png", sheet));
+  auto answer = WhenModal<SpriteSheetDialog>([](SpriteSheetDialog* d) {
+    d->CellWidth->setValue(1);
+    d->CellHeight->setValue(1);
+    EXPECT_EQ(d->Count->text(), QStringLiteral("2000000 フレーム（1 × 1）"));
+    d->Buttons->button(QDialogButtonBox::Ok)->click();
+  });
+  commands->CmSpriteSheetRead();
+
+  ASSERT_EQ(s->FrameCount(), 128);
+  EXPECT_EQ(PixelOf(*Image(*s, 2 + 4), 0, 0), 5u);
+  EXPECT_EQ(PixelOf(*Image(*s, 127), 0, 0), 0u);
+  ASSERT_EQ(prompt.Messages().size(), 1u);
+  EXPECT_EQ(
+      prompt.Messages()[0].text,
+      QStringLiteral("フレームは 128 までのため、残りの 1999874 フレームは読み込みませんでした。"));
+}
+
+TEST_F(PictureReadTest, ThePreviewFramesEachCellOnItsOwnEdgePixels) {
+  // 4 x 2 pixels cut into two cells of 2 x 2, shown 8 times enlarged: 32 x 16.
+  QImage sheet(4, 2, QImage::Format_RGB32);
+  sheet.fill(qRgb(0, 0, 255));
+  SpriteSheetDialog d(sheet);
+  d.CellWidth->setValue(2);
+  d.CellHeight->setValue(2);
+  const QImage shown = d.Preview->pixmap().toImage();
+  ASSERT_EQ(shown.size(), QSize(32, 16));
+  QString across, down;
+  for (int x = 0; x < 32; ++x) across += shown.pixel(x, 8) == qRgb(255, 0, 0) ? 'r' : '.';
+  for (int y = 0; y < 16; ++y) down += shown.pixel(8, y) == qRgb(255, 0, 0) ? 'r' : '.';
+  EXPECT_EQ(across, QStringLiteral("r..............rr..............r"));
+  EXPECT_EQ(down, QStringLiteral("r..............r"));
 }
 
 }  // namespace
