@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QWheelEvent>
+#include <functional>
 
 #include "grid/cell_picture.h"
 #include "grid/grid_fixture.h"
@@ -83,6 +84,67 @@ TEST_F(GridTest, ZoomGrowsColumnsAndPictureRowsOnly) {
   EXPECT_EQ(grid->columnWidth(4), TSpread::UnitsToPixels(20.0, false));
   EXPECT_EQ(grid->rowHeight(0), picture);
 }
+
+// Which rows grow with the zoom after an edit made while zoomed: 'Z' for a row three times its
+// height at zoom 1, '.' for one that is not.
+struct RowZoomCase {
+  const char* name;
+  std::function<void(TSpread&)> edit;
+  const char* zoomed;
+};
+
+class RowsZoomed : public GridTest, public testing::WithParamInterface<RowZoomCase> {
+ protected:
+  // Marks the rows as they are at zoom 3, then goes back to zoom 1.
+  std::string Zoomed() {
+    std::vector<int> zoomed;
+    for (int r = 0; r < grid->SSGetMaxRows(); ++r) zoomed.push_back(grid->rowHeight(r));
+    grid->SetZoom(1);
+    std::string marks;
+    for (int r = 0; r < grid->SSGetMaxRows(); ++r)
+      marks += zoomed[size_t(r)] == 3 * grid->rowHeight(r) ? 'Z' : '.';
+    return marks;
+  }
+};
+
+TEST_P(RowsZoomed, OnlyRowsHoldingAPictureCellGrow) {
+  grid->SetZoom(3);
+  GetParam().edit(*grid);
+  EXPECT_EQ(Zoomed(), GetParam().zoomed) << "as edited while zoomed";
+  grid->SetZoom(3);
+  EXPECT_EQ(Zoomed(), GetParam().zoomed) << "zoomed again after the edit";
+}
+
+void PictureCell(TSpread& g, int col, int row) {
+  SS_CELLTYPE rec;
+  g.SSSetCellType(col, row, *TSpread::SSSetTypePictureHandle(&rec, 0x27, nullptr, nullptr, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Grid, RowsZoomed,
+    testing::Values(
+        RowZoomCase{"AsLaidOut", [](TSpread&) {}, "ZZ..."},
+        RowZoomCase{"OnePictureCellInATextRow", [](TSpread& g) { PictureCell(g, 7, 4); }, "ZZ.Z."},
+        RowZoomCase{"AllButOnePictureOfARowCleared",
+                    [](TSpread& g) {
+                      for (int c = 1; c < 128; ++c) g.SSClear(c, 1);
+                    },
+                    "ZZ..."},
+        RowZoomCase{"EveryPictureOfARowCleared", [](TSpread& g) { g.SSClear(-1, 1); }, ".Z..."},
+        RowZoomCase{"TheWholeGridCleared", [](TSpread& g) { g.SSClear(-1, -1); }, "....."},
+        RowZoomCase{"TheOnlyPictureColumnOfARowCutOff",
+                    [](TSpread& g) {
+                      PictureCell(g, 100, 4);
+                      g.SSSetMaxCols(50);
+                    },
+                    "ZZ..."},
+        RowZoomCase{"RowsRemovedAndAddedAgain",
+                    [](TSpread& g) {
+                      g.SSSetMaxRows(1);
+                      g.SSSetMaxRows(5);
+                    },
+                    "Z...."}),
+    [](const auto& info) { return info.param.name; });
 
 TEST_F(GridTest, AZoomedCellShowsEachPixelAsASquareBlock) {
   // 4 x 3 pixels of four colours; at zoom 3 a picture grows up to 6 times.
