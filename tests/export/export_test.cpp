@@ -200,6 +200,50 @@ TEST(GifExport, ManyColoursAreQuantisedAndTransparencyKept) {
     }
 }
 
+// Two animations with continue frames: 32 x 32 pictures of 1024 colours (quantised), the second
+// shifted in colour, each followed by a continue frame.
+void FillQuantised(ObSpriteData& s) {
+  for (int16_t f : {0, 2}) {
+    s.AddImage(Picture(32, 32, 24, {},
+                       [&](int x, int y) {
+                         return uint32_t(x * 8 + f) << 16 | uint32_t(y * 8) << 8 | uint32_t(f * 9);
+                       }),
+               f, 0);
+    s.AddImage(Mask(std::vector<std::string>(32, std::string(30, '0') + "11")), f, 1);
+    s.AddImage(ContinueMark, int16_t(f + 1), 0);
+    s.AddImage(ContinueMark, int16_t(f + 1), 1);
+  }
+}
+
+uint64_t Fnv1a(const std::string& bytes) {
+  uint64_t h = 0xCBF29CE484222325u;
+  for (const char c : bytes) h = (h ^ uint8_t(c)) * 0x100000001B3u;
+  return h;
+}
+
+TEST(GifExport, AnAnimationIsWrittenByteForByteAsBefore) {
+  // Size and digest of the file this writer has always made of each animation.
+  const struct {
+    const char* name;
+    std::function<void(ObSpriteData&)> fill;
+    size_t size;
+    uint64_t digest;
+  } cases[] = {
+      {"exact colours", [](ObSpriteData& s) { FillSample(s, true); }, 156, 0x59865808d02e9892u},
+      {"quantised", FillQuantised, 4627, 0xa225c48a0c94ed1fu},
+  };
+  for (const auto& c : cases) {
+    ObSpriteData s;
+    c.fill(s);
+    test::TempDir dir;
+    const std::string path = (dir / "out.gif").string();
+    ASSERT_EQ(Export(s, path, ExportFormat::kGif), ExportProblem::kNone);
+    const std::string bytes = test::ReadFileBytes(path);
+    EXPECT_EQ(bytes.size(), c.size) << c.name;
+    EXPECT_EQ(Fnv1a(bytes), c.digest) << c.name << std::hex << " 0x" << Fnv1a(bytes);
+  }
+}
+
 TEST(SheetExport, PictureAndFrameListInReadingOrder) {
   ObSpriteData s;
   FillSample(s, true);
@@ -239,6 +283,23 @@ TEST(PlayedFramesTest, CanvasIsTheImageSizeWhenSet) {
     frames.Render(0, image.bits(), size_t(image.bytesPerLine()));
     EXPECT_EQ(Pixels(image), want) << size.first << " x " << size.second;
   }
+}
+
+TEST(PlayedFramesTest, AFrameShowingThePictureAndMaskBeforeIsTheSame) {
+  // The sample; a new picture and mask; its picture continued with a mask of its own; both
+  // continued.
+  ObSpriteData s;
+  FillSample(s, true);
+  s.AddImage(Picture(3, 2, 24, {}, [](int, int) { return kRed; }), 4, 0);
+  s.AddImage(Mask({"000", "000"}), 4, 1);
+  s.AddImage(ContinueMark, 5, 0);
+  s.AddImage(Mask({"100", "000"}), 5, 1);
+  s.AddImage(ContinueMark, 6, 0);
+  s.AddImage(ContinueMark, 6, 1);
+  const PlayedFrames frames(s);
+  std::string same;
+  for (int i = 0; i < frames.Count(); ++i) same += frames.SameAsBefore(i) ? 'S' : '.';
+  EXPECT_EQ(same, ".S....S");
 }
 
 TEST(PlayedFramesTest, MaskSmallerThanPictureLeavesTheRestShown) {
