@@ -127,13 +127,19 @@ void SpriteSheetDialog::UpdatePreview() {
     painter.drawImage(shown.rect(), picture_);
     painter.setPen(QPen(Qt::red, 1));
     // Each cell is framed on its own first and last pixels, so neighbours show a double line: a
-    // line at each edge of every column and row of cells, across the whole cut.
+    // line at each edge of every column and row of cells, across the whole cut. Lines less than
+    // a pixel apart would cover the same pixels, so a cut finer than the preview draws at most a
+    // line per pixel.
     const double cw = grid.cell.width() * scale, ch = grid.cell.height() * scale;
     const double right = grid.columns * cw - 1, bottom = grid.rows * ch - 1;
-    for (int c = 0; c < grid.columns; ++c)
-      for (const double x : {c * cw, (c + 1) * cw - 1}) painter.drawLine(QLineF(x, 0, x, bottom));
-    for (int r = 0; r < grid.rows; ++r)
-      for (const double y : {r * ch, (r + 1) * ch - 1}) painter.drawLine(QLineF(0, y, right, y));
+    const auto edges = [](int count, double size, const auto& draw) {
+      double last = -1;
+      for (int k = 0; k < count; ++k)
+        for (const double at : {k * size, (k + 1) * size - 1})
+          if (at - last >= 1) draw(last = at);
+    };
+    edges(grid.columns, cw, [&](double x) { painter.drawLine(QLineF(x, 0, x, bottom)); });
+    edges(grid.rows, ch, [&](double y) { painter.drawLine(QLineF(0, y, right, y)); });
   }
   Preview->setPixmap(shown);
   Count->setText(grid.Count() == 0 ? QStringLiteral("切り出せるフレームがありません")
