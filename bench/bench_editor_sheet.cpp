@@ -4,7 +4,7 @@
 //
 // BM_SheetPreviewStep: one step of the cell width's spin box between 1 and 2 pixels (a cut of
 //   4 or 2 million cells), with the preview and the frame count it redraws.
-// BM_SheetPreviewStepNormal: the same between cells of 250 and 200 pixels (64 or 100 cells).
+// BM_SheetPreviewStepNormal: the same between 250 and 200 pixels, cells 250 high (64 or 80 cells).
 // BM_SheetCellsRead: the cells a read of the 1 x 1 cut takes (as many as the grid holds).
 #include <benchmark/benchmark.h>
 
