@@ -171,18 +171,6 @@ TEST(SheetCellsTest, CutsInReadingOrderAndLeavesOutWhatIsNotAWholeCell) {
   }
 }
 
-TEST(SheetCellsTest, ACutOfMoreCellsThanTheLimitGivesTheFirstInReadingOrder) {
-  const QSize picture(20, 10);
-  const SheetSplit pixels{.byCellSize = true, .cellWidth = 1, .cellHeight = 1};
-  EXPECT_EQ(SheetGridOf(picture, pixels).Count(), 200);
-  const std::vector<QRect> cells = SheetCells(picture, pixels, 128);
-  ASSERT_EQ(cells.size(), 128u);
-  EXPECT_EQ(cells[19], QRect(19, 0, 1, 1));
-  EXPECT_EQ(cells[20], QRect(0, 1, 1, 1));
-  EXPECT_EQ(cells[127], QRect(7, 6, 1, 1));
-  EXPECT_EQ(SheetCells(picture, pixels, 0), std::vector<QRect>{});
-}
-
 TEST_F(PictureReadTest, ASheetCutFourByTwoFillsEightFramesInReadingOrderAsOneStep) {
   ObSpriteData* s = ShowFrames(1);
   // Cells of 2 x 3 pixels, cell k of colour (k, 0, 0) with its top-left pixel transparent.
@@ -237,22 +225,6 @@ TEST_F(PictureReadTest, ASheetOfMillionsOfCellsFillsTheFramesLeftAndCountsTheRes
   EXPECT_EQ(
       prompt.Messages()[0].text,
       QStringLiteral("フレームは 128 までのため、残りの 1999874 フレームは読み込みませんでした。"));
-}
-
-TEST_F(PictureReadTest, ThePreviewFramesEachCellOnItsOwnEdgePixels) {
-  // 4 x 2 pixels cut into two cells of 2 x 2, shown 8 times enlarged: 32 x 16.
-  QImage sheet(4, 2, QImage::Format_RGB32);
-  sheet.fill(qRgb(0, 0, 255));
-  SpriteSheetDialog d(sheet);
-  d.CellWidth->setValue(2);
-  d.CellHeight->setValue(2);
-  const QImage shown = d.Preview->pixmap().toImage();
-  ASSERT_EQ(shown.size(), QSize(32, 16));
-  QString across, down;
-  for (int x = 0; x < 32; ++x) across += shown.pixel(x, 8) == qRgb(255, 0, 0) ? 'r' : '.';
-  for (int y = 0; y < 16; ++y) down += shown.pixel(8, y) == qRgb(255, 0, 0) ? 'r' : '.';
-  EXPECT_EQ(across, QStringLiteral("r..............rr..............r"));
-  EXPECT_EQ(down, QStringLiteral("r..............r"));
 }
 
 }  // namespace

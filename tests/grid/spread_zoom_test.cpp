@@ -85,66 +85,47 @@ TEST_F(GridTest, ZoomGrowsColumnsAndPictureRowsOnly) {
   EXPECT_EQ(grid->rowHeight(0), picture);
 }
 
-// Which rows grow with the zoom after an edit made while zoomed: 'Z' for a row three times its
-// height at zoom 1, '.' for one that is not.
-struct RowZoomCase {
-  const char* name;
-  std::function<void(TSpread&)> edit;
-  const char* zoomed;
-};
-
-class RowsZoomed : public GridTest, public testing::WithParamInterface<RowZoomCase> {
- protected:
-  // Marks the rows as they are at zoom 3, then goes back to zoom 1.
-  std::string Zoomed() {
-    std::vector<int> zoomed;
-    for (int r = 0; r < grid->SSGetMaxRows(); ++r) zoomed.push_back(grid->rowHeight(r));
+TEST_F(GridTest, OnlyRowsHoldingAPictureCellGrowAfterAnEdit) {
+  // Each row after the edit, made at zoom 3: 'Z' for a row three times its height at zoom 1.
+  const auto zoomed = [&] {
+    std::vector<int> at3;
+    for (int r = 0; r < 5; ++r) at3.push_back(grid->rowHeight(r));
     grid->SetZoom(1);
     std::string marks;
-    for (int r = 0; r < grid->SSGetMaxRows(); ++r)
-      marks += zoomed[size_t(r)] == 3 * grid->rowHeight(r) ? 'Z' : '.';
+    for (int r = 0; r < 5; ++r) marks += at3[size_t(r)] == 3 * grid->rowHeight(r) ? 'Z' : '.';
     return marks;
-  }
-};
-
-TEST_P(RowsZoomed, OnlyRowsHoldingAPictureCellGrow) {
-  grid->SetZoom(3);
-  GetParam().edit(*grid);
-  EXPECT_EQ(Zoomed(), GetParam().zoomed) << "as edited while zoomed";
-  grid->SetZoom(3);
-  EXPECT_EQ(Zoomed(), GetParam().zoomed) << "zoomed again after the edit";
-}
-
-void PictureCell(TSpread& g, int col, int row) {
+  };
   SS_CELLTYPE rec;
-  g.SSSetCellType(col, row, *TSpread::SSSetTypePictureHandle(&rec, 0x27, nullptr, nullptr, 0));
+  TSpread::SSSetTypePictureHandle(&rec, 0x27, nullptr, nullptr, 0);
+  const struct {
+    const char* name;
+    std::function<void(TSpread&)> edit;
+    const char* zoomed;
+  } cases[] = {
+      {"one picture cell in a text row", [&](TSpread& g) { g.SSSetCellType(7, 4, rec); }, "ZZ.Z."},
+      {"all but one picture of a row cleared",
+       [](TSpread& g) {
+         for (int c = 1; c < 128; ++c) g.SSClear(c, 1);
+       },
+       "ZZ..."},
+      {"every picture of a row cleared", [](TSpread& g) { g.SSClear(-1, 1); }, ".Z..."},
+      {"the only picture column of a row cut off",
+       [&](TSpread& g) {
+         g.SSSetCellType(100, 4, rec);
+         g.SSSetMaxCols(50);
+       },
+       "ZZ..."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    LayOutLikeTheEditor(*grid);
+    grid->SetZoom(3);
+    c.edit(*grid);
+    EXPECT_EQ(zoomed(), c.zoomed) << "as edited while zoomed";
+    grid->SetZoom(3);
+    EXPECT_EQ(zoomed(), c.zoomed) << "zoomed again after the edit";
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Grid, RowsZoomed,
-    testing::Values(
-        RowZoomCase{"AsLaidOut", [](TSpread&) {}, "ZZ..."},
-        RowZoomCase{"OnePictureCellInATextRow", [](TSpread& g) { PictureCell(g, 7, 4); }, "ZZ.Z."},
-        RowZoomCase{"AllButOnePictureOfARowCleared",
-                    [](TSpread& g) {
-                      for (int c = 1; c < 128; ++c) g.SSClear(c, 1);
-                    },
-                    "ZZ..."},
-        RowZoomCase{"EveryPictureOfARowCleared", [](TSpread& g) { g.SSClear(-1, 1); }, ".Z..."},
-        RowZoomCase{"TheWholeGridCleared", [](TSpread& g) { g.SSClear(-1, -1); }, "....."},
-        RowZoomCase{"TheOnlyPictureColumnOfARowCutOff",
-                    [](TSpread& g) {
-                      PictureCell(g, 100, 4);
-                      g.SSSetMaxCols(50);
-                    },
-                    "ZZ..."},
-        RowZoomCase{"RowsRemovedAndAddedAgain",
-                    [](TSpread& g) {
-                      g.SSSetMaxRows(1);
-                      g.SSSetMaxRows(5);
-                    },
-                    "Z...."}),
-    [](const auto& info) { return info.param.name; });
 
 TEST_F(GridTest, AZoomedCellShowsEachPixelAsASquareBlock) {
   // 4 x 3 pixels of four colours; at zoom 3 a picture grows up to 6 times.
