@@ -1,7 +1,10 @@
 // Exporting an animation: 128 frames of 256 x 256 pixels, 24 bits with a 1-bit mask, every frame
-// different and of thousands of colours (so the GIF is quantised), as WebP and as GIF.
+// different and of thousands of colours (so the GIF is quantised), as WebP and as GIF; and the
+// same frames as 8-bit pictures of 200 colours, whose GIF keeps its colours exactly (GifExact);
+// and the first as 64 pictures each shown for two frames, a continue frame after each (GifHeld).
 //
-//   bench_export --benchmark_filter=Webp     (then =Gif: the peak is the process's own)
+//   bench_export --benchmark_filter=Webp     (then =Gif/, =GifExact, =GifHeld: the peak is the
+//                                              process's own)
 //
 // Counters: peak_MB is the process's peak resident size after the runs, base_MB the resident
 // size with the object made and before any export, decoded_MB the frames as RGBA (128 x 256 x
@@ -49,25 +52,41 @@ std::shared_ptr<kel::PackedDib> Dib(int bits, uint32_t colors,
   h.biClrUsed = colors;
   h.Store(dib->Data());
   if (colors == 2) std::fill_n(dib->Data() + kel::kInfoHeaderSize + 4, 3, 0xFF);  // white
+  for (uint32_t k = 0; colors > 2 && k < colors; ++k) {
+    uint8_t* entry = dib->Data() + kel::kInfoHeaderSize + 4 * k;  // blue, green, red, 0
+    entry[0] = uint8_t(k);
+    entry[1] = uint8_t(255 - k);
+    entry[2] = uint8_t(k * 7);
+  }
   uint8_t* bits0 = dib->Data() + kel::kInfoHeaderSize + 4 * colors;
   for (int y = 0; y < kSide; ++y) row(bits0 + size_t(kSide - 1 - y) * rowBytes, y);
   return dib;
 }
 
-// A disc that moves across a pattern of colours that shifts every frame.
-std::unique_ptr<kel::ObSpriteData> Workload() {
+// A disc that moves across a pattern of colours that shifts every frame: thousands of colours
+// in 24 bits, or 200 palette colours in 8 bits. Held: every other frame continues the one before.
+std::unique_ptr<kel::ObSpriteData> Workload(bool paletted, bool held) {
   auto s = std::make_unique<kel::ObSpriteData>();
   for (int i = 0; i < kFrames; ++i) {
+    if (held && i % 2) {
+      s->AddImage(kel::ContinueMark, int16_t(i), 0);
+      s->AddImage(kel::ContinueMark, int16_t(i), 1);
+      continue;
+    }
     const int cx = 64 + i, cy = 128;
-    s->AddImage(std::make_unique<kel::ObBmpImage>(Dib(24, 0,
-                                                      [&](uint8_t* row, int y) {
-                                                        for (int x = 0; x < kSide; ++x) {
-                                                          row[3 * x] = uint8_t(x + 2 * i);
-                                                          row[3 * x + 1] = uint8_t(y + i);
-                                                          row[3 * x + 2] = uint8_t((x ^ y) + i);
-                                                        }
-                                                      })),
-                int16_t(i), 0);
+    const auto truecolour = [&](uint8_t* row, int y) {
+      for (int x = 0; x < kSide; ++x) {
+        row[3 * x] = uint8_t(x + 2 * i);
+        row[3 * x + 1] = uint8_t(y + i);
+        row[3 * x + 2] = uint8_t((x ^ y) + i);
+      }
+    };
+    const auto indexed = [&](uint8_t* row, int y) {
+      for (int x = 0; x < kSide; ++x) row[x] = uint8_t(((x ^ y) + i) % 200);
+    };
+    s->AddImage(
+        std::make_unique<kel::ObBmpImage>(paletted ? Dib(8, 200, indexed) : Dib(24, 0, truecolour)),
+        int16_t(i), 0);
     s->AddImage(std::make_unique<kel::ObBmpImage>(Dib(1, 2,
                                                       [&](uint8_t* row, int y) {
                                                         for (int x = 0; x < kSide; ++x) {
@@ -81,8 +100,9 @@ std::unique_ptr<kel::ObSpriteData> Workload() {
   return s;
 }
 
-void Export(benchmark::State& state, kel::ExportFormat format) {
-  const auto sprite = Workload();
+void Export(benchmark::State& state, kel::ExportFormat format, bool paletted = false,
+            bool held = false) {
+  const auto sprite = Workload(paletted, held);
   const double base = ResidentMb();
   const std::string path = (std::filesystem::temp_directory_path() /
                             (std::string("kel-bench-export.") + kel::ExportExtension(format)))
@@ -111,8 +131,16 @@ void Webp(benchmark::State& state) {
 void Gif(benchmark::State& state) {
   Export(state, kel::ExportFormat::kGif);
 }
+void GifExact(benchmark::State& state) {
+  Export(state, kel::ExportFormat::kGif, true);
+}
+void GifHeld(benchmark::State& state) {
+  Export(state, kel::ExportFormat::kGif, false, true);
+}
 BENCHMARK(Webp)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(Gif)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(GifExact)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(GifHeld)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

@@ -9,6 +9,8 @@
 //   made from the bitmaps), then repainting on.
 // BM_Repaint: one synchronous repaint of the grid at the editor's size, all pictures set.
 // BM_RepaintWide: the same on a grid wide enough to show 20 frames at once.
+// BM_ZoomStep/ROWS/COLS: one zoom step (2 to 3 and back) of a grid of that many data rows and
+//   columns whose first two rows hold picture cells and the others text, repainting off.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -105,6 +107,36 @@ void BM_RepaintWide(benchmark::State& state) {
   Repaint(state, QSize(1800, 240));
 }
 BENCHMARK(BM_RepaintWide)->Unit(benchmark::kMillisecond)->Repetitions(9);
+
+void BM_ZoomStep(benchmark::State& state) {
+  const int rows = int(state.range(0)), cols = int(state.range(1));
+  kel::TSpread g;
+  g.SSSetBool(kel::TSpread::kBoolRedraw, false);
+  g.SSSetMaxRows(rows);
+  g.SSSetMaxCols(cols);
+  g.SSSetColWidth(-1, 10.0);
+  g.SSSetRowHeight(-1, 12.0);
+  g.SSSetRowHeight(1, 50.0);
+  g.SSSetRowHeight(2, 50.0);
+  kel::SS_CELLTYPE rec;
+  const Pictures& p = TheObject();
+  for (int r = 1; r <= 2; ++r)
+    g.SSSetCellType(-1, r,
+                    *kel::TSpread::SSSetTypePictureHandle(&rec, 0x27, p.images[0], nullptr, 0));
+  g.SSSetData(-1, 3, QStringLiteral("x"));
+  int zoom = 2;
+  for (auto _ : state) {
+    zoom = zoom == 2 ? 3 : 2;
+    g.SetZoom(zoom);
+  }
+  state.counters["cells"] = double(rows) * cols;
+}
+BENCHMARK(BM_ZoomStep)
+    ->Args({5, kFrames})
+    ->Args({1000, kFrames})
+    ->Args({1000, 1000})
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5);
 
 }  // namespace
 

@@ -2,6 +2,8 @@
 // in reading order, as one step.
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <climits>
 
 #include "editor/dialog.h"
 #include "editor/edit_commands.h"
@@ -44,15 +46,15 @@ void EditCommands::CmSpriteSheetRead() {
 int EditCommands::ReadSpriteSheet(long col, long row, const QImage& picture,
                                   const SheetSplit& split, std::string* error, int* dropped) {
   if (!Current() || col < 1 || col > kGridCols) return 0;
-  std::vector<QRect> cells = SheetCells(picture.size(), split);
-  if (cells.empty()) {
+  const int64_t count = SheetGridOf(picture.size(), split).Count();
+  if (count == 0) {
     if (error) *error = "切り出せるフレームがありません";
     return 0;
   }
   // Cells past the grid's last column are left out and counted.
-  const size_t room = size_t(kGridCols - col + 1);
-  if (dropped) *dropped = int(cells.size() > room ? cells.size() - room : 0);
-  if (cells.size() > room) cells.resize(room);
+  const int64_t room = kGridCols - col + 1;
+  if (dropped) *dropped = int(std::clamp<int64_t>(count - room, 0, INT_MAX));
+  const std::vector<QRect> cells = SheetCells(picture.size(), split, size_t(room));
 
   // Every cell is converted before anything changes: one that cannot be stored refuses all.
   std::vector<PictureDibs> frames;

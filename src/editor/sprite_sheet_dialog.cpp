@@ -29,19 +29,25 @@ QSpinBox* SizeBox(int value, int maximum) {
 
 }  // namespace
 
-std::vector<QRect> SheetCells(QSize picture, const SheetSplit& split) {
+SheetGrid SheetGridOf(QSize picture, const SheetSplit& split) {
   int w = split.cellWidth, h = split.cellHeight;
   if (!split.byCellSize) {
     if (split.columns < 1 || split.rows < 1) return {};
     w = picture.width() / split.columns;
     h = picture.height() / split.rows;
   }
-  if (w < 1 || h < 1) return {};
-  const int columns = picture.width() / w, rows = picture.height() / h;
+  if (w < 1 || h < 1 || picture.width() < w || picture.height() < h) return {};
+  return {QSize(w, h), picture.width() / w, picture.height() / h};
+}
+
+std::vector<QRect> SheetCells(QSize picture, const SheetSplit& split, size_t limit) {
+  const SheetGrid grid = SheetGridOf(picture, split);
+  const int w = grid.cell.width(), h = grid.cell.height();
+  const size_t n = size_t(std::min<uint64_t>(uint64_t(grid.Count()), limit));
   std::vector<QRect> cells;
-  cells.reserve(size_t(columns) * size_t(rows));
-  for (int r = 0; r < rows; ++r)
-    for (int c = 0; c < columns; ++c) cells.emplace_back(c * w, r * h, w, h);
+  cells.reserve(n);
+  for (size_t k = 0; k < n; ++k)
+    cells.emplace_back(int(k % size_t(grid.columns)) * w, int(k / size_t(grid.columns)) * h, w, h);
   return cells;
 }
 
@@ -108,7 +114,7 @@ void SpriteSheetDialog::UpdatePreview() {
   Rows->setEnabled(!bySize);
   Columns->setEnabled(!bySize);
 
-  const std::vector<QRect> cells = SheetCells(picture_.size(), Split());
+  const SheetGrid grid = SheetGridOf(picture_.size(), Split());
   // Small sprites are enlarged by whole steps, so each pixel stays a square.
   const double fit = std::min(double(kPreviewWidth) / std::max(1, picture_.width()),
                               double(kPreviewHeight) / std::max(1, picture_.height()));
@@ -120,17 +126,28 @@ void SpriteSheetDialog::UpdatePreview() {
     QPainter painter(&shown);
     painter.drawImage(shown.rect(), picture_);
     painter.setPen(QPen(Qt::red, 1));
-    for (const QRect& cell : cells)
-      painter.drawRect(QRectF(cell.x() * scale, cell.y() * scale, cell.width() * scale - 1,
-                              cell.height() * scale - 1));
+    // Each cell is framed on its own first and last pixels, so neighbours show a double line: a
+    // line at each edge of every column and row of cells, across the whole cut. Lines less than
+    // a pixel apart would cover the same pixels, so a cut finer than the preview draws at most a
+    // line per pixel.
+    const double cw = grid.cell.width() * scale, ch = grid.cell.height() * scale;
+    const double right = grid.columns * cw - 1, bottom = grid.rows * ch - 1;
+    const auto edges = [](int count, double size, const auto& draw) {
+      double last = -1;
+      for (int k = 0; k < count; ++k)
+        for (const double at : {k * size, (k + 1) * size - 1})
+          if (at - last >= 1) draw(last = at);
+    };
+    edges(grid.columns, cw, [&](double x) { painter.drawLine(QLineF(x, 0, x, bottom)); });
+    edges(grid.rows, ch, [&](double y) { painter.drawLine(QLineF(0, y, right, y)); });
   }
   Preview->setPixmap(shown);
-  Count->setText(cells.empty() ? QStringLiteral("切り出せるフレームがありません")
-                               : QStringLiteral("%1 フレーム（%2 × %3）")
-                                     .arg(cells.size())
-                                     .arg(cells.front().width())
-                                     .arg(cells.front().height()));
-  Buttons->button(QDialogButtonBox::Ok)->setEnabled(!cells.empty());
+  Count->setText(grid.Count() == 0 ? QStringLiteral("切り出せるフレームがありません")
+                                   : QStringLiteral("%1 フレーム（%2 × %3）")
+                                         .arg(grid.Count())
+                                         .arg(grid.cell.width())
+                                         .arg(grid.cell.height()));
+  Buttons->button(QDialogButtonBox::Ok)->setEnabled(grid.Count() > 0);
 }
 
 }  // namespace kel

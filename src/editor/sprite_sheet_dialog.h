@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QRect>
+#include <cstdint>
 #include <vector>
 
 class QLabel;
@@ -20,11 +21,20 @@ struct SheetSplit {
   int rows = 1, columns = 1;          // by rows and columns
 };
 
-// The cells of a picture of the given size, in reading order (rows top to bottom, each left to
-// right). By cell size, a strip at the right or bottom narrower than a cell is left out; by rows
-// and columns, the cells are the picture's size divided evenly, the remainder left out. Empty
-// when no whole cell fits.
-std::vector<QRect> SheetCells(QSize picture, const SheetSplit& split);
+// How a cut divides a picture of the given size: the size of a cell and how many whole cells fit
+// across and down. By cell size, a strip at the right or bottom narrower than a cell is left
+// out; by rows and columns, the cells are the picture's size divided evenly, the remainder left
+// out. No columns and no rows when no whole cell fits.
+struct SheetGrid {
+  QSize cell;
+  int columns = 0, rows = 0;
+  int64_t Count() const { return int64_t(columns) * rows; }
+};
+SheetGrid SheetGridOf(QSize picture, const SheetSplit& split);
+
+// The first cells of the cut, at most limit, in reading order (rows top to bottom, each left to
+// right). A picture cut into single pixels has millions of cells: only those to be read are made.
+std::vector<QRect> SheetCells(QSize picture, const SheetSplit& split, size_t limit);
 
 class SpriteSheetDialog : public QDialog {
   Q_OBJECT

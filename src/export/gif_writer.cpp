@@ -89,6 +89,7 @@ std::unique_ptr<Palette> ExactColours(const PlayedFrames& frames, std::vector<ui
   const int w = frames.Width(), h = frames.Height();
   const size_t n = size_t(w) * size_t(h);
   for (int i = 0; i < frames.Count(); ++i) {
+    if (frames.SameAsBefore(i)) continue;  // its colours are counted
     frames.Render(i, rgba.data(), size_t(w) * 4);
     const uint8_t* p = rgba.data();
     for (size_t k = 0; k < n; ++k, p += 4) {
@@ -123,7 +124,9 @@ std::unique_ptr<Palette> QuantisedColours(const PlayedFrames& frames, std::vecto
   if (!histogram) return nullptr;
   const int w = frames.Width(), h = frames.Height();
   for (int i = 0; i < frames.Count(); ++i) {
-    frames.Render(i, rgba.data(), size_t(w) * 4);
+    // A frame showing what the one before showed is counted again, from the pixels at hand: the
+    // histogram weighs colours by how long they are shown.
+    if (!frames.SameAsBefore(i)) frames.Render(i, rgba.data(), size_t(w) * 4);
     std::unique_ptr<liq_image, LiqImageDelete> image(
         liq_image_create_rgba(attr, rgba.data(), w, h, 0));
     if (!image || liq_histogram_add_image(histogram.get(), attr, image.get()) != LIQ_OK)
@@ -203,8 +206,12 @@ bool WriteGif(const PlayedFrames& frames, std::ostream& out) {
 
   std::vector<uint8_t> indices(size_t(w) * size_t(h));
   for (int i = 0; i < frames.Count(); ++i) {
-    frames.Render(i, rgba.data(), size_t(w) * 4);
-    if (!palette->Map(rgba.data(), w, h, indices.data())) return false;
+    // A frame showing what the one before showed is written with the same indices: mapping the
+    // same pixels to the same palette gives them again, dithering included.
+    if (!frames.SameAsBefore(i)) {
+      frames.Render(i, rgba.data(), size_t(w) * 4);
+      if (!palette->Map(rgba.data(), w, h, indices.data())) return false;
+    }
     if (EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, 4, extension) != GIF_OK ||
         EGifPutImageDesc(gif.get(), 0, 0, w, h, false, nullptr) != GIF_OK)
       return false;

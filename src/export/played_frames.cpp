@@ -40,6 +40,11 @@ bool PlayedFrames::Loops() const {
   return sprite_.Params().AutoRepeat != 0;
 }
 
+bool PlayedFrames::SameAsBefore(int i) const {
+  return i > 0 && sprite_.GetPrevImage(int16_t(i)) == sprite_.GetPrevImage(int16_t(i - 1)) &&
+         sprite_.GetPrevMask(int16_t(i)) == sprite_.GetPrevMask(int16_t(i - 1));
+}
+
 void PlayedFrames::Render(int i, uint8_t* rgba, size_t stride) const {
   for (int y = 0; y < height_; ++y) std::memset(rgba + size_t(y) * stride, 0, size_t(width_) * 4);
   const ObBmpImage* image = sprite_.GetPrevImage(int16_t(i));

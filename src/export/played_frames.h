@@ -31,6 +31,9 @@ class PlayedFrames {
   // the picture. A frame without a mask shows its whole picture; a mask smaller than the picture
   // leaves the rest shown. A frame without a picture is all transparent.
   void Render(int i, uint8_t* rgba, size_t stride) const;
+  // Whether frame i shows the picture and mask frame i - 1 shows (a continue frame does): its
+  // rendering is that frame's, so an encoder going through the frames in order can keep it.
+  bool SameAsBefore(int i) const;
 
  private:
   const ObSpriteData& sprite_;

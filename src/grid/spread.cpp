@@ -184,6 +184,7 @@ bool TSpread::SSSetMaxRows(int rows) {
 bool TSpread::SSSetMaxCols(int cols) {
   if (cols < 0 || int64_t(cols + 1) * (model_->MaxRows() + 1) > kMaxCells) return false;
   model_->Resize(cols, model_->MaxRows());
+  if (zoom_ != 1) ApplyRowSizes();  // a row may have lost its last picture cell
   EnsureActiveCell();
   return true;
 }
@@ -232,7 +233,7 @@ bool TSpread::SSSetRowHeight(int row, double height) {
 void TSpread::SetRowPixels(int row, int px) {
   if (row < 1 || row > model_->MaxRows() || px < 0) return;
   rowSize_[row - 1] = px;
-  verticalHeader()->resizeSection(row - 1, px * RowZoom(row - 1));
+  ApplyRowSize(row - 1);
 }
 
 void TSpread::SetZoom(int zoom) {
@@ -256,18 +257,17 @@ void TSpread::ApplyColumnSizes() {
 }
 
 void TSpread::ApplyRowSizes() {
-  for (int r = 0; r < model_->MaxRows(); ++r) {
-    const auto it = rowSize_.find(r);
-    verticalHeader()->resizeSection(r,
-                                    (it == rowSize_.end() ? rowDefault_ : it->second) * RowZoom(r));
-  }
+  for (int r = 0; r < model_->MaxRows(); ++r) ApplyRowSize(r);
+}
+
+void TSpread::ApplyRowSize(int dataRow) {
+  const auto it = rowSize_.find(dataRow);
+  verticalHeader()->resizeSection(
+      dataRow, (it == rowSize_.end() ? rowDefault_ : it->second) * RowZoom(dataRow));
 }
 
 int TSpread::RowZoom(int dataRow) const {
-  if (zoom_ == 1) return 1;
-  for (int c = 1; c <= model_->MaxCols(); ++c)
-    if (model_->Cell(c, dataRow + 1).picture) return zoom_;
-  return 1;
+  return model_->RowHasPicture(dataRow + 1) ? zoom_ : 1;
 }
 
 double TSpread::PictureScale() const {
@@ -324,9 +324,7 @@ bool TSpread::ForRange(int col, int row, int col2, int row2, bool writesText, F 
       closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
     }
   }
-  for (int r = r1; r <= r2; ++r) {
-    for (int c = c1; c <= c2; ++c) f(model_->Edit(c, r), c, r);
-  }
+  model_->EditRange(c1, r1, c2, r2, f);
   model_->Changed(c1, r1, c2, r2);
   if (c1 == 0 && r1 == 0 && redraw_) corner_->update();
   return true;
@@ -335,7 +333,9 @@ bool TSpread::ForRange(int col, int row, int col2, int row2, bool writesText, F 
 bool TSpread::SSClear(int col, int row) {
   const bool done =
       ForRange(col, row, col, row, true, [](SpreadCell& cell, int, int) { cell = SpreadCell(); });
-  if (done && zoom_ != 1) ApplyRowSizes();  // a row without picture cells is not zoomed
+  // A row left without picture cells is no longer zoomed.
+  if (done && zoom_ != 1 && row == -1) ApplyRowSizes();
+  if (done && zoom_ != 1 && row > 0) ApplyRowSize(row - 1);
   return done;
 }
 
@@ -395,9 +395,10 @@ bool TSpread::SSSetCellType(int col, int row, const SS_CELLTYPE& rec) {
   QImage lastPicture;
   // A row that gets its first picture cell grows with the zoom before its pictures are made.
   if (zoom_ != 1 && model_->Contains(col == -1 ? 1 : col, row == -1 ? 1 : row)) {
+    const int c = col == -1 ? 1 : col;
     const int r1 = row == -1 ? 1 : row, r2 = row == -1 ? model_->MaxRows() : row;
-    for (int r = r1; r <= r2; ++r) model_->Edit(col == -1 ? 1 : col, r).picture = true;
-    ApplyRowSizes();
+    model_->EditRange(c, r1, c, r2, [](SpreadCell& cell, int, int) { cell.picture = true; });
+    for (int r = r1; r <= r2; ++r) ApplyRowSize(r - 1);
   }
   return ForRange(col, row, col, row, true, [&](SpreadCell& cell, int c, int r) {
     const QSize size(columnWidth(c - 1) - grid, rowHeight(r - 1) - grid);

@@ -130,6 +130,7 @@ class TSpread : public QTableView {
   // Section sizes from the sizes set and the zoom.
   void ApplyColumnSizes();
   void ApplyRowSizes();
+  void ApplyRowSize(int dataRow);
   int RowZoom(int dataRow) const;  // the zoom for a row with picture cells, else 1
 
   SpreadModel* model_ = nullptr;

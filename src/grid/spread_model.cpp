@@ -13,7 +13,8 @@ SpreadModel::SpreadModel(int cols, int rows, QObject* parent)
     : QAbstractTableModel(parent),
       cols_(cols),
       rows_(rows),
-      cells_(size_t(cols + 1) * size_t(rows + 1)) {}
+      cells_(size_t(cols + 1) * size_t(rows + 1)),
+      pictures_(size_t(rows + 1)) {}
 
 void SpreadModel::Resize(int cols, int rows) {
   // Rows and columns come and go with their own signals, even while repainting is off: the views
@@ -23,12 +24,15 @@ void SpreadModel::Resize(int cols, int rows) {
     beginRemoveRows({}, rows, rows_ - 1);
     rows_ = rows;
     cells_.resize(size_t(cols_ + 1) * size_t(rows_ + 1));
+    pictures_.resize(size_t(rows_ + 1));
     endRemoveRows();
   }
   if (cols != cols_) {
     std::vector<SpreadCell> next(size_t(cols + 1) * size_t(rows_ + 1));
     for (int r = 0; r <= rows_; ++r) {
+      pictures_[size_t(r)] = 0;
       for (int c = 0; c <= std::min(cols, cols_); ++c) {
+        pictures_[size_t(r)] += cells_[Offset(c, r)].picture;
         next[size_t(r) * size_t(cols + 1) + size_t(c)] = std::move(cells_[Offset(c, r)]);
       }
     }
@@ -50,6 +54,7 @@ void SpreadModel::Resize(int cols, int rows) {
     beginInsertRows({}, rows_, rows - 1);
     rows_ = rows;
     cells_.resize(size_t(cols_ + 1) * size_t(rows_ + 1));
+    pictures_.resize(size_t(rows_ + 1));
     endInsertRows();
   }
 }

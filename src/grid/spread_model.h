@@ -44,8 +44,24 @@ class SpreadModel final : public QAbstractTableModel {
     return col >= 0 && row >= 0 && col <= cols_ && row <= rows_;
   }
   const SpreadCell& Cell(int col, int row) const { return cells_[Offset(col, row)]; }
-  // A cell to change; Changed must follow so that the views hear of it.
+  // A cell to change, but not whether it is a picture cell (EditRange keeps that count); Changed
+  // must follow so that the views hear of it.
   SpreadCell& Edit(int col, int row) { return cells_[Offset(col, row)]; }
+  // Calls f(cell, col, row) for every cell of the rectangle (inclusive, inside the grid), row by
+  // row, and keeps each row's count of picture cells. Changed must follow.
+  template <typename F>
+  void EditRange(int col, int row, int col2, int row2, F f) {
+    for (int r = row; r <= row2; ++r) {
+      for (int c = col; c <= col2; ++c) {
+        SpreadCell& cell = Edit(c, r);
+        const bool was = cell.picture;
+        f(cell, c, r);
+        if (cell.picture != was) pictures_[size_t(r)] += cell.picture ? 1 : -1;
+      }
+    }
+  }
+  // Whether the row holds a picture cell, without looking at its cells.
+  bool RowHasPicture(int row) const { return pictures_[size_t(row)] > 0; }
   // The rectangle of cells (inclusive) changed.
   void Changed(int col, int row, int col2, int row2);
   void ChangedAll() { Changed(0, 0, cols_, rows_); }
@@ -71,6 +87,7 @@ class SpreadModel final : public QAbstractTableModel {
   int cols_ = 0;
   int rows_ = 0;
   std::vector<SpreadCell> cells_;  // (cols_ + 1) x (rows_ + 1), headers included, row by row
+  std::vector<int> pictures_;      // per row, its picture cells
   bool suspended_ = false;
 };
 

@@ -167,7 +167,7 @@ TEST(SheetCellsTest, CutsInReadingOrderAndLeavesOutWhatIsNotAWholeCell) {
   };
   for (const SheetCase& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(SheetCells(picture, c.split), c.cells);
+    EXPECT_EQ(SheetCells(picture, c.split, 128), c.cells);
   }
 }
 
@@ -200,6 +200,31 @@ TEST_F(PictureReadTest, ASheetCutFourByTwoFillsEightFramesInReadingOrderAsOneSte
   EXPECT_EQ(ActiveCell(), std::make_pair(9, 1));
   doc.History().undo();
   EXPECT_EQ(SlotKinds(*s), "II");
+}
+
+TEST_F(PictureReadTest, ASheetOfMillionsOfCellsFillsTheFramesLeftAndCountsTheRest) {
+  ObSpriteData* s = ShowFrames(1);
+  QImage sheet(2000, 1000, QImage::Format_RGB32);
+  sheet.fill(qRgb(0, 0, 0));
+  sheet.setPixel(0, 1, qRgb(0, 0, 9));  // the 2001st cell, past the frames the grid holds
+  sheet.setPixel(4, 0, qRgb(0, 0, 5));
+  SetActive(3, 1);
+  Choose(Png("pixels.png", sheet));
+  auto answer = WhenModal<SpriteSheetDialog>([](SpriteSheetDialog* d) {
+    d->CellWidth->setValue(1);
+    d->CellHeight->setValue(1);
+    EXPECT_EQ(d->Count->text(), QStringLiteral("2000000 フレーム（1 × 1）"));
+    d->Buttons->button(QDialogButtonBox::Ok)->click();
+  });
+  commands->CmSpriteSheetRead();
+
+  ASSERT_EQ(s->FrameCount(), 128);
+  EXPECT_EQ(PixelOf(*Image(*s, 2 + 4), 0, 0), 5u);
+  EXPECT_EQ(PixelOf(*Image(*s, 127), 0, 0), 0u);
+  ASSERT_EQ(prompt.Messages().size(), 1u);
+  EXPECT_EQ(
+      prompt.Messages()[0].text,
+      QStringLiteral("フレームは 128 までのため、残りの 1999874 フレームは読み込みませんでした。"));
 }
 
 }  // namespace

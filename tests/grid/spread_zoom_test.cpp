@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QWheelEvent>
+#include <functional>
 
 #include "grid/cell_picture.h"
 #include "grid/grid_fixture.h"
@@ -82,6 +83,48 @@ TEST_F(GridTest, ZoomGrowsColumnsAndPictureRowsOnly) {
   grid->SetZoom(1);
   EXPECT_EQ(grid->columnWidth(4), TSpread::UnitsToPixels(20.0, false));
   EXPECT_EQ(grid->rowHeight(0), picture);
+}
+
+TEST_F(GridTest, OnlyRowsHoldingAPictureCellGrowAfterAnEdit) {
+  // Each row after the edit, made at zoom 3: 'Z' for a row three times its height at zoom 1.
+  const auto zoomed = [&] {
+    std::vector<int> at3;
+    for (int r = 0; r < 5; ++r) at3.push_back(grid->rowHeight(r));
+    grid->SetZoom(1);
+    std::string marks;
+    for (int r = 0; r < 5; ++r) marks += at3[size_t(r)] == 3 * grid->rowHeight(r) ? 'Z' : '.';
+    return marks;
+  };
+  SS_CELLTYPE rec;
+  TSpread::SSSetTypePictureHandle(&rec, 0x27, nullptr, nullptr, 0);
+  const struct {
+    const char* name;
+    std::function<void(TSpread&)> edit;
+    const char* zoomed;
+  } cases[] = {
+      {"one picture cell in a text row", [&](TSpread& g) { g.SSSetCellType(7, 4, rec); }, "ZZ.Z."},
+      {"all but one picture of a row cleared",
+       [](TSpread& g) {
+         for (int c = 1; c < 128; ++c) g.SSClear(c, 1);
+       },
+       "ZZ..."},
+      {"every picture of a row cleared", [](TSpread& g) { g.SSClear(-1, 1); }, ".Z..."},
+      {"the only picture column of a row cut off",
+       [&](TSpread& g) {
+         g.SSSetCellType(100, 4, rec);
+         g.SSSetMaxCols(50);
+       },
+       "ZZ..."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    LayOutLikeTheEditor(*grid);
+    grid->SetZoom(3);
+    c.edit(*grid);
+    EXPECT_EQ(zoomed(), c.zoomed) << "as edited while zoomed";
+    grid->SetZoom(3);
+    EXPECT_EQ(zoomed(), c.zoomed) << "zoomed again after the edit";
+  }
 }
 
 TEST_F(GridTest, AZoomedCellShowsEachPixelAsASquareBlock) {
