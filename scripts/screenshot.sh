@@ -28,8 +28,9 @@ cat >"$work/capture.sh" <<'SH'
 set -euo pipefail
 program=$1 sample=$2 shot=$3
 unset QT_QPA_PLATFORM
-# The window at its first-run size and place, whatever the user's own settings say.
-export XDG_CONFIG_HOME=$(dirname "$sample")/config
+# The window at its first-run size and place, whatever the user's own settings say; no copy of
+# unsaved changes from the user's own work is offered.
+export XDG_CONFIG_HOME=$(dirname "$sample")/config XDG_DATA_HOME=$(dirname "$sample")/data
 SDL_AUDIODRIVER=dummy "$program" "$sample" 2>/dev/null &
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT

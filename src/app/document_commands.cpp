@@ -154,18 +154,13 @@ bool kelApp::SaveDocument(const QString& fileName, bool rename) {
   return true;
 }
 
-bool kelApp::OpenFile(const QString& fileName, int openType) {
-  readError_.clear();
-  // Only a regular file is read (a named pipe is refused, not waited on), and its size bounds
-  // every allocation the reader makes. The file is read into a list of its own: a file that
-  // does not read leaves the document as it was.
+ObjectFileResult kelApp::ReadList(const QString& fileName, SpriteList& read) {
   const std::string path = QFile::encodeName(fileName).toStdString();
   const QFileInfo file(fileName);
-  SpriteList read;
   ObjectFileResult result;
   // Reading, checking and giving every picture its palette and display bitmap touch neither the
   // document nor a widget (the display keeps no state): a large file is read on a thread of its
-  // own while the windows go on painting. Only the document's change is made here.
+  // own while the windows go on painting. Only the document's change is made by the caller.
   DisplayDevice& display = dialog_->DC();
   RunBusy(frame_.get(),
           QStringLiteral("オブジェクトファイルを読み込んでいます...\n%1").arg(file.fileName()),
@@ -173,6 +168,16 @@ bool kelApp::OpenFile(const QString& fileName, int openType) {
             result = ReadObjectFile(path, read);
             for (const auto& sprite : read) sprite->MakeDDB(display);
           });
+  return result;
+}
+
+bool kelApp::OpenFile(const QString& fileName, int openType) {
+  readError_.clear();
+  // Only a regular file is read (a named pipe is refused, not waited on), and its size bounds
+  // every allocation the reader makes. The file is read into a list of its own: a file that
+  // does not read leaves the document as it was.
+  SpriteList read;
+  ObjectFileResult result = ReadList(fileName, read);
   // Add asks about the names once the whole file has read: a clash is said in a message box.
   if (openType == kOpenAdd && result.ok) {
     SpriteList added;

@@ -17,6 +17,7 @@
 #include "app/commands.h"
 #include "app/dialog_routes.h"
 #include "app/frame_window.h"
+#include "app/recovery.h"
 #include "app/settings.h"
 #include "editor/dialog.h"
 #include "editor/edit_commands.h"
@@ -42,9 +43,11 @@ QString ActionText(int id) {
 kelApp::kelApp(PromptPort& prompt, QObject* parent) : QObject(parent), prompt_(prompt) {}
 
 kelApp::~kelApp() {
-  // The window and the commands (which show the document) go before the document.
+  // The window and the commands (which show the document) go before the document; the copy of
+  // unsaved changes goes with a normal end.
   commands_.reset();
   frame_.reset();
+  recovery_.reset();
 }
 
 void kelApp::InitMainWindow() {
@@ -277,10 +280,13 @@ bool kelApp::OpenRecentFile(const QString& path) {
 
 int kelApp::Run(const QString& startFile) {
   InitInstance();
-  if (!startFile.isEmpty()) {
-    // Opened once the window shows, so a long read shows its busy cursor over the window.
-    QTimer::singleShot(0, this, [this, startFile] { OpenDocument(startFile); });
-  }
+  StartRecovery(Recovery::DefaultFolder());
+  // Opened once the window shows, so a long read shows its busy cursor over the window; then
+  // the work a program that died left unsaved is offered back.
+  QTimer::singleShot(0, this, [this, startFile] {
+    if (!startFile.isEmpty()) OpenDocument(startFile);
+    OfferRecovery();
+  });
   return QApplication::exec();
 }
 

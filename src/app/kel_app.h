@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "document/document.h"
+#include "files/object_file.h"
 #include "model/sprite.h"
 
 class QMenu;
@@ -27,6 +28,7 @@ class ObFrameWindow;
 class ObKELDialog;
 class PromptPort;
 class ProblemsWindow;
+class Recovery;
 class StageWindow;
 
 class kelApp : public QObject {
@@ -100,6 +102,15 @@ class kelApp : public QObject {
   // Writes the list to the file, atomically: a failure leaves the old file whole, is reported
   // with the file's name and the system's reason, and answers false.
   bool SaveFile(const QString& fileName);
+  // Keeps copies of unsaved changes in folder (app/recovery.h); Run starts it in the user's
+  // recovery folder. Failures to write one show in the status bar.
+  void StartRecovery(const QString& folder);
+  Recovery* Recovering() const { return recovery_.get(); }
+  // Asks about the copies programs that died have left, the newest first: "はい" restores one
+  // (after the save-changes question) as a document with unsaved changes, under the file it
+  // belongs to, and leaves the rest for the next start; "いいえ" discards it; "キャンセル" keeps
+  // it for the next start. true when one was restored.
+  bool OfferRecovery();
   // "オブジェクトエディタ - NAME -" with the file name of the path, without its folders.
   static QString MakeCaption(const QString& path);
 
@@ -140,9 +151,13 @@ class kelApp : public QObject {
   // The recent-files menu lists these files.
   void ShowRecentFiles(const QStringList& files);
   bool SaveDocument(const QString& fileName, bool rename);
+  // Reads an object file into a list of its own, every picture ready to show (a large file on a
+  // thread of its own, with the progress window).
+  ObjectFileResult ReadList(const QString& fileName, SpriteList& read);
 
   PromptPort& prompt_;
   Document doc_;
+  std::unique_ptr<Recovery> recovery_;
   std::unique_ptr<ObFrameWindow> frame_;
   ObKELDialog* dialog_ = nullptr;  // the frame's client
   std::unique_ptr<EditCommands> commands_;

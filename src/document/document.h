@@ -62,6 +62,9 @@ class Document : public QObject {
   // The document differs from the file it was read from or last saved to.
   bool Modified() const { return !history_.isClean(); }
   void MarkSaved() { history_.setClean(); }
+  // The document differs from every file, whatever the history says (work brought back from a
+  // copy of unsaved changes): only a save makes it clean again.
+  void MarkUnsaved() { history_.resetClean(); }
 
   // --- the model's reversible operations with their signals; only edit steps call these.
   void InsertObject(int index, std::unique_ptr<ObSpriteData> sprite);

@@ -139,9 +139,11 @@ if kill -0 $pid 2>/dev/null; then echo "STILL RUNNING"; kill -9 $pid; fi
 wait $pid
 echo "EXIT=$?"
 )SH");
-  // The program's settings (window place, recent files) go to the test's folder, not the user's.
+  // The program's settings (window place, recent files) and copies of unsaved changes go to the
+  // test's folder, not the user's.
   return Shell("cd " + dir.Path().string() + " && XDG_CONFIG_HOME=" + dir.Path().string() +
-               "/config timeout 60 xvfb-run -a -s '-screen 0 " + "1024x768x24' bash " +
+               "/config XDG_DATA_HOME=" + dir.Path().string() +
+               "/data timeout 60 xvfb-run -a -s '-screen 0 " + "1024x768x24' bash " +
                script.string() + " " + Program().string() + " " + (dir / "start.kel").string() +
                " " + how + " 2>/dev/null");
 }
