@@ -95,30 +95,13 @@ ObjectFileResult AddInto(RecordReader&& reader, SpriteList& list,
   return AppendObjects(std::move(objects), list, checkName);
 }
 
-// Reads a file descriptor in blocks; large reads go straight into the caller's storage. A
-// seekable one moves with lseek (skipping needs no reading, and the reader learns the size).
+// Reads a file descriptor that has no size (a stream) in blocks; large reads go straight into
+// the caller's storage.
 class FdReadBuffer final : public std::streambuf {
  public:
-  FdReadBuffer(int fd, bool seekable) : fd_(fd), seekable_(seekable) {}
+  explicit FdReadBuffer(int fd) : fd_(fd) {}
 
  protected:
-  pos_type seekoff(off_type off, std::ios::seekdir dir, std::ios::openmode which) override {
-    if (!seekable_ || !(which & std::ios::in)) return pos_type(off_type(-1));
-    int whence = SEEK_SET;
-    if (dir == std::ios::cur) {
-      whence = SEEK_CUR;
-      off -= egptr() - gptr();  // read ahead into the buffer, not yet taken
-    } else if (dir == std::ios::end) {
-      whence = SEEK_END;
-    }
-    const off_t at = ::lseek(fd_, off_t(off), whence);
-    if (at < 0) return pos_type(off_type(-1));
-    setg(buffer_.data(), buffer_.data(), buffer_.data());
-    return pos_type(off_type(at));
-  }
-  pos_type seekpos(pos_type pos, std::ios::openmode which) override {
-    return seekoff(off_type(pos), std::ios::beg, which);
-  }
   int_type underflow() override {
     const ssize_t n = Read(buffer_.data(), buffer_.size());
     if (n <= 0) return traits_type::eof();
@@ -155,7 +138,6 @@ class FdReadBuffer final : public std::streambuf {
     }
   }
   int fd_;
-  bool seekable_;
   std::array<char, 1 << 16> buffer_;
 };
 
@@ -184,14 +166,25 @@ ObjectFileResult ReadPath(const std::string& path,
     ::close(fd);
     return refused;
   }
-  // A file that reports size 0 is read as a stream of unknown length, to its end.
-  const bool sized = st.st_size > 0;
-  FdReadBuffer buffer(fd, sized);
-  std::istream in(&buffer);
-  ObjectFileResult result =
-      sized ? read(RecordReader(in, uint64_t(st.st_size))) : read(RecordReader(in));
+  // A file that reports size 0 is read as a stream of unknown length, to its end. Any other is
+  // read whole into memory of its own at once, and its pictures are lent from there: one copy
+  // of the bytes and one allocation, instead of one for each picture.
+  if (st.st_size == 0) {
+    FdReadBuffer buffer(fd);
+    std::istream in(&buffer);
+    ObjectFileResult result = read(RecordReader(in));
+    ::close(fd);
+    return result;
+  }
+  int error = 0;
+  std::shared_ptr<MappedFile> file = MappedFile::Read(fd, size_t(st.st_size), error);
   ::close(fd);
-  return result;
+  if (!file) {
+    refused.openError = error;
+    refused.message = CannotOpen(path, SystemErrorText(error).c_str());
+    return refused;
+  }
+  return read(RecordReader(std::move(file)));
 }
 
 ObjectFileResult ReadInto(RecordReader&& reader, SpriteList& list) {

@@ -80,11 +80,40 @@ std::shared_ptr<MappedFile> MappedFile::Open(const std::string& path, int& error
   return std::shared_ptr<MappedFile>(new MappedFile(bytes, size));
 }
 
+std::shared_ptr<MappedFile> MappedFile::Read(int fd, size_t size, int& error) {
+  error = 0;
+  if (size == 0) return std::shared_ptr<MappedFile>(new MappedFile(std::vector<uint8_t>()));
+  void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) {
+    error = errno;
+    return nullptr;
+  }
+  auto* bytes = static_cast<uint8_t*>(p);
+  ::madvise(p, size, MADV_HUGEPAGE);
+  // All pages at once, before the copy: the kernel makes them in one go instead of taking a
+  // fault for each page the copy reaches.
+  ::madvise(p, size, MADV_POPULATE_WRITE);
+  auto file = std::shared_ptr<MappedFile>(new MappedFile(bytes, size));
+  size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::read(fd, bytes + got, size - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = errno;
+      return nullptr;
+    }
+    if (n == 0) break;
+    got += size_t(n);
+  }
+  file->size_ = got;
+  return file;
+}
+
 MappedFile::MappedFile(std::vector<uint8_t> copy)
     : bytes_(copy.empty() ? nullptr : copy.data()), size_(copy.size()), copy_(std::move(copy)) {}
 
 MappedFile::~MappedFile() {
-  if (bytes_ && copy_.empty()) ::munmap(bytes_, size_);
+  if (bytes_ && mapped_) ::munmap(bytes_, mapped_);
 }
 
 namespace {

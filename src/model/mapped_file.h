@@ -24,6 +24,12 @@ class MappedFile {
   // A regular file that reports size 0 (the kernel's files under /proc) is read whole instead:
   // its content exists only as it is read.
   static std::shared_ptr<MappedFile> Open(const std::string& path, int& error);
+  // The bytes of the open regular file fd from its start, size of them (fewer if it ends
+  // sooner), copied into memory of their own: nothing another program does to the file later
+  // reaches them, so a program may keep them as long as it likes. The memory is taken in one
+  // piece, with its pages made at once (much cheaper than one fault per page, and large pages
+  // where the system gives them); null with error set to the system's reason when it cannot.
+  static std::shared_ptr<MappedFile> Read(int fd, size_t size, int& error);
 
   ~MappedFile();
   MappedFile(const MappedFile&) = delete;
@@ -33,10 +39,11 @@ class MappedFile {
   size_t Size() const { return size_; }
 
  private:
-  MappedFile(uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+  MappedFile(uint8_t* bytes, size_t size) : bytes_(bytes), size_(size), mapped_(size) {}
   explicit MappedFile(std::vector<uint8_t> copy);
   uint8_t* bytes_;
   size_t size_;
+  size_t mapped_ = 0;          // the length of the mapping, when there is one
   std::vector<uint8_t> copy_;  // the bytes of a file read instead of mapped
 };
 
