@@ -1,6 +1,7 @@
 // Files mapped into memory, and what happens when one is cut short while a tool works on it.
 #include "model/mapped_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,6 +38,27 @@ TEST(MappedFileTest, MapsTheWholeFileAndChangesStayInMemory) {
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(file->Bytes()), file->Size()), bytes);
   file->Bytes()[5000] ^= 0xFF;
   EXPECT_EQ(ReadFileBytes(dir / "a.bin"), bytes);
+}
+
+// A copy read whole keeps the bytes it read whatever happens to the file after (rewritten in
+// place, cut short), and holds only what there was when the file ended sooner than said.
+TEST(MappedFileTest, ACopyKeepsItsBytesWhateverHappensToTheFile) {
+  TempDir dir;
+  std::string bytes(5 * 4096 + 3, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = char(i * 13 + 1);
+  WriteFileBytes(dir / "a.bin", bytes);
+  for (const size_t said : {bytes.size(), bytes.size() + 4096}) {
+    const int fd = ::open((dir / "a.bin").c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    int error = -1;
+    std::shared_ptr<MappedFile> copy = MappedFile::Read(fd, said, error);
+    ::close(fd);
+    ASSERT_TRUE(copy) << std::strerror(error);
+    ASSERT_EQ(copy->Size(), bytes.size());
+    std::filesystem::resize_file(dir / "a.bin", 10);  // cut short in place
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(copy->Bytes()), copy->Size()), bytes);
+    WriteFileBytes(dir / "a.bin", bytes);
+  }
 }
 
 // The kernel's files report size 0 and make their content as they are read: it is read whole.
