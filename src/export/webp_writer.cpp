@@ -56,7 +56,8 @@ bool WriteWebp(const PlayedFrames& frames, std::ostream& out) {
   std::vector<uint8_t> rgba(size_t(w) * size_t(h) * 4);
   int timestamp = 0;
   for (int i = 0; i < frames.Count(); ++i) {
-    frames.Render(i, rgba.data(), size_t(w) * 4);
+    // A frame that shows what the one before showed finds its pixels still there.
+    if (!frames.SameAsBefore(i)) frames.Render(i, rgba.data(), size_t(w) * 4);
     Picture picture;
     picture.p.use_argb = 1;
     picture.p.width = w;

@@ -230,19 +230,22 @@ void FillRepeats(ObSpriteData& s, int block, bool marks) {
 
 // A continue frame is written from the frame it continues without drawing it again: the file is
 // the one its copies make.
-TEST(GifExport, ContinueFramesAreWrittenAsTheirCopiesAre) {
-  for (int block : {1, 4}) {
-    test::TempDir dir;
-    std::string bytes[2];
-    for (bool marks : {false, true}) {
-      ObSpriteData s;
-      FillRepeats(s, block, marks);
-      const std::string path = (dir / "out.gif").string();
-      ASSERT_EQ(Export(s, path, ExportFormat::kGif), ExportProblem::kNone);
-      bytes[marks] = test::ReadFileBytes(path);
+TEST(AnimationExport, ContinueFramesAreWrittenAsTheirCopiesAre) {
+  for (const auto& [format, name] :
+       {std::pair{ExportFormat::kGif, "out.gif"}, std::pair{ExportFormat::kWebp, "out.webp"}}) {
+    for (int block : {1, 4}) {
+      test::TempDir dir;
+      std::string bytes[2];
+      for (bool marks : {false, true}) {
+        ObSpriteData s;
+        FillRepeats(s, block, marks);
+        const std::string path = (dir / name).string();
+        ASSERT_EQ(Export(s, path, format), ExportProblem::kNone);
+        bytes[marks] = test::ReadFileBytes(path);
+      }
+      EXPECT_FALSE(bytes[0].empty());
+      EXPECT_TRUE(bytes[0] == bytes[1]) << name << ", blocks of " << block;
     }
-    EXPECT_FALSE(bytes[0].empty());
-    EXPECT_TRUE(bytes[0] == bytes[1]) << "blocks of " << block;
   }
 }
 
