@@ -200,6 +200,33 @@ TEST(GifExport, ManyColoursAreQuantisedAndTransparencyKept) {
     }
 }
 
+// As many colours as a GIF palette holds, the transparent entry counted, are kept exactly.
+TEST(GifExport, AsManyColoursAsThePaletteHoldsAreKeptExactly) {
+  const auto colour = [](int x, int y) {  // 256 colours, one for each pixel
+    return uint32_t(x * 16 + y) << 16 | uint32_t(y * 16) << 8 | uint32_t(x * 7);
+  };
+  for (const bool masked : {false, true}) {
+    SCOPED_TRACE(masked ? "255 colours and transparency" : "256 colours");
+    ObSpriteData s;
+    s.AddImage(Picture(16, 16, 24, {}, colour), 0, 0);
+    Frame want(16);
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) want[size_t(y)].push_back(0xFF000000u | colour(x, y));
+    if (masked) {
+      std::vector<std::string> mask(16, std::string(16, '0'));
+      mask[0][0] = '1';
+      s.AddImage(Mask(mask), 0, 1);
+      want[0][0] = kClear;
+    }
+    test::TempDir dir;
+    const std::string path = (dir / "exact.gif").string();
+    ASSERT_EQ(Export(s, path, ExportFormat::kGif), ExportProblem::kNone);
+    const Played played = ReadBack(path);
+    ASSERT_EQ(played.frames.size(), 1u);
+    EXPECT_EQ(played.frames[0], want);
+  }
+}
+
 // 32 x 32 pictures: the first shown twice; the second, shifted in colour, then its picture again
 // with a mask of its own. With blocks of 1 pixel they have 2048 colours (quantised), with blocks
 // of 4, 128 (kept exactly). marks: the repeats are continue frames, else copies.
@@ -344,6 +371,25 @@ INSTANTIATE_TEST_SUITE_P(
                                   [](ObSpriteData& s) { Sized(s, 16384, 1, 17); },
                                   ExportFormat::kSheet, ExportProblem::kTooLarge}),
     [](const auto& info) { return info.param.name; });
+
+// The largest pictures each format holds, one pixel short of those refused above.
+TEST(ExportAtTheLimits, PicturesAsLargeAsTheFormatHoldsAreWritten) {
+  const struct {
+    const char* name;
+    int w, frames;
+    ExportFormat format;
+  } cases[] = {
+      {"WebP 16383 wide", 16383, 1, ExportFormat::kWebp},
+      {"sheet of 3 columns, 65535 wide", 21845, 9, ExportFormat::kSheet},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ObSpriteData s;
+    Sized(s, c.w, 1, c.frames);
+    test::TempDir dir;
+    EXPECT_EQ(Export(s, (dir / "out").string(), c.format), ExportProblem::kNone);
+  }
+}
 
 TEST(ExportSave, AFailedSaveIsReportedAndLeavesNothing) {
   ObSpriteData s;

@@ -57,8 +57,9 @@ TEST(ImageList, EntriesListedForEachSlot) {
       {"count above the bound",
        "[Image List]\nNumFrames=5\nI1=a.bmp\nI3=c.bmp\nM4=d.bmp\ni5=e.bmp\nI6=f.bmp\n", 3, 5,
        "I1=/lists/walk/a.bmp I3=/lists/walk/c.bmp", "M4=/lists/walk/d.bmp I5=/lists/walk/e.bmp"},
-      {"huge count, a few entries", "[Image List]\nNumFrames=4294967295\nI1=a.bmp\nM200=z.bmp\n",
-       128, 2147483647, "I1=/lists/walk/a.bmp", "M200=/lists/walk/z.bmp"},
+      {"huge count, a few entries",
+       "[Image List]\nNumFrames=4294967295\nI1=a.bmp\nM200=z.bmp\nI2147483647=y.bmp\n", 128,
+       2147483647, "I1=/lists/walk/a.bmp", "M200=/lists/walk/z.bmp I2147483647=/lists/walk/y.bmp"},
       {"only entries past the bound", "[Image List]\nNumFrames=200\nI129=a.bmp\n", 128, 200, "",
        "I129=/lists/walk/a.bmp"},
       {"damaged UTF-8 after a mark", "\xEF\xBB\xBF[Image List]\nNumFrames=1\nI1=a\xFF.bmp\n", 128,
@@ -180,6 +181,17 @@ TEST(ImageList, ReadFromDiskTakesTheFilesFolder) {
   EXPECT_EQ(r.list.entries[0].path, (dir / "sub").string() + "/a.bmp");
 }
 
+// A list of the largest size taken is read; one byte more is too large (below).
+TEST(ImageList, AListOfTheLargestSizeIsRead) {
+  TempDir dir;
+  std::string text = "[Image List]\nNumFrames=1\nI1=a.bmp\n";
+  text.resize(size_t(kMaxImageListFileSize), ';');
+  WriteFileBytes(dir / "full.lst", text);
+  const ImageListResult r = ReadImageListFile(dir / "full.lst", 128);
+  ASSERT_TRUE(r.ok) << r.message;
+  EXPECT_EQ(r.list.entries.size(), 1u);
+}
+
 TEST(ImageList, APathThatDoesNotExistAsWrittenIsMatchedByLetterCase) {
   TempDir dir;
   const std::string root = dir.Path().string();
@@ -211,8 +223,9 @@ TEST(ImageList, APathThatDoesNotExistAsWrittenIsMatchedByLetterCase) {
 TEST(ImageList, FilesThatCannotBeRead) {
   TempDir dir;
   std::filesystem::create_directory(dir / "folder.lst");
-  WriteFileBytes(dir / "big.lst", "[Image List]\nNumFrames=1\nI1=a.bmp\n" +
-                                      std::string(size_t(kMaxImageListFileSize), ';'));
+  std::string big = "[Image List]\nNumFrames=1\nI1=a.bmp\n";
+  big.resize(size_t(kMaxImageListFileSize) + 1, ';');
+  WriteFileBytes(dir / "big.lst", big);
   const struct {
     const char* name;
     std::filesystem::path path;

@@ -159,6 +159,8 @@ TEST(Profile, TextEncodings) {
        "a\xEF\xBF\xBD"},
       {"UTF-8 mark, whole character after a damaged one", "\xEF\xBB\xBF\xC3" + gazou,
        "\xEF\xBF\xBD" + gazou},
+      {"UTF-8 mark, four-byte character after a damaged one", "\xEF\xBB\xBF\xC3\xF0\x9F\x98\x80",
+       "\xEF\xBF\xBD\xF0\x9F\x98\x80"},
   };
   for (const EncodingCase& c : cases) {
     SCOPED_TRACE(c.name);

@@ -93,6 +93,8 @@ TEST(ObjectFileWriter, NamesAreStoredUpToThirtyBytes) {
       {"CP932 character across byte 30", "a" + fifteen, "a" + fifteen.substr(0, 28)},
       {"ASCII then CP932 ending at 30", std::string(28, 'a') + te, std::string(28, 'a') + te},
       {"ASCII then CP932 across byte 30", std::string(29, 'a') + te, std::string(29, 'a')},
+      // A lead byte that ends the name has no second byte to lose: the name fits as it is.
+      {"lone lead byte at byte 30", std::string(29, 'a') + "\x83", std::string(29, 'a') + "\x83"},
       // 0xFB, the lead byte of 髙, is near the top of the lead-byte range.
       {"ASCII then 髙 across byte 30", std::string(29, 'a') + "\xFB\xFC", std::string(29, 'a')},
       // 0x81 is a lead byte and also a valid second byte: only walking from the start tells.
@@ -123,6 +125,21 @@ TEST(ObjectFileWriter, AtMost32767Objects) {
   list.push_back(std::make_unique<ObSpriteData>());
   std::ostringstream refused(std::ios::binary);
   EXPECT_FALSE(WriteObjectFile(refused, list));
+}
+
+// The frame and location counts are 16 bits: 65535 of each are the most an object holds.
+TEST(ObjectFileWriter, AsManyFramesAndLocationsAsTheCountsHold) {
+  SpriteList list;
+  list.push_back(Object("many"));
+  EditParams(*list[0], [](ObSpriteParams& p) { p.Behave = ObSpriteData::kFixedPosition; });
+  list[0]->SetNumFrames(0xFFFF);
+  SetLocations(*list[0], std::vector<TPoint>(0xFFFF, TPoint{1, 2}));
+  const std::string bytes = WriteBytes(list);
+  EXPECT_EQ(bytes.size(), 117u + 8u * 0xFFFF + 8u * 0xFFFF);
+  SpriteList back;
+  ASSERT_TRUE(ReadBytes(bytes, back).ok);
+  EXPECT_EQ(back[0]->FrameCount(), 0xFFFF);
+  EXPECT_EQ(back[0]->Locations().size(), 0xFFFFu);
 }
 
 TEST(ObjectFileWriter, LocationsOnlyForFixedPosition) {
@@ -285,6 +302,15 @@ TEST(SoundRecordWriter, AllNameBytesFrameSizeAndData) {
   std::memset(snd.FileName.data(), 'n', ObSound::kFileNameSize);
   std::ostringstream refused(std::ios::binary);
   EXPECT_EQ(snd.Write(refused), 0);
+
+  // The longest name that ends inside its buffer, 255 bytes, is written and read back.
+  snd.FileName.back() = '\0';
+  std::ostringstream longest(std::ios::binary);
+  ASSERT_EQ(snd.Write(longest), 1);
+  std::istringstream in(longest.str());
+  ObSound back;
+  ASSERT_EQ(back.Read(in), 1);
+  EXPECT_EQ(std::string(back.FileName.data()), std::string(255, 'n'));
 }
 
 }  // namespace

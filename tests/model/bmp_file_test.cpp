@@ -357,6 +357,8 @@ std::vector<Refused> RefusedFiles() {
   const std::string good = Info8([](Layout&) {});
   std::vector<Refused> r;
   r.push_back({"empty", "", "ファイルが空です"});
+  r.push_back(
+      {"file header alone", good.substr(0, 14), "情報ヘッダーの前でデータが終わっています"});
   r.push_back({"short", std::string("BM\x10\x00\x00\x00\x00\x00\x00\x00", 10),
                "ファイルが 10 バイトしかなく、ビットマップファイルヘッダーに足りません"});
   r.push_back({"not BM", WithField(good, 0, 0x4142, 2),
@@ -485,6 +487,9 @@ std::vector<Refused> RefusedFiles() {
                "RLE8 データがビットマップ終了コードなしで終わっています"});
   r.push_back({"RLE literal cut", Rle8(std::string("\x00\x04\x01\x02", 4)),
                "RLE8 データが非圧縮ピクセルの並びの途中で終わっています"});
+  // The pad byte after an odd literal belongs to it: without it the literal is cut.
+  r.push_back({"RLE literal without its pad byte", Rle8(std::string("\x00\x03\x01\x02\x03", 5)),
+               "RLE8 データが非圧縮ピクセルの並びの途中で終わっています"});
   r.push_back({"RLE delta cut", Rle8(std::string("\x00\x02\x01", 3)),
                "RLE8 データが移動コードの途中で終わっています"});
   return r;
@@ -513,6 +518,16 @@ TEST(BitmapFileTest, PicturesAtTheLimitsLoad) {
       {"RLE of 255 pixels from one code", Rle8(std::string("\x00\x01", 2), 255, 1), 255, 1},
       {"RLE delta that lands on the row's end",
        Rle8(std::string("\x00\x02\x04\x00\x00\x00\x00\x01", 8)), 4, 2},
+      {"RLE line end after the last row", Rle8(std::string("\x00\x00\x00\x00\x00\x01", 6)), 4, 2},
+      // 16384 x 4096 bytes are exactly 64 MiB; 263173 codes are enough RLE data for them.
+      {"64 MiB of pixels",
+       Rle8(std::string("\x00\x01", 2) + std::string(526344, '\0'), 16384, 4096), 16384, 4096},
+      {"RLE whose offset field is the file's end",
+       [] {
+         const std::string file = Rle8(std::string("\x00\x01", 2));
+         return WithField(file, 10, file.size(), 4);
+       }(),
+       4, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -261,6 +262,28 @@ TEST(SaveFileTest, ASymbolicLinkStaysALinkAndTheFileItNamesIsReplaced) {
   EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"target.kel", "middle.kel", "outer.kel"}));
 }
 
+// A chain of links is followed as far as the system follows one, and no further.
+TEST(SaveFileTest, AChainOfLinksIsFollowedAsFarAsTheSystemFollowsOne) {
+  const struct {
+    int links;
+    bool saved;
+  } cases[] = {{40, true}, {41, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.links);
+    TempDir dir;
+    WriteFileBytes(dir / "target.kel", "old");
+    for (int i = 0; i < c.links; ++i) {
+      const std::string next = i + 1 < c.links ? "link" + std::to_string(i + 1) : "target.kel";
+      fs::create_symlink(next, dir / ("link" + std::to_string(i)));
+    }
+    const fs::path first = dir / "link0";
+    std::string error;
+    EXPECT_EQ(SaveFileAtomically(first.string(), Bytes("new"), error), c.saved) << error;
+    EXPECT_EQ(error, c.saved ? "" : Expected(first.string(), std::strerror(ELOOP)));
+    EXPECT_EQ(ReadFileBytes(dir / "target.kel"), c.saved ? "new" : "old");
+  }
+}
+
 mode_t ModeOf(const fs::path& p) {
   struct stat st;
   if (::stat(p.c_str(), &st) != 0) return 0;
@@ -387,6 +410,42 @@ TEST(SaveFileTest, ReplacingAFileFlushesItBeforeTheRename) {
       EXPECT_TRUE(SaveFileAtomically((dir / "a.kel").string(), Bytes("new"), error)) << error;
       EXPECT_EQ(g_calls, c.calls);
       EXPECT_EQ(ReadFileBytes(dir / "a.kel"), "new");
+    }
+  }
+  CurrentSaveCalls() = saved;
+}
+
+// A flush or a rename the system refuses fails the save with the system's reason: the old file
+// stays whole and no temporary is left, whichever kind of temporary was written.
+TEST(SaveFileTest, AFlushOrRenameTheSystemRefusesLeavesTheOldFileWhole) {
+  const SaveCalls saved = CurrentSaveCalls();
+  const struct {
+    const char* what;
+    int (*fsync)(int);
+    int (*rename)(const char*, const char*);
+    int error;
+  } cases[] = {
+      {"the flush fails", [](int) { return errno = EIO, -1; }, ::rename, EIO},
+      {"the rename fails", ::fsync, [](const char*, const char*) { return errno = EXDEV, -1; },
+       EXDEV},
+  };
+  for (const bool named : {false, true}) {
+    SCOPED_TRACE(named ? "named temporaries" : "unnamed temporaries");
+    std::optional<test::NamedTemporariesOnly> only;
+    if (named) only.emplace();
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.what);
+      CurrentSaveCalls().fsync = c.fsync;
+      CurrentSaveCalls().rename = c.rename;
+      TempDir dir;
+      const fs::path target = dir / "a.kel";
+      WriteFileBytes(target, "old contents");
+      const SaveResult result = SaveFile(target.string(), Bytes("new contents"));
+      EXPECT_FALSE(result.ok);
+      EXPECT_EQ(result.problem, SaveProblem::kSystem);
+      EXPECT_EQ(result.message, Expected(target.string(), std::strerror(c.error)));
+      EXPECT_EQ(ReadFileBytes(target), "old contents");
+      EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"a.kel"});
     }
   }
   CurrentSaveCalls() = saved;

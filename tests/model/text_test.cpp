@@ -119,6 +119,8 @@ TEST(NamePartTest, KeepsTheNameWithoutDriveDirectoryOrExtension) {
       {"", ""},
       {"dir/", ""},
       {"C:\\\x95\x5C\\\x95\x5C.wav", "\x95\x5C"},  // CP932 表: its second byte is a backslash
+      {"C:\\\x9F\x5C.wav", "\x9F\x5C"},            // 0x9F ends the first range of lead bytes
+      {":bell.wav", ":bell"},                      // no drive letter before the colon
       {"/tmp/音/効果.wav", "効果"},
   };
   for (const Case& c : cases) EXPECT_EQ(NamePart(c.path), c.name) << c.path;
@@ -170,6 +172,8 @@ TEST(TextTest, IsValidUtf8TakesOnlyTheShortestFormOfEachCharacter) {
       {"\x80", false},      // a trail byte alone
   };
   for (const auto& c : cases) EXPECT_EQ(IsValidUtf8(c.bytes), c.valid) << c.bytes;
+  // Cut short where the byte after the view would complete the character.
+  EXPECT_FALSE(IsValidUtf8(std::string_view("\xE8\xA1\xA8", 2)));
 }
 
 }  // namespace
