@@ -366,7 +366,7 @@ SaveResult SaveFile(const std::string& path, const std::function<bool(std::ostre
   // The rename is durable only once the folder itself is on disk.
   const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
-    ::fsync(dirFd);
+    calls.fsync(dirFd);
     ::close(dirFd);
   }
   return result;

@@ -378,7 +378,8 @@ TEST(SaveFileTest, ASaveKilledPartWayLeavesNoTemporary) {
 }
 
 // The calls that make a replaced file safe, in their order: the new file reaches the disk before
-// it is renamed over the old one. A new file replaces nothing and is not flushed.
+// it is renamed over the old one, and the folder after, so that the rename itself is kept. A new
+// file replaces nothing and is not flushed.
 std::vector<std::string> g_calls;
 
 TEST(SaveFileTest, ReplacingAFileFlushesItBeforeTheRename) {
@@ -399,7 +400,7 @@ TEST(SaveFileTest, ReplacingAFileFlushesItBeforeTheRename) {
       const char* what;
       bool exists;
       std::vector<std::string> calls;
-    } cases[] = {{"replacing a file", true, {"fsync", "rename"}},
+    } cases[] = {{"replacing a file", true, {"fsync", "rename", "fsync"}},
                  {"a new file", false, {"rename"}}};
     for (const auto& c : cases) {
       SCOPED_TRACE(c.what);
