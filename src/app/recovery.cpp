@@ -44,7 +44,11 @@ Recovery::Recovery(Document& doc, const QString& folder, QObject* parent)
   lock_ = std::make_unique<QLockFile>(LockPath(copy_));
   lock_->setStaleLockTime(0);
   lock_->tryLock(0);
-  const auto changed = [this] { changed_ = true; };
+  const auto changed = [this] {
+    changed_ = true;
+    // Work saved or given up (New, Open, No to the save question) has no copy from then on.
+    if (!doc_.Modified()) RemoveCopy();
+  };
   connect(&doc_.History(), &QUndoStack::indexChanged, this, changed);
   connect(&doc_.History(), &QUndoStack::cleanChanged, this, changed);
   connect(&doc_, &Document::fileNameChanged, this, changed);

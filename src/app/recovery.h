@@ -2,9 +2,9 @@
 // session that ends under it). While the document has changes that are not saved, a copy of it
 // is written every kIntervalMs into the recovery folder (~/.local/share/keledit/recovery), as
 // ID.kel beside ID.json, a note of the file it belongs to. ID.lock, held while the program runs,
-// tells the copy of a program that has died from that of one still running. A save that makes
-// the document clean, and the program's normal end (after the save-changes question, whose No
-// discards the changes), remove the copy.
+// tells the copy of a program that has died from that of one still running. The copy goes as
+// soon as nothing is unsaved (a save, changes given up by New or Open) and at the program's
+// normal end (after the save-changes question, whose No gives the changes up).
 #pragma once
 
 #include <QDateTime>
