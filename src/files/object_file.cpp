@@ -166,10 +166,16 @@ ObjectFileResult ReadPath(const std::string& path,
     ::close(fd);
     return refused;
   }
-  // A file that reports size 0 is read as a stream of unknown length, to its end. Any other is
-  // read whole into memory of its own at once, and its pictures are lent from there: one copy
-  // of the bytes and one allocation, instead of one for each picture.
-  if (st.st_size == 0) {
+  // A file that reports size 0 is read as a stream of unknown length, to its end; so is one that
+  // does not begin as an object file, which is refused at its first bytes without reading (nor
+  // making room for) the rest. Any other is read whole into memory of its own at once, and its
+  // pictures are lent from there: one copy of the bytes and one allocation, instead of one for
+  // each picture.
+  char magic[kMagicLength + 1] = {};
+  const bool objectFile = st.st_size > 0 &&
+                          ::pread(fd, magic, sizeof magic, 0) == ssize_t(sizeof magic) &&
+                          std::memcmp(magic, kObjectFileMagic, sizeof magic) == 0;
+  if (!objectFile) {
     FdReadBuffer buffer(fd);
     std::istream in(&buffer);
     ObjectFileResult result = read(RecordReader(in));

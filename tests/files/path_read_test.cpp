@@ -82,5 +82,18 @@ TEST(ReadObjectFilePath, AFileThatReportsSizeZeroIsRead) {
   EXPECT_EQ(Contains(r.message, part), part);
 }
 
+// A file that is no object file is refused at its first bytes, however large it is: nothing is
+// read or made room for beyond them (a sparse file of a terabyte).
+TEST(ReadObjectFilePath, ALargeFileThatIsNoObjectFileIsRefusedAtItsStart) {
+  TempDir dir;
+  WriteFileBytes(dir / "movie.kel", "RIFF....AVI ");
+  std::filesystem::resize_file(dir / "movie.kel", uint64_t(1) << 40);
+  SpriteList list;
+  const ObjectFileResult r = ReadObjectFile((dir / "movie.kel").string(), list);
+  EXPECT_FALSE(r.ok);
+  const std::string part = "識別子 \"KE--1.00\" がありません";
+  EXPECT_EQ(Contains(r.message, part), part);
+}
+
 }  // namespace
 }  // namespace kel::test
