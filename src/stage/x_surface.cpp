@@ -155,6 +155,9 @@ std::unique_ptr<XSurface> XSurface::ForWindow(QWidget& window, Exposed exposed) 
   d->c = x11->connection();
   d->window = xcb_window_t(window.winId());
   if (!HoldsArgb32(d->c, d->window, d->depth)) return nullptr;
+  // Without the shape extension the window could not be cut to the objects: Qt's way is left.
+  const xcb_query_extension_reply_t* shape = xcb_get_extension_data(d->c, &xcb_shape_id);
+  if (!shape || !shape->present) return nullptr;
   d->maxRequestBytes = size_t(xcb_get_maximum_request_length(d->c)) * 4;
   // What the window has not been given stays as it is on the screen: a part of the shape that
   // has just grown shows what was there until its pixels come.
