@@ -1,7 +1,10 @@
 // kelplay: its command line, and --output drawing the stage at a tick where the model puts the
 // objects, without any window.
 #include <gtest/gtest.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -129,8 +132,8 @@ bool HasTools(std::initializer_list<const char*> tools) {
 }
 
 // Runs kelplay with args on an Xvfb screen of 800 x 600 whose root window shows root, and
-// captures the screen (or the window named title) once a window of that name shows. Null when
-// nothing was captured.
+// captures the screen (or the window named title) once a window of that name shows, with the
+// program's memory map beside it (shot.maps). Null when nothing was captured.
 QImage CaptureOnX(const QTemporaryDir& dir, const QStringList& args, const QString& title,
                   const QString& root, bool wholeScreen) {
   const QString shot = dir.filePath(QStringLiteral("shot.png"));
@@ -138,8 +141,8 @@ QImage CaptureOnX(const QTemporaryDir& dir, const QStringList& args, const QStri
       "unset QT_QPA_PLATFORM; display -window root \"$KEL_ROOT\"; "
       "SDL_AUDIODRIVER=dummy \"$0\" \"$@\" & pid=$!; "
       "wid=$(timeout 20 xdotool search --sync --onlyvisible --name \"$KEL_TITLE\" | head -n 1); "
-      "[ -n \"$wid\" ] && sleep 0.3 && import -window \"${KEL_WINDOW:-$wid}\" \"$KEL_SHOT\"; kill "
-      "$pid");
+      "[ -n \"$wid\" ] && sleep 0.3 && import -window \"${KEL_WINDOW:-$wid}\" \"$KEL_SHOT\" && "
+      "cat /proc/$pid/maps > \"$KEL_SHOT.maps\"; kill $pid");
   QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("KEL_SHOT"), shot);
@@ -226,6 +229,14 @@ TEST_F(KelplayOnXTest, DesktopShowsTheObjectsOverTheScreen) {
                  QStringLiteral("^kelplay$"), dir.filePath(QStringLiteral("root.png")), true);
   ASSERT_FALSE(screen.isNull()) << "nothing was captured";
   EXPECT_TRUE(ShowsATick(dir, screen, common, 37, 45, kRoot));
+  // The pixels went straight to the window through the player's own shared-memory band, not
+  // through a backing store of the whole screen (where the system gives shared memory at all).
+  const int shm = shmget(IPC_PRIVATE, 4096, IPC_CREAT | 0600);
+  if (shm < 0) GTEST_SKIP() << "no shared memory here";
+  shmctl(shm, IPC_RMID, nullptr);
+  QFile maps(dir.filePath(QStringLiteral("shot.png.maps")));
+  ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(maps.readAll().contains("/SYSV"));
 }
 
 TEST(KelplayTest, MistakesAreNamedAndChangeNothing) {
