@@ -32,7 +32,10 @@ DesktopWindow::DesktopWindow(StagePlayer& player, bool composited)
     setAttribute(Qt::WA_PaintOnScreen);
     setAttribute(Qt::WA_NoSystemBackground);
     winId();
-    surface_ = XSurface::ForWindow(*this, [this](const QRegion& region) { PutStraight(region); });
+    surface_ = XSurface::ForWindow(*this, [this](const QRegion& region) {
+      const QRegion pieces = StagePlayer::InFewPieces(region);
+      PutStraight({pieces.begin(), pieces.end()});
+    });
     if (!surface_) setAttribute(Qt::WA_PaintOnScreen, false);
   }
   connect(&player_, &StagePlayer::pictureChanged, this, &DesktopWindow::PictureChanged);
@@ -68,10 +71,7 @@ void DesktopWindow::PictureChanged() {
     if (!surface_) {
       update(player_.Changed());
     } else if (isVisible()) {
-      for (const QRect& r : player_.ChangedPieces())
-        player_.Render(r, scratch_,
-                       [&](const QImage& picture, QPoint at) { surface_->Put(picture, at); });
-      surface_->Flush();
+      PutStraight(player_.ChangedPieces());
     }
     return;
   }
@@ -119,8 +119,8 @@ void DesktopWindow::PictureChanged() {
   if (shape.isEmpty()) hide();
 }
 
-void DesktopWindow::PutStraight(const QRegion& region) {
-  for (const QRect& r : StagePlayer::InFewPieces(region))
+void DesktopWindow::PutStraight(std::span<const QRect> pieces) {
+  for (const QRect& r : pieces)
     player_.Render(r, scratch_,
                    [&](const QImage& picture, QPoint at) { surface_->Put(picture, at); });
   surface_->Flush();
@@ -128,7 +128,8 @@ void DesktopWindow::PutStraight(const QRegion& region) {
 
 void DesktopWindow::paintEvent(QPaintEvent* e) {
   if (surface_) {
-    PutStraight(e->region());
+    const QRegion pieces = StagePlayer::InFewPieces(e->region());
+    PutStraight({pieces.begin(), pieces.end()});
     return;
   }
   QPainter p(this);

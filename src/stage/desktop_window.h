@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace kel {
@@ -24,10 +25,6 @@ class DesktopWindow : public QWidget {
   ~DesktopWindow() override;
   // Covers the screen area and shows the stage.
   void Start(const QRect& screen);
-  // Whether the pixels go straight to an X window rather than through Qt's backing store.
-  bool DrawsStraight() const { return surface_ != nullptr; }
-  // The window's shape without a compositor (also on X, where Qt does not know it).
-  const QRegion& Shape() const { return shape_; }
 
   // Whether the X server's screen has a compositing manager; false on any other platform.
   static bool CompositorRuns();
@@ -39,13 +36,13 @@ class DesktopWindow : public QWidget {
 
  private:
   void PictureChanged();
-  // Draws the stage inside region straight into the window.
-  void PutStraight(const QRegion& region);
+  // Draws these parts of the stage straight into the window.
+  void PutStraight(std::span<const QRect> pieces);
 
   StagePlayer& player_;
   bool composited_;
   std::unique_ptr<XSurface> surface_;
-  QRegion shape_;
+  QRegion shape_;                  // without a compositor: the window's shape as last set
   std::vector<uint32_t> scratch_;  // a band of the stage being painted
 };
 

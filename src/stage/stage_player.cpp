@@ -196,8 +196,6 @@ void StagePlayer::DrawChanges() {
   changedPieces_ = DisjointCover(std::move(rects));
   changed_ = QRegion();
   for (const QRect& r : changedPieces_) changed_ += r;
-  drawn_ = QRegion();
-  for (const QRect& r : drawnRects_) drawn_ += r;
   if (keepsPicture_) {
     StageBuffer buffer{reinterpret_cast<uint32_t*>(picture_.bits()), picture_.width(),
                        picture_.height(), int(picture_.bytesPerLine() / 4)};
@@ -292,12 +290,20 @@ QRegion StagePlayer::OpaqueIn(const QImage& picture, QPoint at) {
   return region;
 }
 
+QRegion StagePlayer::Covered() const {
+  QRegion covered;
+  for (const QRect& r : drawnRects_) covered += r;
+  return covered;
+}
+
 QRegion StagePlayer::OpaqueRegion() const {
   QRegion region;
   std::vector<uint32_t> scratch;
-  for (const QRect& r : drawn_) {
+  for (const QRect& r : Covered()) {
     if (keepsPicture_)
-      region += OpaqueIn(picture_.copy(r), r.topLeft());
+      region += OpaqueIn(QImage(picture_.constScanLine(r.y()) + 4 * r.x(), r.width(), r.height(),
+                                picture_.bytesPerLine(), picture_.format()),
+                         r.topLeft());
     else
       Render(r, scratch,
              [&](const QImage& picture, QPoint at) { region += OpaqueIn(picture, at); });

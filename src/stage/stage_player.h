@@ -78,7 +78,7 @@ class StagePlayer : public QObject {
   // Those of a picture Render handed over, whose top-left pixel stands at at on the stage.
   static QRegion OpaqueIn(const QImage& picture, QPoint at);
   // Where the objects stand at present: only there is anything not see-through.
-  const QRegion& Covered() const { return drawn_; }
+  QRegion Covered() const;
 
   // The rectangles to draw a region by: its own when it has few, else its bounding rectangle
   // (objects all over the stage, or the pixels of a shaped window): each piece would draw every
@@ -129,7 +129,6 @@ class StagePlayer : public QObject {
   QRegion changed_;
   std::vector<QRect> changedPieces_;
   std::vector<QRect> drawnRects_;  // where each object shown stands on the stage now
-  QRegion drawn_;                  // the same as a region
   std::set<const ObSpriteData*> edited_;
   bool listChanged_ = false;
 };

@@ -183,10 +183,6 @@ XSurface::~XSurface() {
   xcb_flush(d_->c);
 }
 
-bool XSurface::Shared() const {
-  return d_->shared != nullptr;
-}
-
 void XSurface::SetClip(const QRegion& clip) {
   const std::vector<xcb_rectangle_t> rects = Rectangles(clip);
   if (rects.size() * sizeof(xcb_rectangle_t) + 64 > d_->maxRequestBytes) {
@@ -260,9 +256,6 @@ std::unique_ptr<XSurface> XSurface::ForWindow(QWidget&, Exposed) {
 }
 XSurface::XSurface(std::unique_ptr<Impl> impl) : d_(std::move(impl)) {}
 XSurface::~XSurface() = default;
-bool XSurface::Shared() const {
-  return false;
-}
 void XSurface::SetClip(const QRegion&) {}
 void XSurface::NoClip() {}
 void XSurface::Put(const QImage&, QPoint) {}

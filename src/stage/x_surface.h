@@ -37,8 +37,6 @@ class XSurface {
   void SetShape(const QRegion& shape);
   // Sends what is queued to the server.
   void Flush();
-  // Whether bands go through shared memory.
-  bool Shared() const;
 
  private:
   struct Impl;
